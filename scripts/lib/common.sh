@@ -1,0 +1,37 @@
+# Shared by scripts/run and scripts/test: the Debian packages the build needs,
+# installed when missing (as root), otherwise the exact apt-get line to run.
+
+TARVIK_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+# Packages for the engine, the tools and the tests.
+TARVIK_CORE_PACKAGES=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+                      zlib1g-dev zip unzip python3)
+# Packages for the window (Qt 6 widgets; Xvfb lets its tests show a real window).
+TARVIK_GUI_PACKAGES=(qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth)
+
+tarvik_missing_packages() {
+  local pkg missing=()
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+  done
+  echo "${missing[@]}"
+}
+
+tarvik_ensure_packages() {
+  local missing
+  missing=$(tarvik_missing_packages "$@")
+  [ -z "$missing" ] && return 0
+  if [ "$(id -u)" -eq 0 ]; then
+    echo "Installing: $missing"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    # shellcheck disable=SC2086
+    apt-get install -y -qq --no-install-recommends $missing
+  else
+    echo "Missing Debian packages. Run this as root, then try again:"
+    echo "  apt-get update && apt-get install -y --no-install-recommends $missing"
+    exit 1
+  fi
+}
+
+tarvik_jobs() { nproc 2>/dev/null || echo 2; }

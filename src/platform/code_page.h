@@ -1,0 +1,33 @@
+#pragma once
+// Windows-1252 (the engine's text code page), UTF-8 and CP850 (names stored
+// by MS-DOS hosts). Our own tables; no iconv.
+
+#include <string>
+#include <string_view>
+
+namespace tarvik {
+
+// Unicode code point of every Windows-1252 byte. The five bytes the code page
+// leaves unassigned (0x81 0x8D 0x8F 0x90 0x9D) stand for themselves.
+extern const char32_t kAnsiToUnicode[256];
+
+// Windows-1252 byte of a code point; false when the code page cannot hold it.
+bool UnicodeToAnsi(char32_t codePoint, unsigned char& ansi);
+
+// UTF-8 → Windows-1252. Each character the code page cannot hold becomes one
+// "?", each invalid byte counts as one such character; line feeds and every
+// other byte below 0x80 pass unchanged. Appends to out after clearing it, so a
+// caller can reuse one buffer for many lines.
+void Utf8ToAnsiLine(std::string_view utf8, std::string& out);
+std::string Utf8ToAnsiLine(std::string_view utf8);
+
+// A phrase given as UTF-8 (window or command line), converted like an XML line.
+std::string PhraseToAnsi(std::string_view utf8);
+
+// Windows-1252 → UTF-8.
+std::string AnsiToUtf8(std::string_view ansi);
+
+// CP850 (Western European DOS) → UTF-8, for names stored by MS-DOS hosts.
+std::string Cp850ToUtf8(std::string_view oem);
+
+}  // namespace tarvik

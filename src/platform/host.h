@@ -1,0 +1,55 @@
+#pragma once
+// Host services: the few things the engine needs from a user interface.
+// The window installs its own host at start-up; tools and tests keep the quiet
+// default, which cancels every dialog and writes information to stderr.
+
+#include <optional>
+#include <string>
+
+namespace tarvik {
+
+enum class TCursorShape { Normal, Busy };
+
+class THost {
+ public:
+  virtual ~THost() = default;
+
+  // Plain information box with an OK button.
+  virtual void ShowMessage(const std::string& text);
+  // The application's standard error box.
+  virtual void ShowError(const std::string& text);
+  // Yes/No box; true means Yes. The quiet host answers No.
+  virtual bool AskYesNo(const std::string& text, const std::string& caption);
+  // OK/Cancel box; true means OK. The quiet host answers Cancel.
+  virtual bool AskOkCancel(const std::string& text, const std::string& caption);
+  // Folder chooser; nothing when cancelled.
+  virtual std::optional<std::string> BrowseForFolder(const std::string& caption,
+                                                     const std::string& startFolder);
+  // File-open chooser; nothing when cancelled. filter is "Description|*.ext".
+  virtual std::optional<std::string> ChooseFile(const std::string& caption,
+                                                const std::string& filter,
+                                                const std::string& initialPath);
+  // Lets pending window events run once.
+  virtual void ProcessMessages();
+  // Sets the mouse cursor and returns the one it replaces.
+  virtual TCursorShape SetCursor(TCursorShape shape);
+};
+
+// The installed host; the quiet default until SetHost is called.
+THost& Host();
+// Installs a host (not owned); nullptr restores the quiet default.
+void SetHost(THost* host);
+
+// Shows the busy cursor for its lifetime and restores the previous one.
+class TBusyCursor {
+ public:
+  TBusyCursor() : previous_(Host().SetCursor(TCursorShape::Busy)) {}
+  ~TBusyCursor() { Host().SetCursor(previous_); }
+  TBusyCursor(const TBusyCursor&) = delete;
+  TBusyCursor& operator=(const TBusyCursor&) = delete;
+
+ private:
+  TCursorShape previous_;
+};
+
+}  // namespace tarvik

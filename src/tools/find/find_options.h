@@ -1,0 +1,36 @@
+#pragma once
+// The command line of tarvik-find.
+
+#include <optional>
+#include <string>
+
+namespace tarvik {
+
+enum class TFindMode { Whole, Every, Any };
+
+struct TFindOptions {
+  TFindMode mode = TFindMode::Whole;
+  bool caseSensitive = false;
+  // Parts: all three, or any of content, meta, styles.
+  bool allParts = false, content = true, meta = false, styles = false;
+  // Kinds: all, or any of the five.
+  bool allKinds = true, writer = false, calc = false, impress = false, draw = false, formel = false;
+  bool templates = false;
+  bool newFormats = true;
+  bool legacy = false;
+  bool recurse = true;
+  bool namesOnly = false;
+  bool list = false;
+  int jobs = 0;  // 0: one per processor
+  bool german = false;
+  std::string folder;
+  std::string phrase;  // UTF-8, as given
+};
+
+// The parsed options, or nothing after writing the reason and the usage to stderr.
+std::optional<TFindOptions> ParseFindOptions(int argc, char** argv);
+
+// German when the locale's language is German (LC_ALL, LC_MESSAGES or LANG begins with "de").
+bool LocaleIsGerman();
+
+}  // namespace tarvik
