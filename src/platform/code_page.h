@@ -15,9 +15,14 @@ extern const char32_t kAnsiToUnicode[256];
 bool UnicodeToAnsi(char32_t codePoint, unsigned char& ansi);
 
 // UTF-8 → Windows-1252. Each character the code page cannot hold becomes one
-// "?", each invalid byte counts as one such character; line feeds and every
-// other byte below 0x80 pass unchanged. Appends to out after clearing it, so a
-// caller can reuse one buffer for many lines.
+// "?". Invalid input never stops the conversion: a byte that cannot start a
+// sequence (stray continuation, C0, C1, F5-FF, or the first byte of an
+// overlong form, surrogate or code point above U+10FFFF) becomes one "?", and
+// a sequence cut short becomes one "?" for its valid beginning, decoding going
+// on at the byte that cut it. Line feeds and every other byte below 0x80 pass
+// unchanged. The output is never longer than the input. Writes into out
+// (replacing its content and keeping its storage), so a caller can reuse one
+// buffer for many lines.
 void Utf8ToAnsiLine(std::string_view utf8, std::string& out);
 std::string Utf8ToAnsiLine(std::string_view utf8);
 

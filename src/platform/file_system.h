@@ -23,7 +23,9 @@ struct TDirEntry {
 };
 
 // File-name pattern as folder listings use it: letter case does not count
-// (ASCII), "*" stands for any run of characters, dots included, "?" for one.
+// (ASCII), "*" stands for any run of characters, dots included, "?" for one
+// character (a whole UTF-8 sequence); nothing else is special. A pattern that
+// ends in ".*" also matches a name without any dot, so "*.*" matches every name.
 bool MatchesFilePattern(std::string_view name, std::string_view pattern);
 
 // The entries of folder whose names match pattern, in the order the file system
