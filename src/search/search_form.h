@@ -4,6 +4,7 @@
 // command line, the tests over plain fields. Every option is read at the
 // moment it is needed, so a change in the window counts from the next read.
 
+#include <cstddef>
 #include <string>
 
 namespace tarvik {
@@ -19,6 +20,14 @@ enum class TFormBox {
   cbOneFile,                                                     // only the marked candidates
   RadioButton1, RadioButton2, RadioButton3, RadioButton4,        // match mode
   rbGerman,                                                      // language
+};
+
+// The controls a search run locks, hides and shows.
+enum class TFormControl {
+  BtVerz, BtSuch, btende, btverzread,                       // disabled while a search runs
+  btcopy, btopen, btnewsearch, btleeren, pnlergebnisbutton,  // result commands
+  edLabel, Label4,                                          // hit count and its label
+  btbreak, ProgressBar1,                                    // visible while a search runs
 };
 
 class TSearchForm {
@@ -37,6 +46,32 @@ class TSearchForm {
   virtual void AddCandidate(const std::string& path) = 0;
   // The always empty placeholder shown over the candidate list while it is read.
   virtual void ShowCandidatePlaceholder(bool visible) = 0;
+  virtual std::size_t CandidateCount() const { return 0; }
+  virtual std::string CandidateAt(std::size_t) const { return {}; }
+  virtual bool CandidateSelected(std::size_t) const { return false; }
+  // A list with entries always has a current entry; an empty one has none.
+  bool HasCurrentCandidate() const { return CandidateCount() > 0; }
+
+  // Result list and its folder list: one pair per hit, repainted at once.
+  virtual void ClearResults() {}
+  virtual void AddResult(const std::string& shown, const std::string& folder) = 0;
+  // A line of the result list that has no folder (the nothing-found line).
+  virtual void AddResultLine(const std::string&) {}
+  virtual std::size_t ResultCount() const { return 0; }
+  virtual std::string ResultAt(std::size_t) const { return {}; }
+
+  // Error list: one document path per line.
+  virtual void ClearErrors() {}
+  virtual void AddError(const std::string& path) = 0;
+  virtual std::size_t ErrorCount() const { return 0; }
+  virtual void ShowErrorWindow() {}
+
+  // Locking and progress.
+  virtual void SetEnabled(TFormControl, bool) {}
+  virtual void SetVisible(TFormControl, bool) {}
+  virtual void SetCountText(const std::string&) {}
+  virtual void SetProgressRange(int, int) {}
+  virtual void SetProgressPosition(int) {}
 };
 
 }  // namespace tarvik

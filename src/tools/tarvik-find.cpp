@@ -1,26 +1,85 @@
 // tarvik-find: lists the office documents of a folder that contain a phrase,
 // or with --list the candidate documents themselves.
 
+#include <stdlib.h>
+
 #include <cstdio>
+#include <filesystem>
+#include <thread>
 
 #include "find/find_options.h"
 #include "find/tool_form.h"
 #include "platform/host.h"
+#include "platform/shell.h"
 #include "search/document_collection.h"
+#include "search/parallel_walk.h"
+#include "search/search_run.h"
+#include "search/string_table.h"
 
 namespace {
 
-// Messages of the engine go to stderr under the tool's name.
+// Messages of the engine go to stderr under the tool's name; the run's own
+// messages (invalid folder, empty phrase) are remembered for the exit status.
 class TFindHost : public tarvik::THost {
  public:
-  void ShowMessage(const std::string& text) override { std::fprintf(stderr, "tarvik-find: %s\n", text.c_str()); }
-  void ShowError(const std::string& text) override { ShowMessage(text); }
+  explicit TFindHost(const tarvik::TSearchForm& form) : form_(form) {}
+  void ShowMessage(const std::string& text) override {
+    if (text == tarvik::MessageText(form_, tarvik::kMsgInvalidFolder) ||
+        text == tarvik::MessageText(form_, tarvik::kMsgNoPhrase))
+      refused = true;
+    std::fprintf(stderr, "tarvik-find: %s\n", text.c_str());
+  }
+  void ShowError(const std::string& text) override { std::fprintf(stderr, "tarvik-find: %s\n", text.c_str()); }
+  bool refused = false;
+
+ private:
+  const tarvik::TSearchForm& form_;
 };
 
-int ListCandidates(tarvik::TToolForm& form) {
+// No desktop here: the open button the association test decides about does not exist.
+class TNoShell : public tarvik::TShell {
+ public:
+  bool HasAssociatedApplication(const std::string&) override { return false; }
+  bool OpenDocument(const std::string&) override { return false; }
+};
+
+// A folder of its own under $TMPDIR for the scratch folders of the jobs.
+class TScratchRoot {
+ public:
+  TScratchRoot() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tarvik-find-XXXXXX";
+    if (::mkdtemp(pattern.data())) path_ = pattern;
+  }
+  ~TScratchRoot() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+  }
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+int ListCandidates(tarvik::TToolForm& form, const TFindHost&) {
   if (!tarvik::ReadFolderCommand(form)) return 2;
-  for (const std::string& path : form.Candidates().Paths()) std::printf("%s\n", path.c_str());
+  for (const std::string& path : form.Candidates().Paths()) std::printf("%s\n", form.Shown(path).c_str());
   return form.Candidates().Empty() ? 1 : 0;
+}
+
+int Search(tarvik::TToolForm& form, const TFindHost& host, int jobs) {
+  TScratchRoot scratch;
+  if (scratch.Path().empty()) {
+    std::fprintf(stderr, "tarvik-find: cannot create a scratch folder under $TMPDIR\n");
+    return 2;
+  }
+  if (jobs <= 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  tarvik::TWalkAll walk;
+  if (jobs > 1) walk = [&](tarvik::TSearchForm& f) { tarvik::ParallelWalk(f, jobs, scratch.Path()); };
+  tarvik::RunSearch(form, scratch.Path() + "/job-1", walk);
+  std::fflush(stdout);
+  if (host.refused) return 2;
+  return form.Hits() > 0 ? 0 : 1;
 }
 
 }  // namespace
@@ -28,10 +87,13 @@ int ListCandidates(tarvik::TToolForm& form) {
 int main(int argc, char** argv) {
   const auto options = tarvik::ParseFindOptions(argc, argv);
   if (!options) return 2;
-  TFindHost host;
-  tarvik::SetHost(&host);
   tarvik::TToolForm form(*options);
-  if (options->list) return ListCandidates(form);
-  std::fprintf(stderr, "tarvik-find: searching is not built yet; use --list to see the candidate documents\n");
-  return 2;
+  TFindHost host(form);
+  tarvik::SetHost(&host);
+  TNoShell shell;
+  tarvik::SetShell(&shell);
+  const int status = options->list ? ListCandidates(form, host) : Search(form, host, options->jobs);
+  tarvik::SetHost(nullptr);
+  tarvik::SetShell(nullptr);
+  return status;
 }

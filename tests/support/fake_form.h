@@ -2,6 +2,8 @@
 // A search form over plain fields, as the tests drive the engine.
 
 #include <map>
+#include <set>
+#include <vector>
 #include <string>
 
 #include "search/candidate_list.h"
@@ -29,6 +31,29 @@ class TFakeForm : public TSearchForm {
   void ClearCandidates() override { candidates.Clear(); }
   void AddCandidate(const std::string& path) override { candidates.Add(path); }
   void ShowCandidatePlaceholder(bool visible) override { placeholderVisible = visible; }
+  std::size_t CandidateCount() const override { return candidates.Count(); }
+  std::string CandidateAt(std::size_t i) const override { return candidates.Paths()[i]; }
+  bool CandidateSelected(std::size_t i) const override { return selected.count(i) != 0; }
+
+  void ClearResults() override { results.clear(); folders.clear(); }
+  void AddResult(const std::string& shown, const std::string& folder) override {
+    results.push_back(shown);
+    folders.push_back(folder);
+  }
+  void AddResultLine(const std::string& line) override { results.push_back(line); }
+  std::size_t ResultCount() const override { return results.size(); }
+  std::string ResultAt(std::size_t i) const override { return results[i]; }
+
+  void ClearErrors() override { errors.clear(); }
+  void AddError(const std::string& path) override { errors.push_back(path); }
+  std::size_t ErrorCount() const override { return errors.size(); }
+  void ShowErrorWindow() override { ++errorWindowShown; }
+
+  void SetEnabled(TFormControl control, bool on) override { enabled[control] = on; }
+  void SetVisible(TFormControl control, bool on) override { visible[control] = on; }
+  void SetCountText(const std::string& text) override { countText = text; }
+  void SetProgressRange(int low, int high) override { progressLow = low; progressHigh = high; }
+  void SetProgressPosition(int position) override { progressPositions.push_back(position); }
 
   void Set(TFormBox box, bool ticked) { boxes[box] = ticked; }
   // Only the named kind boxes ticked, "all kinds" off.
@@ -43,7 +68,14 @@ class TFakeForm : public TSearchForm {
   std::string folder;
   std::string phrase;
   TCandidateList candidates;
+  std::set<std::size_t> selected;
   bool placeholderVisible = false;
+  std::vector<std::string> results, folders, errors;
+  int errorWindowShown = 0;
+  std::map<TFormControl, bool> enabled, visible;
+  std::string countText;
+  int progressLow = -1, progressHigh = -1;
+  std::vector<int> progressPositions;
 };
 
 }  // namespace tarvik::test

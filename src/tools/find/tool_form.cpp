@@ -1,6 +1,32 @@
 #include "find/tool_form.h"
 
+#include "platform/file_system.h"
+
 namespace tarvik {
+
+TToolForm::TToolForm(const TFindOptions& options) : options_(options) {
+  const std::string& folder = options.folder;
+  engineFolder_ = (folder.empty() || folder.front() == '/') ? folder : GetCurrentDir() + "/" + folder;
+}
+
+std::string TToolForm::Shown(const std::string& enginePath) const {
+  if (enginePath.compare(0, engineFolder_.size(), engineFolder_) != 0) return enginePath;
+  return options_.folder + enginePath.substr(engineFolder_.size());
+}
+
+void TToolForm::AddResult(const std::string& shown, const std::string&) {
+  ++hits_;
+  const std::string line = IsChecked(TFormBox::cbFile) ? shown : Shown(shown);
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fputc('\n', stdout);
+}
+
+void TToolForm::AddResultLine(const std::string& line) { std::fprintf(stderr, "tarvik-find: %s\n", line.c_str()); }
+
+void TToolForm::AddError(const std::string& path) {
+  ++errors_;
+  std::fprintf(stderr, "tarvik-find: cannot search: %s\n", Shown(path).c_str());
+}
 
 bool TToolForm::IsChecked(TFormBox box) const {
   const TFindOptions& o = options_;

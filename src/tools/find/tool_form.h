@@ -1,6 +1,12 @@
 #pragma once
-// The search form of tarvik-find: its options stand for the window's boxes,
-// its lists are plain vectors.
+// The search form of tarvik-find: its options stand for the window's boxes;
+// results go to stdout and errors to stderr as the engine adds them.
+//
+// The engine is given the folder as an absolute path, since a search makes the
+// folder the current directory and relative candidate paths would then point
+// elsewhere; everything printed shows the folder as the user typed it.
+
+#include <cstdio>
 
 #include "find/find_options.h"
 #include "search/candidate_list.h"
@@ -10,20 +16,39 @@ namespace tarvik {
 
 class TToolForm : public TSearchForm {
  public:
-  explicit TToolForm(const TFindOptions& options) : options_(options) {}
+  explicit TToolForm(const TFindOptions& options);
 
   bool IsChecked(TFormBox box) const override;
-  std::string FolderText() const override { return options_.folder; }
+  std::string FolderText() const override { return engineFolder_; }
   std::string PhraseText() const override { return options_.phrase; }
+
   void ClearCandidates() override { candidates_.Clear(); }
   void AddCandidate(const std::string& path) override { candidates_.Add(path); }
   void ShowCandidatePlaceholder(bool) override {}
+  std::size_t CandidateCount() const override { return candidates_.Count(); }
+  std::string CandidateAt(std::size_t i) const override { return candidates_.Paths()[i]; }
 
+  void ClearResults() override { hits_ = 0; }
+  void AddResult(const std::string& shown, const std::string& folder) override;
+  void AddResultLine(const std::string& line) override;
+  std::size_t ResultCount() const override { return hits_; }
+  std::string ResultAt(std::size_t) const override { return {}; }
+
+  void ClearErrors() override { errors_ = 0; }
+  void AddError(const std::string& path) override;
+  std::size_t ErrorCount() const override { return errors_; }
+
+  // A path of the engine as the user wrote the folder.
+  std::string Shown(const std::string& enginePath) const;
   const TCandidateList& Candidates() const { return candidates_; }
+  std::size_t Hits() const { return hits_; }
 
  private:
   TFindOptions options_;
+  std::string engineFolder_;
   TCandidateList candidates_;
+  std::size_t hits_ = 0;
+  std::size_t errors_ = 0;
 };
 
 }  // namespace tarvik

@@ -1,0 +1,41 @@
+#pragma once
+// Searching one candidate document: the openability test, legacy binaries
+// matched whole, every other document unpacked into the scratch folder and its
+// chosen XML parts scanned line by line.
+
+#include <string>
+#include <string_view>
+
+namespace tarvik {
+
+class TSearchForm;
+
+// True when extension (with its dot) is one of the StarOffice 5.x binaries:
+// ".sdw", ".sdc", ".sda", ".sdd", ".vor", ASCII letter case ignored.
+bool IsLegacyExtension(std::string_view extension);
+
+// The extension of path: from the last dot after the last "/", or empty.
+std::string ExtensionOf(const std::string& path);
+
+// True when path can be opened for reading and writing and holds at least 256 bytes.
+bool PassesOpenTest(const std::string& path);
+
+// Appends one result pair for path: the full path (or only the file name when
+// the form's names-only box is ticked) and the folder with its trailing "/".
+void AddResult(TSearchForm& form, const std::string& path);
+
+// Searches one document; failures go to the form's error list. phrase is
+// Windows-1252. scratchFolder receives the extracted parts and is left empty.
+void SearchDocument(TSearchForm& form, const std::string& scratchFolder, const std::string& path,
+                    const std::string& phrase, bool caseSensitive);
+
+// Scans the parts extracted into scratchFolder and registers one result per
+// matching part, in the order content, meta, styles; then empties the folder.
+void ScanDocumentParts(TSearchForm& form, const std::string& scratchFolder, const std::string& path,
+                       const std::string& phrase, bool caseSensitive);
+
+// Deletes every file in folder (and below, when recurse); folders stay.
+// False when a file could not be deleted.
+bool EmptyScratchFolder(const std::string& folder, bool recurse);
+
+}  // namespace tarvik

@@ -1,0 +1,92 @@
+#include "search/line_reader.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace tarvik {
+namespace {
+
+constexpr std::size_t kBlockSize = 1 << 16;
+constexpr char kEndOfFile = 26;
+
+// First CR or byte 26 in [from, to), or to.
+const char* FindLineEnd(const char* from, const char* to) {
+  for (const char* p = from; p < to; ++p)
+    if (*p == '\r' || *p == kEndOfFile) return p;
+  return to;
+}
+
+}  // namespace
+
+TLineReader::TLineReader(const std::string& path) : buffer_(kBlockSize) {
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+TLineReader::~TLineReader() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool TLineReader::Refill() {
+  begin_ = end_ = 0;
+  if (eof_ || fd_ < 0) return false;
+  ssize_t got;
+  do got = ::read(fd_, buffer_.data(), buffer_.size());
+  while (got < 0 && errno == EINTR);
+  if (got <= 0) {
+    eof_ = true;
+    return false;
+  }
+  end_ = static_cast<std::size_t>(got);
+  return true;
+}
+
+bool TLineReader::Next(std::string_view& line) {
+  long_.clear();
+  bool spans = false;  // the line began in an earlier block
+  for (;;) {
+    if (begin_ == end_ && !Refill()) {
+      if (!spans) return false;
+      line = long_;  // the file ends inside a line: that line is the last one
+      return true;
+    }
+    if (skipLineFeed_) {
+      skipLineFeed_ = false;
+      if (buffer_[begin_] == '\n' && ++begin_ == end_) continue;
+    }
+    const char* start = buffer_.data() + begin_;
+    const char* stop = buffer_.data() + end_;
+    const char* hit = FindLineEnd(start, stop);
+    if (hit == stop) {  // no end in this block: keep what we have and read on
+      long_.append(start, stop);
+      spans = true;
+      begin_ = end_;
+      continue;
+    }
+    if (*hit == kEndOfFile) {
+      eof_ = true;
+      end_ = begin_ = 0;
+      if (!spans && hit == start) return false;  // nothing before the end mark
+      long_.append(start, hit);
+      line = long_;
+      return true;
+    }
+    begin_ = static_cast<std::size_t>(hit - buffer_.data()) + 1;  // past the CR
+    if (begin_ < end_) {
+      if (buffer_[begin_] == '\n') ++begin_;
+    } else {
+      skipLineFeed_ = true;
+    }
+    if (!spans) {
+      line = std::string_view(start, static_cast<std::size_t>(hit - start));
+      return true;
+    }
+    long_.append(start, hit);
+    line = long_;
+    return true;
+  }
+}
+
+}  // namespace tarvik

@@ -1,0 +1,37 @@
+#pragma once
+// Reads a text file line by line as the part search sees it: a line ends at a
+// carriage return, a line feed right after it is skipped, a bare line feed
+// stays in the line, and the byte 26 ends the file. Lines have no length limit.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarvik {
+
+class TLineReader {
+ public:
+  // Opens path for reading; Ok() tells whether that worked.
+  explicit TLineReader(const std::string& path);
+  ~TLineReader();
+  TLineReader(const TLineReader&) = delete;
+  TLineReader& operator=(const TLineReader&) = delete;
+
+  bool Ok() const { return fd_ >= 0; }
+  // The next line, valid until the next call; false at the end of the file.
+  // Read errors end the file like its end.
+  bool Next(std::string_view& line);
+
+ private:
+  bool Refill();
+
+  int fd_ = -1;
+  std::vector<char> buffer_;
+  std::size_t begin_ = 0, end_ = 0;
+  bool eof_ = false;
+  bool skipLineFeed_ = false;  // the previous line ended at a CR at the buffer's end
+  std::string long_;           // a line that spans buffer refills
+};
+
+}  // namespace tarvik

@@ -1,0 +1,91 @@
+#include "search/parallel_walk.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/code_page.h"
+#include "platform/file_system.h"
+#include "search/document_collection.h"
+#include "search/document_search.h"
+#include "search/search_form.h"
+
+namespace tarvik {
+namespace {
+
+// What one document added to the form, kept until its turn comes.
+struct TOutcome {
+  std::vector<std::pair<std::string, std::string>> results;  // shown text, folder
+  std::vector<std::string> errors;
+  bool ready = false;
+};
+
+// Reads options from the real form; collects what one document adds.
+class TDocumentForm : public TSearchForm {
+ public:
+  TDocumentForm(const TSearchForm& options, TOutcome& outcome) : options_(options), outcome_(outcome) {}
+  bool IsChecked(TFormBox box) const override { return options_.IsChecked(box); }
+  std::string FolderText() const override { return options_.FolderText(); }
+  std::string PhraseText() const override { return options_.PhraseText(); }
+  void ClearCandidates() override {}
+  void AddCandidate(const std::string&) override {}
+  void ShowCandidatePlaceholder(bool) override {}
+  void AddResult(const std::string& shown, const std::string& folder) override {
+    outcome_.results.emplace_back(shown, folder);
+  }
+  void AddError(const std::string& path) override { outcome_.errors.push_back(path); }
+
+ private:
+  const TSearchForm& options_;
+  TOutcome& outcome_;
+};
+
+}  // namespace
+
+void ParallelWalk(TSearchForm& form, int jobs, const std::string& scratchRoot) {
+  const std::size_t count = form.CandidateCount();
+  std::vector<std::string> paths(count);
+  for (std::size_t i = 0; i < count; ++i) paths[i] = form.CandidateAt(i);
+  // Phrase and case are fixed for the whole walk, as the form cannot change meanwhile.
+  const std::string phrase = PhraseToAnsi(form.PhraseText());
+  const bool caseSensitive = form.IsChecked(TFormBox::cbGrossklein);
+
+  std::vector<TOutcome> outcomes(count);
+  std::atomic<std::size_t> next{0};
+  std::mutex lock;
+  std::condition_variable finished;
+
+  auto job = [&](int number) {
+    const std::string scratch = JoinPath(scratchRoot, "job-" + std::to_string(number));
+    ForceDirectories(scratch);
+    for (std::size_t i; (i = next.fetch_add(1)) < count;) {
+      TOutcome outcome;
+      TDocumentForm documentForm(form, outcome);
+      SearchDocument(documentForm, scratch, paths[i], phrase, caseSensitive);
+      outcome.ready = true;
+      std::lock_guard<std::mutex> guard(lock);
+      outcomes[i] = std::move(outcome);
+      finished.notify_all();
+    }
+  };
+
+  std::vector<std::thread> threads;
+  const int workers = std::max(1, std::min<int>(jobs, static_cast<int>(count)));
+  for (int n = 0; n < workers; ++n) threads.emplace_back(job, n + 1);
+
+  for (std::size_t i = 0; i < count; ++i) {
+    TOutcome outcome;
+    {
+      std::unique_lock<std::mutex> guard(lock);
+      finished.wait(guard, [&] { return outcomes[i].ready; });
+      outcome = std::move(outcomes[i]);
+    }
+    for (const auto& [shown, folder] : outcome.results) form.AddResult(shown, folder);
+    for (const std::string& path : outcome.errors) form.AddError(path);
+  }
+  for (std::thread& thread : threads) thread.join();
+}
+
+}  // namespace tarvik

@@ -1,0 +1,69 @@
+// tarvik-unzip: lists or extracts the entries of an archive.
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "unzip/unzip_list.h"
+#include "unzip/unzip_options.h"
+#include "zip/zip_extractor.h"
+
+namespace {
+
+using tarvik::unzip::TUnzipOptions;
+
+constexpr int kExitOk = 0;
+constexpr int kExitArchiveFailed = 2;
+constexpr int kExitUsage = 2;
+
+int Fail(const std::string& text) {
+  std::fprintf(stderr, "tarvik-unzip: %s\n", text.c_str());
+  return kExitArchiveFailed;
+}
+
+void Configure(tarvik::TZipExtractor& zip, const TUnzipOptions& options) {
+  zip.SetZipName(options.archive);
+  zip.SetSortMode(options.sort);
+  zip.SetIncompleteZipMode(options.incomplete);
+  zip.SetRecreateDirs(options.recreateDirs);
+  zip.SetRootDir(options.rootDir);
+  zip.SetOverwriteMode(options.overwrite);
+}
+
+int List(const TUnzipOptions& options) {
+  tarvik::TZipExtractor zip;
+  Configure(zip, options);
+  zip.OpenArchive();
+  const std::vector<std::string> patterns = tarvik::unzip::EntryPatterns(options.patterns);
+  for (int i = 0; i < zip.Count(); ++i) {
+    const tarvik::TZipHeaderInfo& entry = zip.Entry(i);
+    if (!tarvik::unzip::IsChosen(entry, patterns, options.recreateDirs)) continue;
+    std::string line = tarvik::unzip::ListLine(entry) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stdout);
+  }
+  zip.CloseArchive();
+  return kExitOk;
+}
+
+int Extract(const TUnzipOptions&) { return Fail("extraction is not built yet"); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TUnzipOptions options;
+  std::string error;
+  if (!tarvik::unzip::ParseUnzipOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+    std::fprintf(stderr, "tarvik-unzip: %s\n%s", error.c_str(), tarvik::unzip::UnzipUsage());
+    return kExitUsage;
+  }
+  if (options.help) {
+    std::fputs(tarvik::unzip::UnzipUsage(), stdout);
+    return kExitOk;
+  }
+  try {
+    return options.list ? List(options) : Extract(options);
+  } catch (const std::exception& failure) {
+    return Fail(failure.what());
+  }
+}

@@ -1,0 +1,41 @@
+#include "unzip/unzip_list.h"
+
+#include "zip/wild_match.h"
+#include "zip/zip_dos_time.h"
+
+namespace tarvik::unzip {
+
+std::string ListLine(const TZipHeaderInfo& entry) {
+  TDosDateTimeParts t = UnpackDosDateTime(entry.DateTime);
+  char fields[128];
+  std::snprintf(fields, sizeof fields, "%u %u %u %08x %04d-%02d-%02d %02d:%02d:%02d ", entry.UncompressedSize,
+                entry.CompressedSize, static_cast<unsigned>(entry.CompressionMethod), entry.CRC32, t.year, t.month,
+                t.day, t.hour, t.minute, t.second);
+  std::string path = entry.StoredPath();
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+  return fields + path + (entry.IsEncrypted() ? " *" : "");
+}
+
+bool IsChosen(const TZipHeaderInfo& entry, const std::vector<std::string>& patterns, bool recreateDirs) {
+  if (patterns.empty()) return true;
+  if (entry.FileName().empty() && !recreateDirs) return false;
+  const std::string path = entry.StoredPath();
+  for (const std::string& pattern : patterns) {
+    if (IsMatch(pattern, path)) return true;
+  }
+  return false;
+}
+
+std::vector<std::string> EntryPatterns(const std::vector<std::string>& patterns) {
+  std::vector<std::string> converted = patterns;
+  for (std::string& pattern : converted) {
+    for (char& c : pattern) {
+      if (c == '/') c = '\\';
+    }
+  }
+  return converted;
+}
+
+}  // namespace tarvik::unzip

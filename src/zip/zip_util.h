@@ -1,0 +1,44 @@
+#pragma once
+// Small helpers of the archive reader: arithmetic, text and path helpers, and
+// the file-system calls it needs. The platform's FileExists, DirectoryExists,
+// ForceDirectories and GetCurrentDir (platform/file_system.h) serve directly as
+// the reader's "file exists", "directory exists", "create a folder with all
+// missing parents" and "current folder"; they are available through this header.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace tarvik {
+
+inline std::int64_t Minimum(std::int64_t a, std::int64_t b) { return a < b ? a : b; }
+inline std::int64_t Maximum(std::int64_t a, std::int64_t b) { return a > b ? a : b; }
+
+// part × 100 / whole rounded to the nearest integer, halves to the even
+// neighbour (12.5 gives 12, 13.5 gives 14), at most 100; 0 when whole <= 0.
+// Computed without overflow for any arguments; results below INT32_MIN are
+// held at INT32_MIN.
+int CompressionRate(std::int32_t part, std::int32_t whole);
+int CompressionRate64(std::int64_t part, std::int64_t whole);
+
+// Turns every "/" into "\" in place (a zero-terminated text; nullptr is allowed).
+void SlashesToBackslashes(char* text);
+void SlashesToBackslashes(std::string& text);
+
+// The last / first n characters of s (all of s when it is shorter; none for n <= 0).
+std::string RightChars(const std::string& s, std::ptrdiff_t n);
+std::string LeftChars(const std::string& s, std::ptrdiff_t n);
+
+// The label of the volume whose root is given, at most 11 characters. Linux
+// volumes carry no label the reader could use, so this is always empty.
+std::string VolumeLabel(const std::string& root);
+
+// A newly allocated zero-terminated copy of s; nullptr for an empty s.
+std::unique_ptr<char[]> NewText(const std::string& s);
+// The text of a zero-terminated text; "" for nullptr.
+std::string TextToString(const char* text);
+
+}  // namespace tarvik

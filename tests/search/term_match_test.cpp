@@ -1,0 +1,311 @@
+#include "search/term_match.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/ansi_upper.h"
+#include "search/search_form.h"
+
+namespace tarvik {
+namespace {
+
+using namespace std::string_literals;
+using Words = std::vector<std::string>;
+
+// Windows-1252 upper case written out from the rules, independent of the table.
+unsigned char RuleUpper(unsigned char b) {
+  if (b >= 'a' && b <= 'z') return static_cast<unsigned char>(b - 32);
+  if (b >= 224 && b <= 254 && b != 247) return static_cast<unsigned char>(b - 32);
+  switch (b) {
+    case 0x9A: return 0x8A;  // š
+    case 0x9C: return 0x8C;  // œ
+    case 0x9E: return 0x8E;  // ž
+    case 0xFF: return 0x9F;  // ÿ
+    default: return b;
+  }
+}
+
+bool NaiveContains(std::string_view text, std::string_view needle, bool caseSensitive) {
+  std::string t(text), n(needle);
+  if (!caseSensitive) {
+    for (char& c : t) c = static_cast<char>(RuleUpper(static_cast<unsigned char>(c)));
+    for (char& c : n) c = static_cast<char>(RuleUpper(static_cast<unsigned char>(c)));
+  }
+  return t.find(n) != std::string::npos;
+}
+
+bool NaiveMatches(std::string_view text, TMatchMode mode, std::string_view phrase, const Words& words,
+                  bool caseSensitive) {
+  std::size_t found = 0;
+  for (const auto& w : words) found += NaiveContains(text, w, caseSensitive) ? 1 : 0;
+  switch (mode) {
+    case mmWholeText: return NaiveContains(text, phrase, caseSensitive);
+    case mmEveryWord: return found == words.size();
+    case mmAnyWord: return found > 0;
+    default: return false;
+  }
+}
+
+bool Match(std::string_view text, TMatchMode mode, std::string_view phrase, bool caseSensitive = false) {
+  return TextMatches(text, mode, phrase, SplitWords(phrase), caseSensitive);
+}
+
+TEST(AnsiUpperTest, TableFollowsWindows1252Rules) {
+  for (int b = 0; b < 256; ++b) {
+    EXPECT_EQ(kAnsiUpper[b], RuleUpper(static_cast<unsigned char>(b))) << "byte " << b;
+  }
+  EXPECT_EQ(kAnsiUpper[0xDF], 0xDF);  // ß has no capital
+  EXPECT_EQ(kAnsiUpper[0xF7], 0xF7);  // ÷ is no letter
+  EXPECT_EQ(kAnsiUpper[0xB5], 0xB5);  // µ stays
+  // The case-folded search relies on at most two bytes folding to one value.
+  std::map<int, int> preimages;
+  for (int b = 0; b < 256; ++b) ++preimages[kAnsiUpper[b]];
+  for (const auto& [value, count] : preimages) EXPECT_LE(count, 2) << "value " << value;
+}
+
+TEST(AnsiUpperTest, ConvertsFullLengthIntoReusedBuffer) {
+  EXPECT_EQ(AnsiUpper("m\xFCller\0stra\xDF" "e\n\xFF"s), "M\xDCLLER\0STRA\xDF" "E\n\x9F"s);
+  std::string buffer = "a much longer previous content";
+  AnsiUpper("ab", buffer);
+  EXPECT_EQ(buffer, "AB");
+  AnsiUpper("", buffer);
+  EXPECT_EQ(buffer, "");
+}
+
+TEST(SplitWordsTest, LettersDigitsAndPunctuation) {
+  const std::vector<std::pair<std::string, Words>> cases = {
+      {"Version 2", {"Version"}},
+      {"A4-Blatt", {"A", "Blatt"}},
+      {"2006", {}},
+      {"", {}},
+      {" .,;:!?", {}},
+      {"Haus-Garten", {"Haus", "Garten"}},
+      {"  rot  rot ", {"rot", "rot"}},                   // duplicates kept, blanks skipped
+      {"snake_case[x]y{z}w|v~u^t`s@r\\q", {"snake", "case", "x", "y", "z", "w", "v", "u", "t", "s", "r", "q"}},
+      {"M\xFCller Stra\xDF" "e", {"M\xFCller", "Stra\xDF" "e"}},  // upper half bytes are letters
+      {"\x80" "100 \xAB" "x\xBB", {"\x80", "\xABx\xBB"}},         // even the euro sign and guillemets
+      {"ab\tcd\nef\x7F" "gh", {"ab", "cd", "ef", "gh"}},
+      {"ab\0cd"s, {"ab"}},                               // a 0 byte ends the phrase
+      {"\0ab"s, {}},
+      {"end", {"end"}},
+  };
+  for (const auto& [phrase, expected] : cases) EXPECT_EQ(SplitWords(phrase), expected) << phrase;
+
+  for (int b = 1; b < 256; ++b) {
+    const bool letter = (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || b >= 128;
+    const std::string phrase = "x"s + static_cast<char>(b) + "y";
+    const Words expected = letter ? Words{phrase} : Words{"x", "y"};
+    EXPECT_EQ(SplitWords(phrase), expected) << "byte " << b;
+  }
+}
+
+TEST(SplitWordsTest, LastWordEndsAtEndOfView) {
+  // A view into a larger buffer: nothing after the view may be taken.
+  const std::string buffer = "Haus Gartenzaun";
+  EXPECT_EQ(SplitWords(std::string_view(buffer).substr(0, 11)), (Words{"Haus", "Garten"}));
+}
+
+TEST(TextMatchesTest, ModesAndEdgeCases) {
+  struct Case {
+    std::string text;
+    TMatchMode mode;
+    std::string phrase;
+    bool caseSensitive;
+    bool expected;
+  };
+  const std::vector<Case> cases = {
+      // Digits: found literally as a whole phrase, no words otherwise.
+      {"Bericht 2006", mmWholeText, "2006", false, true},
+      {"Bericht 2007", mmWholeText, "2006", false, false},
+      {"anything", mmEveryWord, "2006", false, true},
+      {"2006", mmAnyWord, "2006", false, false},
+      // Upper-case conversion covers umlauts; ß stays ß.
+      {"Herr M\xDCLLER", mmWholeText, "M\xFCller", false, true},
+      {"herr m\xFCller", mmEveryWord, "M\xDCller", false, true},
+      {"STRASSE", mmWholeText, "Stra\xDF" "e", false, false},
+      {"STRASSE", mmEveryWord, "Stra\xDF" "e", false, false},
+      {"STRASSE", mmAnyWord, "Stra\xDF" "e", false, false},
+      {"STRA\xDF" "E", mmWholeText, "stra\xDF" "e", false, true},
+      {"\x8A\x8C\x8E\x9F", mmWholeText, "\x9A\x9C\x9E\xFF", false, true},
+      {"\xF7", mmWholeText, "\xD7", false, false},  // ÷ and × are not a case pair
+      // Case flag.
+      {"das haus", mmWholeText, "Haus", true, false},
+      {"das haus", mmAnyWord, "Haus", true, false},
+      {"das Haus", mmWholeText, "Haus", true, true},
+      {"das haus", mmWholeText, "Haus", false, true},
+      // Trailing blank belongs to the phrase; containment is one way only.
+      {"Gartenhaus", mmWholeText, "Haus ", false, false},
+      {"Haus", mmWholeText, "Das Haus", false, false},
+      {"Gartenhaus ", mmWholeText, "Haus ", false, true},
+      // Words are substrings, every word vs any word.
+      {"Garten am Haus", mmEveryWord, "Haus-Garten", false, true},
+      {"nur Haus", mmEveryWord, "Haus-Garten", false, false},
+      {"nur Haus", mmAnyWord, "Haus-Garten", false, true},
+      {"Garten am Haus", mmAnyWord, "Haus-Garten", false, true},
+      {"Karotte", mmAnyWord, "rot", false, true},
+      {"Gartenhaus", mmEveryWord, "haus", false, true},
+      {"Zaun", mmAnyWord, "Haus-Garten", false, false},
+      // Whole phrase includes punctuation and blanks exactly.
+      {"Haus Garten", mmWholeText, "Haus-Garten", false, false},
+      // No mode chosen: nothing matches.
+      {"Haus", mmNone, "Haus", false, false},
+      {"Haus", static_cast<TMatchMode>(7), "Haus", false, false},
+      // Empty text.
+      {"", mmWholeText, "a", false, false},
+      {"", mmEveryWord, "a", false, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Match(c.text, c.mode, c.phrase, c.caseSensitive), c.expected)
+        << "text '" << c.text << "' mode " << c.mode << " phrase '" << c.phrase << "' case " << c.caseSensitive;
+  }
+}
+
+TEST(TextMatchesTest, TextsWithNulAndLineFeedsAreUsedToFullLength) {
+  const std::string text = "<a>\0\0 erste Zeile\nzweite\0Zeile mit Haus\n"s;
+  EXPECT_TRUE(Match(text, mmWholeText, "mit haus"));
+  EXPECT_TRUE(Match(text, mmWholeText, "Zeile\nzweite"));
+  EXPECT_TRUE(Match(text, mmEveryWord, "erste Haus"));
+  EXPECT_FALSE(Match(text, mmEveryWord, "erste Hof"));
+  EXPECT_TRUE(Match(text, mmWholeText, "\0 erste"s));
+  EXPECT_TRUE(Match(text, mmWholeText, "zweite\0zeile"s));
+  EXPECT_FALSE(Match(text, mmWholeText, "zweite\0zeile"s, true));
+  // A large legacy-style text with the word only at the very end.
+  std::string big(3 << 20, '\0');
+  for (std::size_t i = 0; i < big.size(); i += 7) big[i] = '\n';
+  EXPECT_FALSE(Match(big, mmAnyWord, "Haus"));
+  big += "HAUS";
+  EXPECT_TRUE(Match(big, mmAnyWord, "Haus"));
+  EXPECT_FALSE(Match(big, mmAnyWord, "Haus", true));
+}
+
+TEST(TextMatchesTest, WordListIsTakenAsGiven) {
+  // Duplicates and case variants do not change the result; an empty word
+  // list matches everything in every-word mode and nothing in any-word mode.
+  EXPECT_TRUE(TextMatches("rot", mmEveryWord, "rot rot", {"rot", "rot"}, false));
+  EXPECT_TRUE(TextMatches("ROT", mmEveryWord, "rot Rot", {"rot", "Rot"}, false));
+  EXPECT_FALSE(TextMatches("ROT", mmEveryWord, "rot Rot", {"rot", "Rot"}, true));
+  EXPECT_TRUE(TextMatches("x", mmEveryWord, "", {}, false));
+  EXPECT_FALSE(TextMatches("x", mmAnyWord, "", {}, false));
+  EXPECT_TRUE(TextMatches("x", mmEveryWord, "", {""}, false));  // an empty entry occurs everywhere
+}
+
+// Finds the needle at every position of texts around the 32-position step of the scan.
+TEST(TermMatcherTest, FindsNeedleAtEveryPositionAndLength) {
+  for (const bool caseSensitive : {false, true}) {
+    for (const std::string& needle : {"q"s, "Qx"s, "\xE4zZ"s, "Haus am See mit Garten und Zaun"s}) {
+      TTermMatcher matcher(mmWholeText, needle, SplitWords(needle), caseSensitive);
+      for (std::size_t length = needle.size(); length < needle.size() + 40; ++length) {
+        for (std::size_t at = 0; at + needle.size() <= length; ++at) {
+          std::string text(length, '.');
+          text.replace(at, needle.size(), caseSensitive ? needle : AnsiUpper(needle));
+          ASSERT_TRUE(matcher.Matches(text)) << needle << " at " << at << " in " << length;
+          text[at + needle.size() - 1] = '#';
+          ASSERT_FALSE(matcher.Matches(text)) << needle << " at " << at << " in " << length;
+        }
+      }
+    }
+  }
+}
+
+TEST(TermMatcherTest, NoPositionIsLostWhenTheFilterGivesUp) {
+  // Every period of the filler is a long near-miss of the needle, so the
+  // matcher gives up on its filter after a few hundred bytes. The needle is
+  // placed at every offset and every phase of the filler around that point
+  // and must be found wherever it stands.
+  const std::string period = std::string(10, 'a') + "b";
+  std::string needle;
+  for (int i = 0; i < 10; ++i) needle += period;
+  needle += "b";  // the only "bb" of any text below
+  std::string filler;
+  while (filler.size() < 2000) filler += period;
+  const std::string missing = needle.substr(0, needle.size() - 1);
+  for (const bool caseSensitive : {false, true}) {
+    TTermMatcher matcher(mmWholeText, needle, {}, caseSensitive);
+    const std::string text = caseSensitive ? filler : AnsiUpper(filler);  // folding must hold here too
+    for (std::size_t phase = 0; phase < period.size(); ++phase) {
+      for (std::size_t at = 0; at < 1000; ++at) {
+        const std::string before = text.substr(phase, at);
+        ASSERT_TRUE(matcher.Matches(before + needle + text)) << "at " << at << " phase " << phase;
+        ASSERT_FALSE(matcher.Matches(before + missing + text)) << "at " << at << " phase " << phase;
+      }
+    }
+  }
+}
+
+TEST(TermMatcherTest, AgreesWithNaiveReferenceOnRandomTexts) {
+  // Few distinct bytes, including every case pair class and the bytes that
+  // matter (0, LF, ß, ÷), so that near-misses and folds are frequent.
+  const std::string alphabet = "aAbB \xE4\xC4\xFF\x9F\x9A\x8A\xDF\xF7\xD7-1\n\0"s;
+  std::mt19937 random(20061);
+  auto randomString = [&](std::size_t maxLength) {
+    std::string s(std::uniform_int_distribution<std::size_t>(0, maxLength)(random), ' ');
+    for (char& c : s) c = alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(random)];
+    return s;
+  };
+  int matches = 0;
+  for (int round = 0; round < 600; ++round) {
+    const std::string phrase = randomString(round % 3 == 0 ? 12 : 4);
+    const Words words = SplitWords(phrase);
+    const bool caseSensitive = round % 2 == 0;
+    for (const TMatchMode mode : {mmWholeText, mmEveryWord, mmAnyWord, mmNone}) {
+      TTermMatcher matcher(mode, phrase, words, caseSensitive);
+      for (int t = 0; t < 20; ++t) {
+        const std::string text = randomString(t % 5 == 0 ? 2000 : 60);
+        const bool expected = NaiveMatches(text, mode, phrase, words, caseSensitive);
+        matches += expected ? 1 : 0;
+        ASSERT_EQ(matcher.Matches(text), expected) << "round " << round << " mode " << mode;
+        ASSERT_EQ(TextMatches(text, mode, phrase, words, caseSensitive), expected);
+      }
+    }
+  }
+  // Both outcomes must be well represented for the comparison to mean much.
+  EXPECT_GT(matches, 8000);
+  EXPECT_LT(matches, 40000);
+}
+
+class FakeForm : public TSearchForm {
+ public:
+  std::map<TFormBox, bool> checked;
+  bool IsChecked(TFormBox box) const override {
+    const auto it = checked.find(box);
+    return it != checked.end() && it->second;
+  }
+  std::string FolderText() const override { return {}; }
+  std::string PhraseText() const override { return {}; }
+  void ClearCandidates() override {}
+  void AddCandidate(const std::string&) override {}
+  void ShowCandidatePlaceholder(bool) override {}
+  void AddResult(const std::string&, const std::string&) override {}
+  void AddError(const std::string&) override {}
+};
+
+TEST(CurrentMatchModeTest, ReadsRadioButtons) {
+  struct Case {
+    bool whole, words, every, any;
+    TMatchMode expected;
+  };
+  const std::vector<Case> cases = {
+      {true, false, true, false, mmWholeText},   // hidden word-mode state does not count
+      {true, false, false, true, mmWholeText},
+      {false, true, true, false, mmEveryWord},
+      {false, true, false, true, mmAnyWord},
+      {false, true, true, true, mmAnyWord},      // any word wins over every word
+      {false, true, false, false, mmNone},
+      {false, false, false, false, mmNone},
+  };
+  for (const auto& c : cases) {
+    FakeForm form;
+    form.checked = {{TFormBox::RadioButton1, c.whole},
+                    {TFormBox::RadioButton2, c.words},
+                    {TFormBox::RadioButton3, c.every},
+                    {TFormBox::RadioButton4, c.any}};
+    EXPECT_EQ(CurrentMatchMode(form), c.expected) << c.whole << c.words << c.every << c.any;
+  }
+}
+
+}  // namespace
+}  // namespace tarvik
