@@ -87,10 +87,12 @@ void RunSearch(TSearchForm& form, const std::string& scratchFolder, const TWalkA
     Host().ShowMessage(MessageText(form, kMsgNoPhrase));
   } else {
     // The folder is now the current directory, so it is listed as ".".
-    if (!form.HasCurrentCandidate()) CollectDocuments(form, folder, ".");
+    // A list this run collects has nothing marked yet: it is searched whole.
+    const bool collected = !form.HasCurrentCandidate();
+    if (collected) CollectDocuments(form, folder, ".");
     if (form.HasCurrentCandidate()) {
       Lock(form);
-      if (form.IsChecked(TFormBox::cbOneFile)) {
+      if (form.IsChecked(TFormBox::cbOneFile) && !collected) {
         WalkMarked(form, scratchFolder);
       } else if (walkAll) {
         walkAll(form);

@@ -1,0 +1,72 @@
+#!/usr/bin/env python3
+"""Builds a corpus of office documents for the search benchmark.
+
+Takes the readable documents of tests/data/corpus and examples/ and writes
+COUNT variants of them into OUT: each a fresh deflated archive whose
+content.xml has a few paragraphs of generated text added; every tenth holds
+the phrase "Kastanienallee". Deterministic for a given seed.
+
+usage: make_find_corpus.py OUT [COUNT]
+"""
+import os
+import random
+import sys
+import zipfile
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+SOURCES = ["tests/data/corpus/letters", "tests/data/corpus/sheets", "tests/data/corpus/slides",
+           "tests/data/corpus/drawings", "tests/data/corpus/formulas", "tests/data/corpus/templates",
+           "tests/data/corpus/misc", "examples"]
+WORDS = ("Garten Haus Brief Tabelle Rechnung Angebot Vertrag Kunde Lieferung Termin Bericht "
+         "summer party invoice meeting budget coffee harvest launch kitchen living room Fischer "
+         "Königsallee Bäckerei Schäfer Brötchen Café Zürich Straße Müller").split()
+PHRASE = "Kastanienallee"
+
+
+def sources():
+    for folder in SOURCES:
+        base = os.path.join(ROOT, folder)
+        for name in sorted(os.listdir(base)):
+            path = os.path.join(base, name)
+            if os.path.isfile(path) and zipfile.is_zipfile(path) and not name.endswith(".bak"):
+                yield path
+
+
+def paragraph(rng, with_phrase):
+    words = [rng.choice(WORDS) for _ in range(rng.randint(20, 120))]
+    if with_phrase:
+        words.insert(rng.randrange(len(words)), PHRASE)
+    return "<text:p>" + " ".join(words) + "</text:p>"
+
+
+def variant(source, target, rng, with_phrase):
+    with zipfile.ZipFile(source) as zin, zipfile.ZipFile(target, "w") as zout:
+        for info in zin.infolist():
+            data = zin.read(info)
+            if info.filename == "content.xml":
+                text = data.decode("utf-8")
+                extra = "".join(paragraph(rng, with_phrase and i == 0) for i in range(rng.randint(2, 30)))
+                cut = text.rfind("</office:text>")
+                if cut < 0:
+                    cut = text.rfind("</office:body>")
+                text = text[:cut] + extra + text[cut:] if cut >= 0 else text
+                data = text.encode("utf-8")
+            method = zipfile.ZIP_STORED if info.filename == "mimetype" else zipfile.ZIP_DEFLATED
+            zout.writestr(zipfile.ZipInfo(info.filename, info.date_time), data, compress_type=method)
+
+
+def main():
+    out = sys.argv[1]
+    count = int(sys.argv[2]) if len(sys.argv) > 2 else 2000
+    rng = random.Random(1234)
+    docs = list(sources())
+    for i in range(count):
+        source = docs[i % len(docs)]
+        folder = os.path.join(out, "d%02d" % (i % 50))
+        os.makedirs(folder, exist_ok=True)
+        stem, ext = os.path.splitext(os.path.basename(source))
+        variant(source, os.path.join(folder, "%s_%05d%s" % (stem, i, ext)), rng, i % 10 == 0)
+
+
+if __name__ == "__main__":
+    main()
