@@ -1,11 +1,18 @@
 #include "search/part_extraction.h"
 
-#include <stdexcept>
+#include "zip/zip_extractor.h"
 
 namespace tarvik {
 
-void ExtractDocumentParts(const std::string& path, const std::string&) {
-  throw std::runtime_error("cannot unpack " + path + ": the archive reader is not linked in yet");
+void ExtractDocumentParts(const std::string& path, const std::string& destFolder) {
+  TZipExtractor extractor;
+  extractor.SetOverwriteMode(Always);
+  extractor.FilesList() = {"content.xml", "meta.xml", "styles.xml"};
+  extractor.SetZipName(path);
+  extractor.SetDoAll(false);
+  extractor.SetDestDir(destFolder);
+  extractor.SetOverwriteMode(Always);
+  extractor.ExtractFiles();
 }
 
 }  // namespace tarvik

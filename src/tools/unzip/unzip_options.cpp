@@ -39,29 +39,29 @@ bool Apply(const std::string& name, const std::string& value, TUnzipOptions& opt
   return ok;
 }
 
-struct TOptionSpec {
+struct TOptionInfo {
   char shortName;  // 0: long form only
   const char* longName;
   bool takesValue;
 };
 
-constexpr TOptionSpec kOptions[] = {
+constexpr TOptionInfo kOptions[] = {
     {'l', "list", false},          {'d', "dest", true},      {'r', "recreate-dirs", false},
     {0, "root", true},             {'o', "overwrite", true}, {'P', "password", true},
     {'s', "sort", true},           {0, "incomplete", true},  {'q', "quiet", false},
     {'h', "help", false},
 };
 
-const TOptionSpec* ByLong(const std::string& name) {
-  for (const TOptionSpec& spec : kOptions) {
-    if (name == spec.longName) return &spec;
+const TOptionInfo* ByLong(const std::string& name) {
+  for (const TOptionInfo& option : kOptions) {
+    if (name == option.longName) return &option;
   }
   return nullptr;
 }
 
-const TOptionSpec* ByShort(char name) {
-  for (const TOptionSpec& spec : kOptions) {
-    if (spec.shortName != 0 && spec.shortName == name) return &spec;
+const TOptionInfo* ByShort(char name) {
+  for (const TOptionInfo& option : kOptions) {
+    if (option.shortName != 0 && option.shortName == name) return &option;
   }
   return nullptr;
 }
@@ -84,13 +84,13 @@ bool ParseUnzipOptions(const std::vector<std::string>& args, TUnzipOptions& opti
     if (arg[1] == '-') {
       std::size_t equals = arg.find('=');
       std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-      const TOptionSpec* spec = ByLong(name);
-      if (spec == nullptr) {
+      const TOptionInfo* option = ByLong(name);
+      if (option == nullptr) {
         error = "unknown option '" + arg + "'";
         return false;
       }
       std::string value;
-      if (spec->takesValue) {
+      if (option->takesValue) {
         if (equals != std::string::npos) {
           value = arg.substr(equals + 1);
         } else if (i + 1 < args.size()) {
@@ -103,18 +103,18 @@ bool ParseUnzipOptions(const std::vector<std::string>& args, TUnzipOptions& opti
         error = "option '--" + name + "' takes no value";
         return false;
       }
-      if (!Apply(spec->longName, value, options, error)) return false;
+      if (!Apply(option->longName, value, options, error)) return false;
       continue;
     }
     // A cluster of short options; one taking a value ends it.
     for (std::size_t k = 1; k < arg.size(); ++k) {
-      const TOptionSpec* spec = ByShort(arg[k]);
-      if (spec == nullptr) {
+      const TOptionInfo* option = ByShort(arg[k]);
+      if (option == nullptr) {
         error = std::string("unknown option '-") + arg[k] + "'";
         return false;
       }
       std::string value;
-      if (spec->takesValue) {
+      if (option->takesValue) {
         if (k + 1 < arg.size()) {
           value = arg.substr(k + 1);
         } else if (i + 1 < args.size()) {
@@ -123,10 +123,10 @@ bool ParseUnzipOptions(const std::vector<std::string>& args, TUnzipOptions& opti
           error = std::string("option '-") + arg[k] + "' needs a value";
           return false;
         }
-        if (!Apply(spec->longName, value, options, error)) return false;
+        if (!Apply(option->longName, value, options, error)) return false;
         break;
       }
-      if (!Apply(spec->longName, value, options, error)) return false;
+      if (!Apply(option->longName, value, options, error)) return false;
     }
   }
   if (options.help) return true;
