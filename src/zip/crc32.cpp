@@ -159,6 +159,13 @@ TARVIK_WIDE_CLMUL_TARGET inline __m512i Load512(const std::uint8_t* at) {
   return _mm512_loadu_si512(at);
 }
 
+// The pair (lo, hi) in each of the four 128-bit lanes.
+TARVIK_WIDE_CLMUL_TARGET inline __m512i Repeat128(std::uint64_t hi, std::uint64_t lo) {
+  const auto h = static_cast<long long>(hi);
+  const auto l = static_cast<long long>(lo);
+  return _mm512_set_epi64(h, l, h, l, h, l, h, l);
+}
+
 TARVIK_WIDE_CLMUL_TARGET inline __m512i FoldWide(__m512i x, __m512i k, __m512i next) {
   const __m512i a = _mm512_clmulepi64_epi128(x, k, 0x00);
   const __m512i b = _mm512_clmulepi64_epi128(x, k, 0x11);
@@ -175,8 +182,7 @@ TARVIK_WIDE_CLMUL_TARGET std::uint32_t UpdateCRCFoldedWide(std::uint32_t crc,
   __m512i z3 = Load512(p + 192);
   p += 256;
   count -= 256;
-  const __m512i k2048 = _mm512_broadcast_i32x4(
-      _mm_set_epi64x(static_cast<long long>(kFold2048Hi), static_cast<long long>(kFold2048Lo)));
+  const __m512i k2048 = Repeat128(kFold2048Hi, kFold2048Lo);
   while (count >= 256) {
     z0 = FoldWide(z0, k2048, Load512(p));
     z1 = FoldWide(z1, k2048, Load512(p + 64));
@@ -185,14 +191,14 @@ TARVIK_WIDE_CLMUL_TARGET std::uint32_t UpdateCRCFoldedWide(std::uint32_t crc,
     p += 256;
     count -= 256;
   }
-  const __m512i k512 = _mm512_broadcast_i32x4(
-      _mm_set_epi64x(static_cast<long long>(kFold512Hi), static_cast<long long>(kFold512Lo)));
+  const __m512i k512 = Repeat128(kFold512Hi, kFold512Lo);
   z0 = FoldWide(z0, k512, z1);
   z0 = FoldWide(z0, k512, z2);
   z0 = FoldWide(z0, k512, z3);
-  return FinishFolding(_mm512_extracti32x4_epi32(z0, 0), _mm512_extracti32x4_epi32(z0, 1),
-                       _mm512_extracti32x4_epi32(z0, 2), _mm512_extracti32x4_epi32(z0, 3), p,
-                       count);
+  alignas(64) std::uint8_t lanes[64];
+  _mm512_store_si512(lanes, z0);
+  return FinishFolding(Load128(lanes), Load128(lanes + 16), Load128(lanes + 32),
+                       Load128(lanes + 48), p, count);
 }
 
 bool HasCarrylessMultiply() {
