@@ -37,6 +37,16 @@ bool PartMatches(const std::string& file, TTermMatcher& matcher, std::string& co
   return false;
 }
 
+// Deletes the part files an earlier document may have left; false when one
+// of them is there and cannot be deleted.
+bool RemoveLeftoverParts(const std::string& scratchFolder) {
+  for (const char* part : kPartFiles) {
+    const std::string file = JoinPath(scratchFolder, part);
+    if (!DeleteFile(file) && FileExists(file)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool IsLegacyExtension(std::string_view extension) {
@@ -88,7 +98,7 @@ void SearchDocument(TSearchForm& form, const std::string& scratchFolder, const s
   }
   ForceDirectories(scratchFolder);
   // A part left over from an earlier document must never be read as this one's.
-  if (!EmptyScratchFolder(scratchFolder, form.IsChecked(TFormBox::cbUnter))) {
+  if (!RemoveLeftoverParts(scratchFolder)) {
     form.AddError(path);
     return;
   }

@@ -40,6 +40,7 @@ std::size_t THandleStream::Read(void* buffer, std::size_t count) {
     if (got <= 0) break;
     done += static_cast<std::size_t>(got);
   }
+  if (position_ >= 0) position_ += static_cast<std::int64_t>(done);
   return done;
 }
 
@@ -52,10 +53,13 @@ std::size_t THandleStream::Write(const void* buffer, std::size_t count) {
     if (put <= 0) break;
     done += static_cast<std::size_t>(put);
   }
+  if (position_ >= 0) position_ += static_cast<std::int64_t>(done);
   return done;
 }
 
 std::int64_t THandleStream::Seek(std::int64_t offset, int origin) {
+  if (position_ >= 0 && ((origin == soFromCurrent && offset == 0) || (origin == soFromBeginning && offset == position_)))
+    return position_;
   int whence;
   switch (origin) {
     case soFromBeginning: whence = SEEK_SET; break;
@@ -64,7 +68,8 @@ std::int64_t THandleStream::Seek(std::int64_t offset, int origin) {
     default: return -1;
   }
   off_t result = ::lseek(handle_, static_cast<off_t>(offset), whence);
-  return result < 0 ? -1 : static_cast<std::int64_t>(result);
+  position_ = result < 0 ? -1 : static_cast<std::int64_t>(result);
+  return position_;
 }
 
 bool THandleStream::Commit() { return ::fsync(handle_) == 0; }
@@ -98,6 +103,7 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode)
       errno = EISDIR;
     }
   }
+  if (handle_ >= 0) position_ = 0;
   if (handle_ < 0) {
     int error = errno;
     if (mode == fmCreate) throw EFCreateError(FileCreateMessage(fileName, error));

@@ -57,6 +57,9 @@ class THandleStream : public TStream {
 
  protected:
   int handle_;
+  // The file position as this stream moved it, so that asking for it costs no
+  // system call; -1 while unknown.
+  std::int64_t position_ = -1;
 };
 
 // Open modes: the low two bits give the access, fmCreate creates or truncates.
