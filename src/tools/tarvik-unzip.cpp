@@ -1,10 +1,14 @@
 // tarvik-unzip: lists or extracts the entries of an archive.
+// Exit status: 0 every chosen entry extracted (or listed), 1 some were skipped
+// or failed, 2 the archive could not be read or the command line is wrong.
 
 #include <cstdio>
 #include <exception>
 #include <string>
 #include <vector>
 
+#include "unzip/unzip_extract.h"
+#include "unzip/unzip_host.h"
 #include "unzip/unzip_list.h"
 #include "unzip/unzip_options.h"
 #include "zip/zip_extractor.h"
@@ -46,8 +50,6 @@ int List(const TUnzipOptions& options) {
   return kExitOk;
 }
 
-int Extract(const TUnzipOptions&) { return Fail("extraction is not built yet"); }
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -61,8 +63,10 @@ int main(int argc, char** argv) {
     std::fputs(tarvik::unzip::UnzipUsage(), stdout);
     return kExitOk;
   }
+  static tarvik::unzip::TTerminalHost host;
+  tarvik::SetHost(&host);
   try {
-    return options.list ? List(options) : Extract(options);
+    return options.list ? List(options) : tarvik::unzip::ExtractArchive(options);
   } catch (const std::exception& failure) {
     return Fail(failure.what());
   }

@@ -40,6 +40,19 @@ bool HasDotComponent(const std::string& folder) {
   return false;
 }
 
+bool HasNul(const std::string& text) { return text.find('\0') != std::string::npos; }
+
+// The folder every output path starts from. An empty DestDir is the current
+// folder, never the file system's root.
+std::string OutputRoot(const std::string& destDir) { return destDir.empty() ? std::string(".") : destDir; }
+
+// Where an entry refused for its unsafe stored path would have gone.
+std::string RefusedOutputPath(const std::string& destDir, const TZipHeaderInfo& entry) {
+  std::string path = entry.StoredPath();
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return OutputRoot(destDir) + "/" + path;
+}
+
 // The DOS date of an entry as local calendar time.
 std::time_t EntryTime(const TZipHeaderInfo& entry) {
   const TDosDateTimeParts parts = UnpackDosDateTime(RepairDosDateTime(entry.DateTime));
@@ -178,8 +191,7 @@ int TZipExtractor::RunExtraction() {
 }
 
 std::string TZipExtractor::BuildOutputFolder(const TZipHeaderInfo& entry) const {
-  // An empty DestDir is the current folder, never the file system's root.
-  const std::string dest = destDir_.empty() ? std::string(".") : destDir_;
+  const std::string dest = OutputRoot(destDir_);
   std::string folder = entry.Directory();
   if (!recreateDirs_ || folder.empty()) return dest + "/";
   if (!rootDir_.empty() && folder.size() >= rootDir_.size() &&
@@ -260,13 +272,19 @@ void TZipExtractor::ExtractEntry(int index, TExtractRun& run) {
     archive_->Seek(offset + kLocalHeaderSize + localNameLength + localExtraLength, soFromBeginning);
   }
 
-  const std::string folder = BuildOutputFolder(entry);
-  if (folder.empty()) {  // the stored folder climbs out of DestDir
-    SkipEntry(run, skipCannotCreate, entry.StoredPath(), index);
+  // A stored path that would leave DestDir (a "." or ".." folder, or a NUL that
+  // cuts the path short) is refused; the path it asked for is reported.
+  const std::string folder = HasNul(entry.StoredPath()) ? std::string() : BuildOutputFolder(entry);
+  if (folder.empty()) {
+    SkipEntry(run, skipCannotCreate, RefusedOutputPath(destDir_, entry), index);
     return;
   }
   if (!hasName) {
-    if (recreateDirs_ && !DirectoryExists(folder)) ForceDirectories(folder);
+    // A folder that cannot be made (a file of that name is in the way) is no success.
+    if (recreateDirs_ && !DirectoryExists(folder) && !ForceDirectories(folder)) {
+      SkipEntry(run, skipCannotCreate, folder, index);
+      return;
+    }
     ++run.count;
     return;
   }

@@ -48,7 +48,9 @@ bool TZipExtractor::DiskLabelMatches(int n) const {
 
 void TZipExtractor::DefaultGetNextDisk(TZipExtractor& sender, int nextDisk, std::string& fName) {
   if (sender.MultiMode() != multiRemovable) {
-    fName = ChangeFileExt(fName, "." + ThreeDigits(nextDisk));
+    std::string extension = ".";
+    extension += ThreeDigits(nextDisk);
+    fName = ChangeFileExt(fName, extension);
     // Nobody can supply a missing volume file: answering "cancel" ends the
     // request instead of naming the same missing file for ever.
     if (!FileExists(fName)) fName.clear();

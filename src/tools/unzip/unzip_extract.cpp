@@ -1,0 +1,97 @@
+#include "unzip/unzip_extract.h"
+
+#include <cstdio>
+#include <set>
+#include <string>
+
+#include "unzip/unzip_list.h"
+#include "zip/zip_extractor.h"
+
+namespace tarvik::unzip {
+
+namespace {
+
+void PrintLine(std::FILE* to, const std::string& text) {
+  std::fputs(text.c_str(), to);
+  std::fputc('\n', to);
+}
+
+// Stored paths keep "\" inside the reader; users see "/".
+std::string ShownStoredPath(std::string path) {
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+  return path;
+}
+
+// An output path of this system's own making holds no "\"; a whole-name
+// folder of "/" would be stored empty (meaning the current folder) and is
+// kept as the root instead.
+std::string DestinationFolder(const std::string& dir) {
+  if (!dir.empty() && dir.find_first_not_of('/') == std::string::npos) return "/.";
+  return dir;
+}
+
+const char* SkipText(TSkipReason reason) {
+  switch (reason) {
+    case skipBadPassword:
+      return "skipped (bad password): ";
+    case skipKeepExisting:
+      return "skipped (kept existing): ";
+    case skipCannotCreate:
+    default:
+      return "skipped (cannot create): ";
+  }
+}
+
+}  // namespace
+
+int ExtractArchive(const TUnzipOptions& options) {
+  TZipExtractor zip;
+  zip.SetZipName(options.archive);
+  zip.SetSortMode(options.sort);
+  zip.SetIncompleteZipMode(options.incomplete);
+  zip.SetRecreateDirs(options.recreateDirs);
+  zip.SetRootDir(options.rootDir);
+  zip.SetOverwriteMode(options.overwrite);
+  zip.SetDestDir(DestinationFolder(options.destDir));
+  const bool doAll = options.patterns.empty();
+  zip.SetDoAll(doAll);
+  zip.SetFilesList(EntryPatterns(options.patterns));
+
+  int chosen = 0;
+  int extracted = 0;
+  bool runEnded = false;
+  std::string currentOutput;
+  std::set<int> passwordOffered;
+
+  zip.OnStartUnZipInfo = [&](TZipExtractor& sender, int numFiles, std::int64_t, bool&) {
+    // The run takes up every entry with DoAll (as long as there is work at all).
+    chosen = doAll && numFiles > 0 ? sender.Count() : numFiles;
+  };
+  zip.OnStartUnZip = [&](TZipExtractor&, int, std::string& fName, bool&) { currentOutput = fName; };
+  zip.OnEndUnZip = [&](TZipExtractor&, int, const std::string& fName) {
+    if (!options.quiet) PrintLine(stdout, "extracted: " + fName);
+  };
+  zip.OnSkippingFile = [&](TZipExtractor&, TSkipReason reason, const std::string& fName, int, bool&) {
+    PrintLine(stderr, SkipText(reason) + (reason == skipBadPassword ? ShownStoredPath(fName) : fName));
+  };
+  zip.OnBadCRC = [&](TZipExtractor&, std::uint32_t, std::uint32_t, int) { PrintLine(stderr, "bad CRC: " + currentOutput); };
+  zip.OnBadPassword = [&](TZipExtractor&, int index, std::string& newPassword) {
+    // The password of the command line is offered once per entry.
+    if (options.password && passwordOffered.insert(index).second) newPassword = *options.password;
+  };
+  zip.OnUnZipComplete = [&](TZipExtractor&, int fileCount) {
+    extracted = fileCount;
+    runEnded = true;
+    std::fflush(stderr);
+    PrintLine(stdout, std::to_string(fileCount) + " of " + std::to_string(chosen) + " entries extracted");
+    std::fflush(stdout);
+  };
+
+  zip.ExtractFiles();
+  if (!runEnded) PrintLine(stdout, "0 of 0 entries extracted");
+  return extracted == chosen ? kExitAllExtracted : kExitSomeFailed;
+}
+
+}  // namespace tarvik::unzip
