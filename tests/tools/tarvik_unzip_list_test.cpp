@@ -111,11 +111,5 @@ TEST(UnzipList, WrongCommandLines) {
   EXPECT_EQ(r.out, "");
 }
 
-TEST(UnzipList, ExtractionIsNotBuiltYet) {
-  auto r = RunTool("tarvik-unzip", {kZip + "stored.zip"});
-  EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.err, "tarvik-unzip: extraction is not built yet\n");
-}
-
 }  // namespace
 }  // namespace tarvik

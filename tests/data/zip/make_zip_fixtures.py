@@ -5,7 +5,8 @@ Needs python3 and Info-ZIP zip. Archives that Info-ZIP cannot produce (CP850 nam
 duplicate or damaged headers, hand-laid volume sets, ".zfc" copies) are written
 record by record with the small writer below.
 
-Usage: python3 make_zip_fixtures.py [OUTPUT_FOLDER]   (default: the script's folder)
+Usage: python3 make_zip_fixtures.py [--extraction-only] [OUTPUT_FOLDER]   (default: the script's folder)
+The extraction fixtures (OUTPUT_FOLDER/extract) come from make_extract_fixtures.py.
 """
 
 import os
@@ -17,7 +18,8 @@ import sys
 import tempfile
 import zipfile
 
-OUT = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(__file__))
+ARGS = [a for a in sys.argv[1:] if not a.startswith("--")]
+OUT = os.path.abspath(ARGS[0] if ARGS else os.path.dirname(__file__))
 CORPUS = "/work/shared/corpus"
 
 LOCAL_SIG = 0x04034B50
@@ -236,12 +238,17 @@ def copy_corpus():
 def main():
     os.makedirs(OUT, exist_ok=True)
     os.environ["TZ"] = "UTC"
-    with tempfile.TemporaryDirectory() as root:
-        make_source_tree(root)
-        make_info_zip_archives(root)
-    make_damaged_archives()
-    make_hand_laid_archives()
-    copy_corpus()
+    if "--extraction-only" not in sys.argv:
+        with tempfile.TemporaryDirectory() as root:
+            make_source_tree(root)
+            make_info_zip_archives(root)
+        make_damaged_archives()
+        make_hand_laid_archives()
+        copy_corpus()
+    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    from make_extract_fixtures import make_extraction_fixtures
+    make_extraction_fixtures(OUT)
 
 
 if __name__ == "__main__":
