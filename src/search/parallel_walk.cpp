@@ -63,7 +63,12 @@ void ParallelWalk(TSearchForm& form, int jobs, const std::string& scratchRoot) {
     for (std::size_t i; (i = next.fetch_add(1)) < count;) {
       TOutcome outcome;
       TDocumentForm documentForm(form, outcome);
-      SearchDocument(documentForm, scratch, paths[i], phrase, caseSensitive);
+      try {
+        SearchDocument(documentForm, scratch, paths[i], phrase, caseSensitive);
+      } catch (...) {  // out of memory, say: this document failed, the walk goes on
+        outcome.results.clear();
+        outcome.errors.assign(1, paths[i]);
+      }
       outcome.ready = true;
       std::lock_guard<std::mutex> guard(lock);
       outcomes[i] = std::move(outcome);
