@@ -20,7 +20,12 @@ using C = TFormControl;
 void SearchOne(TSearchForm& form, const std::string& scratchFolder, std::size_t index) {
   // Phrase and case are read anew for every document.
   const std::string phrase = PhraseToAnsi(form.PhraseText());
-  SearchDocument(form, scratchFolder, form.CandidateAt(index), phrase, form.IsChecked(TFormBox::cbGrossklein));
+  const std::string path = form.CandidateAt(index);
+  try {
+    SearchDocument(form, scratchFolder, path, phrase, form.IsChecked(TFormBox::cbGrossklein));
+  } catch (...) {  // out of memory while scanning, say: one bad document never stops a run
+    form.AddError(path);
+  }
 }
 
 void Lock(TSearchForm& form) {
