@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 
 #include "platform/code_page.h"
 #include "platform/file_system.h"
@@ -42,7 +43,7 @@ bool PartMatches(const std::string& file, TTermMatcher& matcher, std::string& co
 bool RemoveLeftoverParts(const std::string& scratchFolder) {
   for (const char* part : kPartFiles) {
     const std::string file = JoinPath(scratchFolder, part);
-    if (!DeleteFile(file) && FileExists(file)) return false;
+    if (!DeleteFile(file) && errno != ENOENT) return false;
   }
   return true;
 }
@@ -79,10 +80,18 @@ void AddResult(TSearchForm& form, const std::string& path) {
 }
 
 bool EmptyScratchFolder(const std::string& folder, bool recurse) {
-  std::vector<std::string> files;
-  ListFiles(folder, files, "*", recurse);
+  // One listing serves both the files and the sub-folders (folder links are
+  // not entered); the scratch folder is never deep, so no loop guard is needed
+  // beyond that.
   bool emptied = true;
-  for (const std::string& file : files) emptied = DeleteFile(file) && emptied;
+  for (const TDirEntry& entry : ListDirectory(folder, "*")) {
+    const std::string path = JoinPath(folder, entry.name);
+    if (!entry.isFolder) {
+      emptied = DeleteFile(path) && emptied;
+    } else if (recurse && !entry.isLink) {
+      emptied = EmptyScratchFolder(path, recurse) && emptied;
+    }
+  }
   return emptied;
 }
 
@@ -112,8 +121,13 @@ void SearchDocument(TSearchForm& form, const std::string& scratchFolder, const s
   ScanDocumentParts(form, scratchFolder, path, phrase, caseSensitive);
 }
 
-void ScanDocumentParts(TSearchForm& form, const std::string& scratchFolder, const std::string& path,
-                       const std::string& phrase, bool caseSensitive) {
+namespace {
+
+// Matches the chosen parts, asking partMatches(part, matcher, buffer) for each,
+// and registers one result per matching part in the order content, meta, styles.
+template <typename PartMatchesFn>
+void ScanParts(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive,
+               PartMatchesFn partMatches) {
   const TMatchMode mode = CurrentMatchMode(form);
   const std::vector<std::string> words = SplitWords(phrase);
   TTermMatcher matcher(mode, phrase, words, caseSensitive);
@@ -125,12 +139,51 @@ void ScanDocumentParts(TSearchForm& form, const std::string& scratchFolder, cons
   std::array<bool, kPartCount> matched{};
   std::string converted;
   for (int part = kContent; part < kPartCount; ++part)
-    if (chosen[part]) matched[part] = PartMatches(JoinPath(scratchFolder, kPartFiles[part]), matcher, converted);
+    if (chosen[part]) matched[part] = partMatches(part, matcher, converted);
 
   for (int part = kContent; part < kPartCount; ++part)
     if (matched[part]) AddResult(form, path);
+}
 
+bool TextMatchesAnyLine(std::string_view text, TTermMatcher& matcher, std::string& converted) {
+  std::string_view line;
+  while (NextTextLine(text, line)) {
+    Utf8ToAnsiLine(line, converted);
+    if (matcher.Matches(converted)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void ScanDocumentParts(TSearchForm& form, const std::string& scratchFolder, const std::string& path,
+                       const std::string& phrase, bool caseSensitive) {
+  ScanParts(form, path, phrase, caseSensitive, [&](int part, TTermMatcher& matcher, std::string& converted) {
+    return PartMatches(JoinPath(scratchFolder, kPartFiles[part]), matcher, converted);
+  });
   EmptyScratchFolder(scratchFolder, form.IsChecked(TFormBox::cbUnter));
+}
+
+void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase,
+                            bool caseSensitive) {
+  if (FileExists(path) && !PassesOpenTest(path)) {
+    form.AddError(path);
+    return;
+  }
+  if (IsLegacyExtension(ExtensionOf(path))) {
+    SearchLegacyDocument(form, path, phrase, caseSensitive);
+    return;
+  }
+  TPartTexts parts;
+  try {
+    ExtractDocumentPartsToMemory(path, parts);
+  } catch (...) {
+    form.AddError(path);
+    return;
+  }
+  ScanParts(form, path, phrase, caseSensitive, [&](int part, TTermMatcher& matcher, std::string& converted) {
+    return parts[part] && TextMatchesAnyLine(*parts[part], matcher, converted);
+  });
 }
 
 }  // namespace tarvik

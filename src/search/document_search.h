@@ -29,6 +29,11 @@ void AddResult(TSearchForm& form, const std::string& path);
 void SearchDocument(TSearchForm& form, const std::string& scratchFolder, const std::string& path,
                     const std::string& phrase, bool caseSensitive);
 
+// SearchDocument with the parts unpacked into memory instead of a scratch
+// folder: the same results and errors, without a file written.
+void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase,
+                            bool caseSensitive);
+
 // Scans the parts extracted into scratchFolder and registers one result per
 // matching part, in the order content, meta, styles; then empties the folder.
 void ScanDocumentParts(TSearchForm& form, const std::string& scratchFolder, const std::string& path,

@@ -10,6 +10,10 @@
 
 namespace tarvik {
 
+// The same rules over a text in memory: takes the next line off the front of
+// rest; false when no line is left.
+bool NextTextLine(std::string_view& rest, std::string_view& line);
+
 class TLineReader {
  public:
   // Opens path for reading; Ok() tells whether that worked.
@@ -27,7 +31,7 @@ class TLineReader {
   bool Refill();
 
   int fd_ = -1;
-  std::vector<char> buffer_;
+  std::vector<char>& buffer_;  // one block per thread, reused by every reader
   std::size_t begin_ = 0, end_ = 0;
   bool eof_ = false;
   bool skipLineFeed_ = false;  // the previous line ended at a CR at the buffer's end

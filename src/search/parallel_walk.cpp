@@ -7,8 +7,6 @@
 #include <vector>
 
 #include "platform/code_page.h"
-#include "platform/file_system.h"
-#include "search/document_collection.h"
 #include "search/document_search.h"
 #include "search/search_form.h"
 
@@ -44,7 +42,7 @@ class TDocumentForm : public TSearchForm {
 
 }  // namespace
 
-void ParallelWalk(TSearchForm& form, int jobs, const std::string& scratchRoot) {
+void ParallelWalk(TSearchForm& form, int jobs) {
   const std::size_t count = form.CandidateCount();
   std::vector<std::string> paths(count);
   for (std::size_t i = 0; i < count; ++i) paths[i] = form.CandidateAt(i);
@@ -57,14 +55,12 @@ void ParallelWalk(TSearchForm& form, int jobs, const std::string& scratchRoot) {
   std::mutex lock;
   std::condition_variable finished;
 
-  auto job = [&](int number) {
-    const std::string scratch = JoinPath(scratchRoot, "job-" + std::to_string(number));
-    ForceDirectories(scratch);
+  auto job = [&] {
     for (std::size_t i; (i = next.fetch_add(1)) < count;) {
       TOutcome outcome;
       TDocumentForm documentForm(form, outcome);
       try {
-        SearchDocument(documentForm, scratch, paths[i], phrase, caseSensitive);
+        SearchDocumentInMemory(documentForm, paths[i], phrase, caseSensitive);
       } catch (...) {  // out of memory, say: this document failed, the walk goes on
         outcome.results.clear();
         outcome.errors.assign(1, paths[i]);
@@ -78,7 +74,7 @@ void ParallelWalk(TSearchForm& form, int jobs, const std::string& scratchRoot) {
 
   std::vector<std::thread> threads;
   const int workers = std::max(1, std::min<int>(jobs, static_cast<int>(count)));
-  for (int n = 0; n < workers; ++n) threads.emplace_back(job, n + 1);
+  for (int n = 0; n < workers; ++n) threads.emplace_back(job);
 
   for (std::size_t i = 0; i < count; ++i) {
     TOutcome outcome;

@@ -15,4 +15,21 @@ void ExtractDocumentParts(const std::string& path, const std::string& destFolder
   extractor.ExtractFiles();
 }
 
+void ExtractDocumentPartsToMemory(const std::string& path, TPartTexts& parts) {
+  static const char* const kNames[] = {"content.xml", "meta.xml", "styles.xml"};
+  TZipExtractor extractor;
+  extractor.SetOverwriteMode(Always);
+  extractor.FilesList() = {kNames[0], kNames[1], kNames[2]};
+  extractor.SetZipName(path);
+  extractor.SetDoAll(false);
+  extractor.OnMemoryOutput = [&parts](TZipExtractor&, int, const std::string& name, std::string& data) {
+    std::string lower = name;
+    for (char& c : lower)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    for (std::size_t i = 0; i < parts.size(); ++i)
+      if (lower == kNames[i]) parts[i] = std::move(data);  // a later entry replaces an earlier one
+  };
+  extractor.ExtractFiles();
+}
+
 }  // namespace tarvik

@@ -85,8 +85,9 @@ int Search(tarvik::TToolForm& form, const TFindHost& host, int jobs) {
     return 2;
   }
   if (jobs <= 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  tarvik::TWalkAll walk;
-  if (jobs > 1) walk = [&](tarvik::TSearchForm& f) { tarvik::ParallelWalk(f, jobs, scratch.Path()); };
+  // Documents are unpacked into memory by the jobs: the same results as the
+  // walk through the scratch folder, without writing and re-reading files.
+  const tarvik::TWalkAll walk = [&](tarvik::TSearchForm& f) { tarvik::ParallelWalk(f, jobs); };
   tarvik::RunSearch(form, scratch.Path() + "/job-1", walk);
   std::fflush(stdout);
   if (host.refused) return 2;

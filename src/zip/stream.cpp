@@ -94,7 +94,7 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode)
   do {
     handle_ = ::open(fileName.c_str(), OpenFlags(mode) | O_CLOEXEC, 0666);
   } while (handle_ < 0 && errno == EINTR);
-  if (handle_ >= 0) {
+  if (handle_ >= 0 && mode != fmCreate) {  // creating a folder's name fails by itself
     // A folder opens for reading on Linux; as a file it would look empty.
     struct stat info {};
     if (::fstat(handle_, &info) == 0 && S_ISDIR(info.st_mode)) {

@@ -13,6 +13,7 @@
 #include "zip/entry_decoder.h"
 #include "zip/wild_match.h"
 #include "zip/zip_dos_time.h"
+#include "zip/string_sink.h"
 #include "zip/zip_extractor.h"
 
 namespace tarvik {
@@ -145,7 +146,7 @@ int TZipExtractor::RunExtraction() {
   } runEnd{*this, run, keepOpen, sortMode};
 
   // A folder named like nothing at all means the current folder.
-  if (!destDir_.empty() && !DirectoryExists(destDir_)) ForceDirectories(destDir_);
+  if (!OnMemoryOutput && !destDir_.empty() && !DirectoryExists(destDir_)) ForceDirectories(destDir_);
   if (volumeCount_ > 1 && sortMode_ != ByNone) ApplySortMode(ByNone);
 
   const int entries = Count();
@@ -281,7 +282,7 @@ void TZipExtractor::ExtractEntry(int index, TExtractRun& run) {
   }
   if (!hasName) {
     // A folder that cannot be made (a file of that name is in the way) is no success.
-    if (recreateDirs_ && !DirectoryExists(folder) && !ForceDirectories(folder)) {
+    if (recreateDirs_ && !OnMemoryOutput && !DirectoryExists(folder) && !ForceDirectories(folder)) {
       SkipEntry(run, skipCannotCreate, folder, index);
       return;
     }
@@ -298,8 +299,9 @@ void TZipExtractor::ExtractEntry(int index, TExtractRun& run) {
     OnStartUnZip(*this, index, fName, skip);
     if (skip) return;
   }
+  const bool toMemory = static_cast<bool>(OnMemoryOutput);
   const std::size_t slash = fName.rfind('/');
-  if (slash != std::string::npos && slash > 0 && !DirectoryExists(fName.substr(0, slash)))
+  if (!toMemory && slash != std::string::npos && slash > 0 && !DirectoryExists(fName.substr(0, slash)))
     ForceDirectories(fName.substr(0, slash));
 
   context.archive = archive_.get();
@@ -307,22 +309,29 @@ void TZipExtractor::ExtractEntry(int index, TExtractRun& run) {
     SkipEntry(run, skipBadPassword, entry.StoredPath(), index);
     return;
   }
-  if (!MayReplace(index, entry, fName)) {
-    SkipEntry(run, skipKeepExisting, fName, index);
-    return;
+  std::string decoded;
+  if (toMemory) {
+    context.output = std::make_unique<TStringSink>(decoded);
+    context.outputPath.clear();
+  } else {
+    if (!MayReplace(index, entry, fName)) {
+      SkipEntry(run, skipKeepExisting, fName, index);
+      return;
+    }
+    std::unique_ptr<TStream> output = CreateOutput(fName);
+    if (!output) {
+      SkipEntry(run, skipCannotCreate, fName, index);
+      return;
+    }
+    context.output = std::move(output);
+    context.outputPath = fName;
   }
-  std::unique_ptr<TStream> output = CreateOutput(fName);
-  if (!output) {
-    SkipEntry(run, skipCannotCreate, fName, index);
-    return;
-  }
-  context.output = std::move(output);
-  context.outputPath = fName;
   context.archive = archive_.get();
   DecodeEntryData(context, entry, index, localNameLength, localExtraLength);
 
   const std::uint32_t crc = ~run.bridge.CRCRegister;
   if (crc == entry.CRC32) {
+    if (toMemory) OnMemoryOutput(*this, index, entry.FileName(), decoded);
     if (OnEndUnZip) OnEndUnZip(*this, index, fName);
     ++run.count;
     return;
@@ -343,7 +352,7 @@ void TZipExtractor::ExtractEntry(int index, TExtractRun& run) {
   } else if (OnBadCRC) {
     OnBadCRC(*this, crc, entry.CRC32, index);
   }
-  DeleteFile(fName);
+  if (!toMemory) DeleteFile(fName);
   if (!context.retry) --run.filesToDo;
 }
 

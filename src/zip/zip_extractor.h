@@ -126,6 +126,12 @@ class TZipExtractor : public TPersistent {
   TUnZipCompleteEvent OnUnZipComplete;
   TGetNextBufferEvent OnGetNextBuffer;  // declared for completeness; never raised
   TDecryptEvent OnDecrypt;
+  // When set, selected entries are decoded into memory and handed to it, with
+  // the entry's file name part, instead of being written below DestDir: no
+  // file or folder is created or replaced. Everything else about the run —
+  // selection, passwords, CRC checks, events — stays as it is.
+  using TMemoryOutputEvent = std::function<void(TZipExtractor&, int fileIndex, const std::string& name, std::string& data)>;
+  TMemoryOutputEvent OnMemoryOutput;
 
   // The handler installed at creation: a numbered volume file named like the
   // archive with the extension ".NNN"; emptied (cancel) when that file does not

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "support/temp_folder.h"
 
 namespace tarvik {
@@ -53,6 +55,31 @@ TEST(LineReader, MissingFileIsNotOk) {
   EXPECT_FALSE(reader.Ok());
   std::string_view line;
   EXPECT_FALSE(reader.Next(line));
+}
+
+}  // namespace
+}  // namespace tarvik
+
+namespace tarvik {
+namespace {
+
+std::vector<std::string> SplitText(std::string_view text) {
+  std::vector<std::string> lines;
+  std::string_view line;
+  while (NextTextLine(text, line)) lines.emplace_back(line);
+  return lines;
+}
+
+TEST(TextLines, SameLinesAsTheFileReader) {
+  std::mt19937 random(7);
+  const char alphabet[] = {'a', '\r', '\n', '\x1A', '\0', 'b'};
+  for (int round = 0; round < 300; ++round) {
+    std::string text(random() % 40, 'a');
+    for (char& c : text) c = alphabet[random() % sizeof alphabet];
+    EXPECT_EQ(SplitText(text), ReadLines(text)) << testing::PrintToString(text);
+  }
+  const std::string big(150000, 'x');
+  EXPECT_EQ(SplitText(big + "\r\n" + big), ReadLines(big + "\r\n" + big));
 }
 
 }  // namespace
