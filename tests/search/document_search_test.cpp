@@ -169,3 +169,24 @@ TEST(DocumentSearchFlow, LegacyDocumentsSkipTheArchiveReader) {
 
 }  // namespace
 }  // namespace tarvik
+
+namespace tarvik {
+namespace {
+
+TEST(DocumentSearchFlow, LeftoverPartsNeverCountForTheNextDocument) {
+  test::TTempFolder scratch;
+  test::TFakeForm form;
+  const std::string invitation = std::string(TARVIK_TEST_DATA) + "/corpus/letters/Invitation.odt";
+  scratch.Write("content.xml", "<p>Kastanienallee</p>");  // left by an earlier, failed run
+  SearchDocument(form, scratch.Path(), invitation, "Kastanienallee", false);
+  EXPECT_TRUE(form.results.empty());
+  EXPECT_TRUE(form.errors.empty());
+
+  scratch.MakeFolder("meta.xml");  // a leftover that cannot be deleted
+  SearchDocument(form, scratch.Path(), invitation, "Fischer", false);
+  EXPECT_TRUE(form.results.empty());
+  EXPECT_EQ(form.errors, std::vector<std::string>{invitation});
+}
+
+}  // namespace
+}  // namespace tarvik

@@ -10,6 +10,9 @@
 #include <set>
 #include <sstream>
 
+#include "platform/file_system.h"
+#include "search/search_run.h"
+#include "support/fake_form.h"
 #include "support/run_tool.h"
 #include "support/temp_folder.h"
 
@@ -68,7 +71,7 @@ THostileFolder MakeHostileFolder(const TTempFolder& root) {
   for (int level = 0; level < 40; ++level) deep += "/level" + std::to_string(level);
   folder.mustFind.insert(root.Write(deep + "/Deep.odt", good));
 
-  for (int i = 0; i < 120; ++i) folder.mustFail.insert(root.Write("random/r" + std::to_string(i) + ".odt", bytes(256 + random() % 5000)));
+  for (int i = 0; i < 200; ++i) folder.mustFail.insert(root.Write("random/r" + std::to_string(i) + ".odt", bytes(256 + random() % 5000)));
   folder.mustFail.insert(root.Write("small/empty.odt", ""));
   folder.mustFail.insert(root.Write("small/255.sxw", bytes(255)));
   folder.mustFail.insert(root.Write("small/255.sdw", bytes(255)));
@@ -114,6 +117,25 @@ TEST(HostileFolder, EverythingIsSearchedOrReportedAndNothingIsLeftBehind) {
     EXPECT_TRUE(fs::is_empty(tmp.Path())) << "the scratch folders are removed";
     EXPECT_EQ(Tree(root.Path()), before) << "the searched tree is unchanged";
   }
+}
+
+// The window's way: one document after the other through a scratch folder.
+TEST(HostileFolder, TheScratchFolderIsEmptyAfterEveryDocument) {
+  TTempFolder root, scratch;
+  const THostileFolder hostile = MakeHostileFolder(root);
+  const std::string saved = GetCurrentDir();
+  test::TFakeForm form;
+  form.folder = root.Path();
+  form.phrase = "Fischer";
+  form.Set(TFormBox::cbsdw, true);
+  form.Set(TFormBox::cbAlles, true);
+  RunSearch(form, scratch.Path());
+  SetCurrentDir(saved);
+  const std::set<std::string> found(form.results.begin(), form.results.end());
+  const std::set<std::string> failed(form.errors.begin(), form.errors.end());
+  for (const std::string& path : hostile.mustFind) EXPECT_EQ(found.count(path), 1u) << path;
+  for (const std::string& path : hostile.mustFail) EXPECT_EQ(failed.count(path), 1u) << path;
+  EXPECT_TRUE(fs::is_empty(scratch.Path()));
 }
 
 }  // namespace
