@@ -114,16 +114,7 @@ bool DecodeEntryData(DecodeContext& context, TZipHeaderInfo& entry, int fileInde
 
 void StampExtractedFile(const std::string& path, const TZipHeaderInfo& entry,
                         bool retainAttributes) {
-  const TDosDateTimeParts parts = UnpackDosDateTime(RepairDosDateTime(entry.DateTime));
-  std::tm local{};
-  local.tm_year = parts.year - 1900;
-  local.tm_mon = parts.month - 1;
-  local.tm_mday = parts.day;
-  local.tm_hour = parts.hour;
-  local.tm_min = parts.minute;
-  local.tm_sec = parts.second;
-  local.tm_isdst = -1;
-  const std::time_t when = std::mktime(&local);
+  const std::time_t when = DosDateTimeToLocalTime(entry.DateTime);
   if (when != static_cast<std::time_t>(-1)) {
     const timespec times[2] = {{0, UTIME_OMIT}, {when, 0}};
     utimensat(AT_FDCWD, path.c_str(), times, 0);

@@ -74,4 +74,17 @@ std::int64_t DosDateTimeValue(std::uint32_t packed) {
   return DaysSinceOrigin(p.year, p.month, p.day) * 86400 + p.hour * 3600 + p.minute * 60 + p.second;
 }
 
+std::time_t DosDateTimeToLocalTime(std::uint32_t packed) {
+  const TDosDateTimeParts parts = UnpackDosDateTime(RepairDosDateTime(packed));
+  std::tm local{};
+  local.tm_year = parts.year - 1900;
+  local.tm_mon = parts.month - 1;
+  local.tm_mday = parts.day;
+  local.tm_hour = parts.hour;
+  local.tm_min = parts.minute;
+  local.tm_sec = parts.second;
+  local.tm_isdst = -1;
+  return std::mktime(&local);
+}
+
 }  // namespace tarvik

@@ -4,6 +4,7 @@
 // 16 bits (year-1980 9-15, month 5-8, day 0-4).
 
 #include <cstdint>
+#include <ctime>
 
 namespace tarvik {
 
@@ -27,5 +28,9 @@ std::uint32_t RepairDosDateTime(std::uint32_t packed);
 // Seconds since 1899-12-30 00:00 (the date-time origin), so that later is
 // larger; 0 when the value names no real day (e.g. 31 February).
 std::int64_t DosDateTimeValue(std::uint32_t packed);
+
+// A packed DOS date and time (repaired first) as local time, or -1 when the
+// calendar cannot represent it.
+std::time_t DosDateTimeToLocalTime(std::uint32_t packed);
 
 }  // namespace tarvik

@@ -54,19 +54,6 @@ std::string RefusedOutputPath(const std::string& destDir, const TZipHeaderInfo& 
   return OutputRoot(destDir) + "/" + path;
 }
 
-// The DOS date of an entry as local calendar time.
-std::time_t EntryTime(const TZipHeaderInfo& entry) {
-  const TDosDateTimeParts parts = UnpackDosDateTime(RepairDosDateTime(entry.DateTime));
-  std::tm local{};
-  local.tm_year = parts.year - 1900;
-  local.tm_mon = parts.month - 1;
-  local.tm_mday = parts.day;
-  local.tm_hour = parts.hour;
-  local.tm_min = parts.minute;
-  local.tm_sec = parts.second;
-  local.tm_isdst = -1;
-  return std::mktime(&local);
-}
 
 // A file without any write permission counts as read-only.
 bool IsReadOnly(const std::string& path) {
@@ -232,9 +219,9 @@ bool TZipExtractor::MayReplace(int index, const TZipHeaderInfo& entry, std::stri
     case Never:
       return false;
     case ifNewer:
-      return dated && EntryTime(entry) > info.st_mtime;
+      return dated && DosDateTimeToLocalTime(entry.DateTime) > info.st_mtime;
     case ifOlder:
-      return dated && EntryTime(entry) < info.st_mtime;
+      return dated && DosDateTimeToLocalTime(entry.DateTime) < info.st_mtime;
     case Prompt:
     default: {
       bool overWriteIt = false;
