@@ -39,12 +39,7 @@ bool NextTextLine(std::string_view& rest, std::string_view& line) {
   return true;
 }
 
-static std::vector<char>& ThreadBlock() {
-  thread_local std::vector<char> block(kBlockSize);
-  return block;
-}
-
-TLineReader::TLineReader(const std::string& path) : buffer_(ThreadBlock()) {
+TLineReader::TLineReader(const std::string& path) : buffer_(new char[kBlockSize]) {
   fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
 }
 
@@ -56,7 +51,7 @@ bool TLineReader::Refill() {
   begin_ = end_ = 0;
   if (eof_ || fd_ < 0) return false;
   ssize_t got;
-  do got = ::read(fd_, buffer_.data(), buffer_.size());
+  do got = ::read(fd_, buffer_.get(), kBlockSize);
   while (got < 0 && errno == EINTR);
   if (got <= 0) {
     eof_ = true;
@@ -79,8 +74,8 @@ bool TLineReader::Next(std::string_view& line) {
       skipLineFeed_ = false;
       if (buffer_[begin_] == '\n' && ++begin_ == end_) continue;
     }
-    const char* start = buffer_.data() + begin_;
-    const char* stop = buffer_.data() + end_;
+    const char* start = buffer_.get() + begin_;
+    const char* stop = buffer_.get() + end_;
     const char* hit = FindLineEnd(start, stop);
     if (hit == stop) {  // no end in this block: keep what we have and read on
       long_.append(start, stop);
@@ -96,7 +91,7 @@ bool TLineReader::Next(std::string_view& line) {
       line = long_;
       return true;
     }
-    begin_ = static_cast<std::size_t>(hit - buffer_.data()) + 1;  // past the CR
+    begin_ = static_cast<std::size_t>(hit - buffer_.get()) + 1;  // past the CR
     if (begin_ < end_) {
       if (buffer_[begin_] == '\n') ++begin_;
     } else {

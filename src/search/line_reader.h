@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <memory>
 
 namespace tarvik {
 
@@ -31,7 +31,7 @@ class TLineReader {
   bool Refill();
 
   int fd_ = -1;
-  std::vector<char>& buffer_;  // one block per thread, reused by every reader
+  std::unique_ptr<char[]> buffer_;  // one block, left uninitialised
   std::size_t begin_ = 0, end_ = 0;
   bool eof_ = false;
   bool skipLineFeed_ = false;  // the previous line ended at a CR at the buffer's end
