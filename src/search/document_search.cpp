@@ -48,6 +48,21 @@ bool RemoveLeftoverParts(const std::string& scratchFolder) {
   return true;
 }
 
+// The steps before unpacking: a document that fails the open test goes to the
+// error list, a legacy binary is matched whole. True when nothing is left to do.
+bool SettledWithoutUnpacking(TSearchForm& form, const std::string& path, const std::string& phrase,
+                                    bool caseSensitive) {
+  if (FileExists(path) && !PassesOpenTest(path)) {
+    form.AddError(path);
+    return true;
+  }
+  if (IsLegacyExtension(ExtensionOf(path))) {
+    SearchLegacyDocument(form, path, phrase, caseSensitive);
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool IsLegacyExtension(std::string_view extension) {
@@ -97,14 +112,7 @@ bool EmptyScratchFolder(const std::string& folder, bool recurse) {
 
 void SearchDocument(TSearchForm& form, const std::string& scratchFolder, const std::string& path,
                     const std::string& phrase, bool caseSensitive) {
-  if (FileExists(path) && !PassesOpenTest(path)) {
-    form.AddError(path);
-    return;
-  }
-  if (IsLegacyExtension(ExtensionOf(path))) {
-    SearchLegacyDocument(form, path, phrase, caseSensitive);
-    return;
-  }
+  if (SettledWithoutUnpacking(form, path, phrase, caseSensitive)) return;
   ForceDirectories(scratchFolder);
   // A part left over from an earlier document must never be read as this one's.
   if (!RemoveLeftoverParts(scratchFolder)) {
@@ -166,14 +174,7 @@ void ScanDocumentParts(TSearchForm& form, const std::string& scratchFolder, cons
 
 void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase,
                             bool caseSensitive) {
-  if (FileExists(path) && !PassesOpenTest(path)) {
-    form.AddError(path);
-    return;
-  }
-  if (IsLegacyExtension(ExtensionOf(path))) {
-    SearchLegacyDocument(form, path, phrase, caseSensitive);
-    return;
-  }
+  if (SettledWithoutUnpacking(form, path, phrase, caseSensitive)) return;
   TPartTexts parts;
   try {
     ExtractDocumentPartsToMemory(path, parts);
