@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "zip/buffer_stream.h"
+#include "base/buffer_stream.h"
 #include "zip/wild_match.h"
 
 namespace {

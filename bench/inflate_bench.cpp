@@ -17,13 +17,13 @@
 #include <string>
 #include <vector>
 
-#include "zip/crc32.h"
-#include "zip/decode_component.h"
-#include "zip/decode_context.h"
-#include "zip/entry_decoder.h"
-#include "zip/inflate.h"
-#include "zip/stream.h"
-#include "zip/zip_records.h"
+#include "decode/crc32.h"
+#include "decode/decode_component.h"
+#include "decode/decode_context.h"
+#include "decode/entry_decoder.h"
+#include "decode/inflate.h"
+#include "base/stream.h"
+#include "zip/records.h"
 
 #ifdef __has_include
 #if __has_include(<zlib.h>)

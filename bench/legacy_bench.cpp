@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "../tests/zip/legacy_test_support.h"
+#include "../tests/decode/legacy_test_support.h"
 
 namespace {
 

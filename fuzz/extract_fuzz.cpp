@@ -19,7 +19,7 @@
 #include <string>
 
 #include "platform/host.h"
-#include "zip/zip_extractor.h"
+#include "zip/extractor.h"
 
 namespace {
 

@@ -12,11 +12,11 @@
 #include <memory>
 #include <vector>
 
-#include "zip/decode_component.h"
-#include "zip/decode_context.h"
-#include "zip/entry_decoder.h"
-#include "zip/stream.h"
-#include "zip/zip_records.h"
+#include "decode/decode_component.h"
+#include "decode/decode_context.h"
+#include "decode/entry_decoder.h"
+#include "base/stream.h"
+#include "zip/records.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include <cstdlib>
 #include <memory>
 
-#include "zip/decode_component.h"
-#include "zip/decode_context.h"
-#include "zip/legacy_methods.h"
-#include "zip/stream.h"
-#include "zip/zip_exceptions.h"
+#include "decode/decode_component.h"
+#include "decode/decode_context.h"
+#include "decode/legacy_methods.h"
+#include "base/stream.h"
+#include "zip/exceptions.h"
 
 namespace {
 

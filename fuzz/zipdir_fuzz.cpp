@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <string>
 
-#include "zip/zip_extractor.h"
+#include "zip/extractor.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "search/part_extraction.h"
 
-#include "zip/zip_extractor.h"
+#include "zip/extractor.h"
 
 namespace tarvik {
 

@@ -11,7 +11,7 @@
 #include "unzip/unzip_host.h"
 #include "unzip/unzip_list.h"
 #include "unzip/unzip_options.h"
-#include "zip/zip_extractor.h"
+#include "zip/extractor.h"
 
 namespace {
 

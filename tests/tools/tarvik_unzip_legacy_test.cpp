@@ -7,7 +7,7 @@
 
 #include "support/run_tool.h"
 #include "support/temp_folder.h"
-#include "zip/legacy_test_support.h"
+#include "decode/legacy_test_support.h"
 
 namespace tarvik {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "unzip/unzip_list.h"
-#include "zip/zip_extractor.h"
+#include "zip/extractor.h"
 
 namespace tarvik::unzip {
 

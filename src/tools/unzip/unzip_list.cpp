@@ -1,7 +1,7 @@
 #include "unzip/unzip_list.h"
 
 #include "zip/wild_match.h"
-#include "zip/zip_dos_time.h"
+#include "zip/dos_time.h"
 
 namespace tarvik::unzip {
 

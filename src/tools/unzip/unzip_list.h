@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "zip/zip_records.h"
+#include "zip/records.h"
 
 namespace tarvik::unzip {
 

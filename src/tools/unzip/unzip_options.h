@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "zip/zip_extractor.h"
+#include "zip/extractor.h"
 
 namespace tarvik::unzip {
 

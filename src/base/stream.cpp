@@ -1,0 +1,163 @@
+#include "base/stream.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+
+#include "base/errors.h"
+
+namespace tarvik {
+
+std::int64_t TStream::Size() {
+  std::int64_t position = Seek(0, soFromCurrent);
+  std::int64_t size = Seek(0, soFromEnd);
+  Seek(position, soFromBeginning);
+  return size;
+}
+
+void TStream::ReadBuffer(void* buffer, std::size_t count) {
+  if (count != 0 && Read(buffer, count) != count) throw EReadError(msg::kReadError);
+}
+
+void TStream::WriteBuffer(const void* buffer, std::size_t count) {
+  if (count != 0 && Write(buffer, count) != count) throw EWriteError(msg::kWriteError);
+}
+
+// ---- THandleStream ----
+
+std::size_t THandleStream::Read(void* buffer, std::size_t count) {
+  auto* out = static_cast<char*>(buffer);
+  std::size_t done = 0;
+  while (done < count) {
+    ssize_t got = ::read(handle_, out + done, count - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  if (position_ >= 0) position_ += static_cast<std::int64_t>(done);
+  return done;
+}
+
+std::size_t THandleStream::Write(const void* buffer, std::size_t count) {
+  auto* in = static_cast<const char*>(buffer);
+  std::size_t done = 0;
+  while (done < count) {
+    ssize_t put = ::write(handle_, in + done, count - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) break;
+    done += static_cast<std::size_t>(put);
+  }
+  if (position_ >= 0) position_ += static_cast<std::int64_t>(done);
+  return done;
+}
+
+std::int64_t THandleStream::Seek(std::int64_t offset, int origin) {
+  if (position_ >= 0 && ((origin == soFromCurrent && offset == 0) || (origin == soFromBeginning && offset == position_)))
+    return position_;
+  int whence;
+  switch (origin) {
+    case soFromBeginning: whence = SEEK_SET; break;
+    case soFromCurrent: whence = SEEK_CUR; break;
+    case soFromEnd: whence = SEEK_END; break;
+    default: return -1;
+  }
+  off_t result = ::lseek(handle_, static_cast<off_t>(offset), whence);
+  position_ = result < 0 ? -1 : static_cast<std::int64_t>(result);
+  return position_;
+}
+
+bool THandleStream::Commit() { return ::fsync(handle_) == 0; }
+
+// ---- TFileStream ----
+
+namespace {
+
+int OpenFlags(unsigned mode) {
+  if (mode == fmCreate) return O_CREAT | O_TRUNC | O_RDWR;
+  switch (mode & 0x3) {
+    case fmOpenWrite: return O_WRONLY;
+    case fmOpenReadWrite: return O_RDWR;
+    default: return O_RDONLY;  // fmOpenRead, and the undefined access value 3
+  }
+}
+
+}  // namespace
+
+TFileStream::TFileStream(const std::string& fileName, unsigned mode)
+    : THandleStream(-1), fileName_(fileName) {
+  do {
+    handle_ = ::open(fileName.c_str(), OpenFlags(mode) | O_CLOEXEC, 0666);
+  } while (handle_ < 0 && errno == EINTR);
+  if (handle_ >= 0 && mode != fmCreate) {  // creating a folder's name fails by itself
+    // A folder opens for reading on Linux; as a file it would look empty.
+    struct stat info {};
+    if (::fstat(handle_, &info) == 0 && S_ISDIR(info.st_mode)) {
+      ::close(handle_);
+      handle_ = -1;
+      errno = EISDIR;
+    }
+  }
+  if (handle_ >= 0) position_ = 0;
+  if (handle_ < 0) {
+    int error = errno;
+    if (mode == fmCreate) throw EFCreateError(FileCreateMessage(fileName, error));
+    throw EFOpenError(FileOpenMessage(fileName, error));
+  }
+}
+
+TFileStream::~TFileStream() {
+  if (handle_ >= 0) ::close(handle_);
+}
+
+// ---- TMemoryStream ----
+
+TMemoryStream::TMemoryStream(const void* data, std::size_t size)
+    : bytes_(static_cast<const std::uint8_t*>(data), static_cast<const std::uint8_t*>(data) + size) {}
+
+std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
+  auto size = static_cast<std::int64_t>(bytes_.size());
+  if (position_ >= size || count == 0) return 0;
+  std::size_t n = std::min(count, static_cast<std::size_t>(size - position_));
+  std::memcpy(buffer, bytes_.data() + position_, n);
+  position_ += static_cast<std::int64_t>(n);
+  return n;
+}
+
+std::size_t TMemoryStream::Write(const void* buffer, std::size_t count) {
+  if (count == 0) return 0;
+  // Refuse what would not fit in memory's address range.
+  if (static_cast<std::uint64_t>(position_) > bytes_.max_size() - count) return 0;
+  std::size_t end = static_cast<std::size_t>(position_) + count;
+  if (end > bytes_.size()) {
+    try {
+      bytes_.resize(end);
+    } catch (const std::exception&) {
+      return 0;  // a position far beyond the end: nothing is accepted
+    }
+  }
+  std::memcpy(bytes_.data() + position_, buffer, count);
+  position_ = static_cast<std::int64_t>(end);
+  return count;
+}
+
+std::int64_t TMemoryStream::Seek(std::int64_t offset, int origin) {
+  std::int64_t base;
+  switch (origin) {
+    case soFromBeginning: base = 0; break;
+    case soFromCurrent: base = position_; break;
+    case soFromEnd: base = static_cast<std::int64_t>(bytes_.size()); break;
+    default: return -1;
+  }
+  std::int64_t target;
+  if (__builtin_add_overflow(base, offset, &target) || target < 0) return -1;
+  position_ = target;
+  return target;
+}
+
+}  // namespace tarvik

@@ -1,0 +1,139 @@
+#include "decode/decode_context.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/host.h"
+#include "decode/crc32.h"
+#include "decode/decode_component.h"
+#include "base/stream.h"
+#include "decode/cipher.h"
+#include "zip/exceptions.h"
+#include "zip/reader_helpers.h"
+
+namespace tarvik {
+
+DecodeContext::DecodeContext()
+    : workArea(new std::uint8_t[kWorkAreaSize]()),
+      inputBuffer(new std::uint8_t[kDecodeBufferSize]()),
+      outputBuffer(new std::uint8_t[kDecodeBufferSize]()),
+      inputPointer(inputBuffer.get()) {}
+
+void DecodeContext::StartEntry(int entryMethod, bool entryEncrypted, std::int64_t compressedSize,
+                               std::int64_t entryUncompressedSize) {
+  method = entryMethod;
+  encrypted = entryEncrypted;
+  compressedBytesLeft = compressedSize;
+  archiveBytesUnread = compressedSize;
+  uncompressedSize = entryUncompressedSize;
+  bitCount = 0;
+  bitBuffer = 0;
+  endOfInput = false;
+  bytesWritten = 0;
+  inputCount = 0;
+  outputCount = 0;
+  inputPointer = inputBuffer.get();
+  if (component) component->CRCRegister = 0xFFFFFFFFu;
+}
+
+void DecodeContext::ReadArchive(std::uint8_t* buffer, std::size_t count) {
+  std::size_t got = archive->Read(buffer, count);
+  if (got == count) return;
+  if (!component->SpansVolumes() || !component->CanGetNextDisk())
+    throw EFatalUnzipError(msg::kPrematureEnd);
+  while (got < count) {
+    TStream* next = component->SwapDisk(component->CurrentVolume() + 2);
+    if (!next) throw EUserCanceled(msg::kUserAborted);
+    archive = next;
+    got += archive->Read(buffer + got, count - got);
+  }
+}
+
+bool DecodeContext::RefillInput() {
+  if (component->DoProcessMessages) Host().ProcessMessages();
+  const auto count = static_cast<std::size_t>(
+      std::min<std::int64_t>(kDecodeBlockSize, std::max<std::int64_t>(archiveBytesUnread, 0)));
+  archiveBytesUnread -= static_cast<std::int64_t>(count);
+  ReadArchive(inputBuffer.get(), count);
+  if (encrypted) {
+    if (component->OnDecrypt)
+      component->OnDecrypt(inputBuffer.get(), static_cast<int>(count), component->Password);
+    else
+      DecryptBuffer(component->CipherKeys, inputBuffer.get(), count);
+  }
+  if (count == 0) return false;
+  inputPointer = inputBuffer.get();
+  inputCount = count;
+  return true;
+}
+
+int DecodeContext::NextInputByte() {
+  if (compressedBytesLeft <= 0) {
+    --compressedBytesLeft;
+    return 0;
+  }
+  --compressedBytesLeft;
+  if (inputCount == 0 && !RefillInput()) return 0;
+  lastByte = *inputPointer++;
+  --inputCount;
+  return 8;
+}
+
+void DecodeContext::FlushOutput() {
+  const std::size_t count = outputCount;
+  if (count == 0) return;
+  std::uint8_t* data = outputBuffer.get();
+  if (method == 0 && encrypted) DecryptBuffer(component->CipherKeys, data, count);
+  WriteBlock(data, count);
+  outputCount = 0;
+}
+
+void DecodeContext::WriteBlock(const std::uint8_t* data, std::size_t count) {
+  if (output->Position() + static_cast<std::int64_t>(count) > uncompressedSize)
+    throw EBiggerThanUncompressed(msg::kBiggerThanUncompressed);
+  if (output->Write(data, count) < count) throw ECantWriteUCF(msg::kCantWriteUCF);
+  component->CRCRegister = UpdateCRC(component->CRCRegister, data, count);
+  bytesWritten += static_cast<std::int64_t>(count);
+  if (component->OnFilePercentDone)
+    component->OnFilePercentDone(CompressionRate64(bytesWritten, uncompressedSize));
+  if (component->OnTotalPercentDone) {
+    component->BytesDone += static_cast<std::int64_t>(count);
+    component->OnTotalPercentDone(CompressionRate64(component->BytesDone, component->TotalBytes));
+  }
+}
+
+void DecodeContext::FlushWindow(std::size_t count) {
+  const std::uint8_t* from = workArea.get();
+  const bool decryptsOutput = method == 0 && encrypted;
+  while (count > 0) {
+    if (outputCount >= kDecodeBlockSize) FlushOutput();  // left full by a failed flush
+    if (outputCount == 0 && count >= kDecodeBlockSize && !decryptsOutput) {
+      // A whole block goes out straight from the work area: the same bytes,
+      // writes and events as through the output buffer, without the copy.
+      WriteBlock(from, kDecodeBlockSize);
+      from += kDecodeBlockSize;
+      count -= kDecodeBlockSize;
+      continue;
+    }
+    const std::size_t piece = std::min(count, kDecodeBlockSize - outputCount);
+    std::memcpy(outputBuffer.get() + outputCount, from, piece);
+    outputCount += piece;
+    from += piece;
+    count -= piece;
+    if (outputCount == kDecodeBlockSize) FlushOutput();
+  }
+}
+
+void DecodeContext::CopyStored() {
+  while (archiveBytesUnread > 0) {
+    if (component->DoProcessMessages) Host().ProcessMessages();
+    const auto count = static_cast<std::size_t>(
+        std::min<std::int64_t>(kDecodeBlockSize, archiveBytesUnread));
+    archiveBytesUnread -= static_cast<std::int64_t>(count);
+    ReadArchive(outputBuffer.get(), count);
+    outputCount = count;
+    FlushOutput();
+  }
+}
+
+}  // namespace tarvik

@@ -1,0 +1,89 @@
+#pragma once
+// Decoder for deflated entries (method 8). Reads compressed bytes only through
+// the decode context's reader, writes only through its window and output stage.
+// Every data error ends the entry silently with its output cut short, so the
+// CRC comparison reports it.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "decode/huffman_table.h"
+
+namespace tarvik {
+
+class DecodeContext;
+
+// Block routine results.
+inline constexpr int kInflateOk = 0;
+inline constexpr int kInflateDataError = 1;
+inline constexpr int kInflateBadBlock = 2;  // block type 3 or an invalid code set
+inline constexpr int kInflateOutOfMemory = 3;
+
+// How far past the end of an entry's data a stream may go on reading the
+// repeated last byte before it is taken as a data error. A valid stream never
+// looks more than three bytes beyond its end.
+inline constexpr std::int64_t kInflatePastEndLimit = 256;
+
+// Decodes the current entry. EUserCanceled passes through; the exceptions of
+// the final flush (after the last block) reach the caller; nothing else does.
+void Inflate(DecodeContext& context);
+
+// The decoder's state for one entry: the window position in the work area and
+// the bit buffer. Inflate is the usual entry point; the block routines are
+// public for the legacy decoders' sake and for tests.
+class TInflater {
+ public:
+  explicit TInflater(DecodeContext& context);
+
+  // The whole entry: decodes blocks until the last one and moves the rest of
+  // the window to the output. Bytes before the entry's start read as zeros.
+  void Run();
+  // Reads one block header and decodes the block; last tells whether it was
+  // the final block. Exceptions other than EUserCanceled become kInflateDataError.
+  int InflateBlock(bool& last);
+  int InflateStored();
+  int InflateFixed();
+  int InflateDynamic();
+  // Decodes literal/length and distance codes up to the end-of-block code:
+  // 0 at the end of the block, 1 on an invalid code or an empty table.
+  int InflateCodes(const TableEntry* literals, const TableEntry* distances, int literalBits,
+                   int distanceBits);
+
+ private:
+  // Reads whole bytes through the context until bitCount >= n (n <= 16).
+  void NeedBits(unsigned n);
+  void DumpBits(unsigned n) {
+    bitBuffer_ >>= n;
+    bitCount_ -= n;
+  }
+  // Takes the bytes the bulk paths read straight from the input buffer into
+  // account, as NextInputByte would have.
+  void TakeInput(const std::uint8_t* upTo);
+  void PutWindowByte(std::uint8_t b);
+  // Moves the full window to the output and starts it again.
+  void WrapWindow();
+  // Copies length bytes from distance behind the write position, in pieces
+  // that stop at the end of the window.
+  void CopyMatch(unsigned length, unsigned distance);
+  // The bulk path of InflateCodes; runs while enough input is buffered and the
+  // window has room for a whole match. Returns 0 or 1 as InflateCodes does, or
+  // -1 when it stopped for the exact path to go on.
+  int DecodeBulk(const TableEntry* literals, const TableEntry* distances, int literalBits,
+                 int distanceBits);
+  // Decodes one code the exact way: -1 to go on, 0 end of block, 1 invalid.
+  int DecodeOne(const TableEntry* literals, const TableEntry* distances, int literalBits,
+                int distanceBits);
+  const TableEntry* DecodeSymbol(const TableEntry* table, int lookupBits);
+
+  DecodeContext& context_;
+  std::uint8_t* window_;
+  std::size_t wp_ = 0;
+  // Until the window first wraps, its bytes from wp_ on were not written by
+  // this entry; they are cleared once, when a match first reaches them.
+  bool firstLap_ = true;
+  bool tailCleared_ = false;
+  std::uint64_t bitBuffer_ = 0;  // bits above bitCount_ may hold input read ahead
+  unsigned bitCount_ = 0;
+};
+
+}  // namespace tarvik

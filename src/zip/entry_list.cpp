@@ -1,0 +1,68 @@
+#include "zip/entry_list.h"
+
+#include <cstddef>
+#include <string>
+
+#include "zip/dos_time.h"
+#include "zip/reader_helpers.h"
+
+namespace tarvik {
+
+namespace {
+
+unsigned char AsciiUpper(unsigned char c) { return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c; }
+
+// Byte comparison with ASCII letters folded to upper case; other bytes compare
+// by value, and a shorter text sorts before a longer one it begins.
+int CompareText(const std::string& a, const std::string& b) {
+  std::size_t common = a.size() < b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < common; ++i) {
+    int diff = AsciiUpper(static_cast<unsigned char>(a[i])) - AsciiUpper(static_cast<unsigned char>(b[i]));
+    if (diff != 0) return diff;
+  }
+  return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+// Rates of absurd sizes reach the int range's ends, so their difference is
+// taken in 64 bits.
+int Sign(std::int64_t value) { return value > 0 ? 1 : (value < 0 ? -1 : 0); }
+
+// Never 0, so entries of equal value keep the order they were added in.
+int LargerFirst(std::uint32_t a, std::uint32_t b) { return b > a ? 1 : -1; }
+
+int ComparePhysical(const TZipHeaderInfo& a, const TZipHeaderInfo& b) {
+  if (a.DiskNumberStart != b.DiskNumberStart) return a.DiskNumberStart - b.DiskNumberStart;
+  auto offsetA = static_cast<std::int32_t>(a.LocalHeaderOffset);
+  auto offsetB = static_cast<std::int32_t>(b.LocalHeaderOffset);
+  return offsetA > offsetB ? 1 : (offsetA == offsetB ? 0 : -1);
+}
+
+}  // namespace
+
+int EntryRate(const TZipHeaderInfo& entry) {
+  return CompressionRate(static_cast<std::int32_t>(entry.CompressedSize),
+                         static_cast<std::int32_t>(entry.UncompressedSize));
+}
+
+int TSortedZip::Compare(const TObject* first, const TObject* second) const {
+  const auto& a = *static_cast<const TZipHeaderInfo*>(first);
+  const auto& b = *static_cast<const TZipHeaderInfo*>(second);
+  switch (sortMode_) {
+    case ByName: return CompareText(a.StoredPath(), b.StoredPath());
+    case ByFileName: return CompareText(a.FileName(), b.FileName());
+    case ByDirectoryName: return CompareText(a.Directory(), b.Directory());
+    case ByDate: return DosDateTimeValue(b.DateTime) > DosDateTimeValue(a.DateTime) ? 1 : -1;
+    case ByCompressedSize: return LargerFirst(a.CompressedSize, b.CompressedSize);
+    case ByUnCompressedSize: return LargerFirst(a.UncompressedSize, b.UncompressedSize);
+    case ByRate: return Sign(static_cast<std::int64_t>(EntryRate(b)) - EntryRate(a));
+    case ByNone:
+    default: return ComparePhysical(a, b);
+  }
+}
+
+bool EndRecordIsUsable(const TEndCentral& record) {
+  return record.ThisDisk <= 999 && record.CentralDisk <= 999 && record.ThisDisk >= record.CentralDisk &&
+         record.CentralOffset < 0x80000000u;
+}
+
+}  // namespace tarvik

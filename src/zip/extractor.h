@@ -1,0 +1,265 @@
+#pragma once
+// TZipExtractor: the component through which the rest of the system reads an
+// archive. This part opens the archive, reads (or rebuilds) its directory into
+// the entry list and the sorted view, caches it while the file is unchanged,
+// switches volumes of a numbered set, and answers questions about the entries.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/buffer_stream.h"
+#include "base/persistent.h"
+#include "zip/entry_list.h"
+#include "zip/exceptions.h"
+#include "zip/records.h"
+
+namespace tarvik {
+
+enum TUZOverwriteMode : std::uint8_t { Prompt = 0, Always = 1, Never = 2, ifNewer = 3, ifOlder = 4 };
+enum TIncompleteZipMode : std::uint8_t { izAssumeMulti = 0, izAssumeBad = 1, izAssumeNotAZip = 2 };
+enum TMultiMode : std::uint8_t { multiNone = 0, multiRemovable = 1, multiNumberedFiles = 2 };
+enum TSkipReason : std::uint8_t { skipBadPassword = 0, skipKeepExisting = 1, skipCannotCreate = 3 };
+
+class TZipExtractor : public TPersistent {
+ public:
+  static constexpr int kThisVersion = 223;
+  static constexpr std::size_t kBufferSize = 8192;
+  // Where the scan for local headers starts in a self-extracting ".EXE".
+  static constexpr std::int64_t kSfxScanStart = 14000;
+
+  // Events. The sender is the component; an empty function is "not set".
+  using TStartUnZipInfoEvent = std::function<void(TZipExtractor&, int numFiles, std::int64_t totalBytes, bool& stopNow)>;
+  using TPercentEvent = std::function<void(TZipExtractor&, int percent)>;
+  using TStartUnZipEvent = std::function<void(TZipExtractor&, int fileIndex, std::string& fName, bool& skip)>;
+  using TEndUnZipEvent = std::function<void(TZipExtractor&, int fileIndex, const std::string& fName)>;
+  using TPromptForOverwriteEvent = std::function<void(TZipExtractor&, bool& overWriteIt, int fileIndex, std::string& fName)>;
+  using TSkippingFileEvent = std::function<void(TZipExtractor&, TSkipReason reason, const std::string& fName, int fileIndex, bool& retry)>;
+  using TBadPasswordEvent = std::function<void(TZipExtractor&, int fileIndex, std::string& newPassword)>;
+  using TBadCRCEvent = std::function<void(TZipExtractor&, std::uint32_t calcCRC, std::uint32_t storedCRC, int fileIndex)>;
+  using TInCompleteZipEvent = std::function<void(TZipExtractor&, TIncompleteZipMode& incompleteMode)>;
+  using TGetNextDiskEvent = std::function<void(TZipExtractor&, int nextDisk, std::string& fName)>;
+  using TUnZipCompleteEvent = std::function<void(TZipExtractor&, int fileCount)>;
+  using TGetNextBufferEvent = std::function<void(TZipExtractor&, char*& buffer, const std::string& fName, int amountUsed, int bufferNum, bool& quit)>;
+  using TDecryptEvent = std::function<void(TZipExtractor&, std::uint8_t* buffer, int length, const std::string& password)>;
+
+  TZipExtractor();
+  ~TZipExtractor() override;
+  TZipExtractor(const TZipExtractor&) = delete;
+  TZipExtractor& operator=(const TZipExtractor&) = delete;
+
+  std::string ClassName() const override { return "TZipExtractor"; }
+  // Copies the published settings and every event handler of another extractor.
+  void Assign(const TPersistent& source) override;
+  // After loading settings: the version is fixed again and the scratch header
+  // takes OEMConvert.
+  void Loaded();
+
+  // ---- Published properties ----
+  int ThisVersion() const { return thisVersion_; }
+  void SetThisVersion(int) { thisVersion_ = kThisVersion; }
+
+  const std::string& ZipName() const { return zipName_; }
+  // Selecting another archive drops the cached directory, the end record and the
+  // open stream. A name ending in "?" asks for the file (EUserCanceled when the
+  // dialog is cancelled).
+  virtual void SetZipName(const std::string& name);
+
+  const std::string& DestDir() const { return destDir_; }
+  // "?" asks for the folder (EUserCanceled when cancelled); one trailing
+  // separator is removed.
+  void SetDestDir(const std::string& dir);
+
+  const std::string& RootDir() const { return rootDir_; }
+  // Compared with the entries' directory parts, so kept in their form: "\"
+  // separators, with a trailing one.
+  void SetRootDir(const std::string& dir);
+
+  TZipSortMode SortMode() const { return sortMode_; }
+  // Takes effect when the directory is next read (or ApplySortMode is called).
+  void SetSortMode(TZipSortMode mode) { sortMode_ = mode; }
+
+  bool RecreateDirs() const { return recreateDirs_; }
+  void SetRecreateDirs(bool on) { recreateDirs_ = on; }
+  TUZOverwriteMode OverwriteMode() const { return overwriteMode_; }
+  void SetOverwriteMode(TUZOverwriteMode mode) { overwriteMode_ = mode; }
+  const std::vector<std::string>& FilesList() const { return filesList_; }
+  std::vector<std::string>& FilesList() { return filesList_; }
+  void SetFilesList(const std::vector<std::string>& lines) { filesList_ = lines; }
+  bool DoAll() const { return doAll_; }
+  void SetDoAll(bool on) { doAll_ = on; }
+  TIncompleteZipMode IncompleteZipMode() const { return incompleteZipMode_; }
+  void SetIncompleteZipMode(TIncompleteZipMode mode) { incompleteZipMode_ = mode; }
+  bool KeepZipOpen() const { return keepZipOpen_; }
+  void SetKeepZipOpen(bool on) { keepZipOpen_ = on; }
+  bool DoProcessMessages() const { return doProcessMessages_; }
+  void SetDoProcessMessages(bool on) { doProcessMessages_ = on; }
+  bool RetainAttributes() const { return retainAttributes_; }
+  void SetRetainAttributes(bool on) { retainAttributes_ = on; }
+  bool ReplaceReadOnly() const { return replaceReadOnly_; }
+  void SetReplaceReadOnly(bool on) { replaceReadOnly_ = on; }
+  bool FlushFilesOnClose() const { return flushFilesOnClose_; }
+  void SetFlushFilesOnClose(bool on) { flushFilesOnClose_ = on; }
+  bool OEMConvert() const { return oemConvert_; }
+  void SetOEMConvert(bool on) { oemConvert_ = on; }
+
+  virtual bool CheckDiskLabels() const { return checkDiskLabels_; }
+  virtual void SetCheckDiskLabels(bool on) { checkDiskLabels_ = on; }
+  virtual TMultiMode MultiMode() const { return multiMode_; }
+  virtual void SetMultiMode(TMultiMode mode) { multiMode_ = mode; }
+
+  // ---- Events ----
+  TStartUnZipInfoEvent OnStartUnZipInfo;
+  TPercentEvent OnFilePercentDone;
+  TPercentEvent OnTotalPercentDone;
+  TStartUnZipEvent OnStartUnZip;
+  TEndUnZipEvent OnEndUnZip;
+  TPromptForOverwriteEvent OnPromptForOverwrite;
+  TSkippingFileEvent OnSkippingFile;
+  TBadPasswordEvent OnBadPassword;
+  TBadCRCEvent OnBadCRC;
+  TInCompleteZipEvent OnInCompleteZip;
+  TGetNextDiskEvent OnGetNextDisk;  // set to DefaultGetNextDisk at creation
+  TUnZipCompleteEvent OnUnZipComplete;
+  TGetNextBufferEvent OnGetNextBuffer;  // declared for completeness; never raised
+  TDecryptEvent OnDecrypt;
+  // When set, selected entries are decoded into memory and handed to it, with
+  // the entry's file name part, instead of being written below DestDir: no
+  // file or folder is created or replaced. Everything else about the run —
+  // selection, passwords, CRC checks, events — stays as it is.
+  using TMemoryOutputEvent = std::function<void(TZipExtractor&, int fileIndex, const std::string& name, std::string& data)>;
+  TMemoryOutputEvent OnMemoryOutput;
+
+  // The handler installed at creation: a numbered volume file named like the
+  // archive with the extension ".NNN"; emptied (cancel) when that file does not
+  // exist. For removable drives it asks for the disk.
+  static void DefaultGetNextDisk(TZipExtractor& sender, int nextDisk, std::string& fName);
+
+  // ---- Opening ----
+  // Opens the archive if it is not open and reads the directory unless the
+  // cached one is still current.
+  void OpenArchive();
+  // Frees the archive stream unless KeepZipOpen.
+  void CloseArchive();
+  // Drops everything about the archive, ZipName included.
+  void ClearArchive();
+  // Opens the archive and reads its directory under the busy cursor, closing it
+  // again afterwards. An incomplete archive is retried after OnInCompleteZip has
+  // chosen another mode, and otherwise left for the next OpenArchive to report;
+  // any other failure clears the component and propagates.
+  void ReadDirectoryRetrying();
+  // Builds the view of the entries in mode and makes it the SortMode.
+  void ApplySortMode(TZipSortMode mode);
+
+  // ---- Extraction ----
+  // Extracts the entries of the view that DoAll or a FilesList pattern selects
+  // into DestDir and returns how many were extracted. Failures of the whole
+  // archive are raised; per-entry trouble goes to the events. FilesList is
+  // empty afterwards.
+  int ExtractFiles();
+
+  // ---- The entries (indexes refer to the view) ----
+  // Entries in the directory; 0 without one.
+  int Count() const;
+  // The entry at a view index; EListError "Index %d is out of range" outside.
+  const TZipHeaderInfo& Entry(int index) const;
+  // The entry's file name part.
+  std::string FileName(int index) const { return Entry(index).FileName(); }
+  // The entry's comment, read from the archive on first request.
+  std::string FileComment(int index);
+  // The archive comment, read on first request.
+  std::string ZipComment();
+  const TEndCentral& EndCentral() const { return endCentral_; }
+  bool DirectoryLoaded() const { return mainList_ != nullptr; }
+
+  // ---- Volumes ----
+  // Replaces the open volume by volume n (counted from 1), asking OnGetNextDisk
+  // for its name; EUserCanceled when the handler gives none. Returns the new
+  // archive stream.
+  TStream* SwapDisk(int n);
+  // True unless volumes are removable disks; then the disk's label must end in n.
+  bool DiskLabelMatches(int n) const;
+  int CurrentVolume() const { return currentVolume_; }
+  int VolumeCount() const { return volumeCount_; }
+
+ protected:
+  struct TExtractRun;
+  // One extraction over the open archive; the count of extracted entries.
+  int RunExtraction();
+  // Extracts view index i; sets run.context.retry when a new password is to be tried.
+  void ExtractEntry(int index, TExtractRun& run);
+  // The folder an entry goes to, with "/" separators and a trailing "/"; empty
+  // when the stored folder would lead out of DestDir.
+  std::string BuildOutputFolder(const TZipHeaderInfo& entry) const;
+  // Opens the output file FName, once more after clearing its read-only state
+  // when ReplaceReadOnly allows; nullptr when it cannot be created.
+  std::unique_ptr<TStream> CreateOutput(const std::string& fName) const;
+  // Whether an existing output file is to be replaced, per OverwriteMode.
+  bool MayReplace(int index, const TZipHeaderInfo& entry, std::string& fName);
+  void SkipEntry(TExtractRun& run, TSkipReason reason, const std::string& fName, int index);
+
+  // Reads the directory into the main list and builds the view.
+  void ReadDirectory();
+  // Scans for local headers and lists them; at most once per reading.
+  bool RebuildFromLocalHeaders();
+  // Drops the view and the main list.
+  void DropDirectory();
+  // Opens the archive stream when it is not open.
+  void EnsureArchiveOpen();
+  std::optional<std::int64_t> ArchiveModificationTime() const;
+  TSortedZip& View() const { return *view_; }
+
+  // Settings.
+  int thisVersion_ = kThisVersion;
+  std::string zipName_;
+  std::string destDir_;
+  std::string rootDir_;
+  TZipSortMode sortMode_ = ByNone;
+  bool recreateDirs_ = false;
+  TUZOverwriteMode overwriteMode_ = Prompt;
+  std::vector<std::string> filesList_;
+  bool doAll_ = false;
+  TIncompleteZipMode incompleteZipMode_ = izAssumeMulti;
+  bool keepZipOpen_ = false;
+  bool doProcessMessages_ = true;
+  bool retainAttributes_ = true;
+  bool replaceReadOnly_ = false;
+  bool flushFilesOnClose_ = false;
+  bool oemConvert_ = true;
+  bool checkDiskLabels_ = true;
+
+  // The open archive and what was read from it.
+  std::string password_;
+  std::unique_ptr<TBufferedFileStream> archive_;
+  std::unique_ptr<TSortedZip> mainList_;    // owns the entries, physical order
+  std::unique_ptr<TSortedZip> sortedView_;  // the view when SortMode is not ByNone
+  TSortedZip* view_ = nullptr;
+  TEndCentral endCentral_;
+  TZipHeaderInfo scratchHeader_;
+  std::uint8_t localHeader_[kLocalHeaderSize] = {};
+  TMultiMode multiMode_ = multiNone;
+  int currentVolume_ = 0;
+  int volumeCount_ = 1;
+  std::optional<std::int64_t> archiveModified_;
+  bool rebuildDone_ = false;
+  // The ".zfc" copy of the directory while ReadDirectory reads from it.
+  std::unique_ptr<TBufferedFileStream> zfc_;
+
+ private:
+  // Steps of ReadDirectory: finds and checks the end record (or the ".zfc"
+  // copy, or rebuilds) and returns the stream positioned at the first central
+  // header; reads the central headers into the main list; reads the archive
+  // comment when it cannot be fetched later.
+  TStream* LocateDirectory();
+  void ReadCentralHeaders(TStream* directory);
+  void ReadArchiveCommentNow();
+  // The next-volume step handed to ReadCentralHeader: nullptr past the last volume.
+  TStream* NextVolume();
+  // Reads the comment of one entry, or of the archive, from its recorded place.
+  std::string ReadCommentAt(std::int64_t position, std::size_t length);
+};
+
+}  // namespace tarvik
