@@ -95,7 +95,7 @@ bool DecodeEntryData(DecodeContext& context, TZipHeaderInfo& entry, int fileInde
                                    (encrypted ? std::int64_t{kEncryptionHeaderSize} : 0);
     if (context.archive->Seek(dataStart, soFromBeginning) != dataStart)
       throw EFatalUnzipError(msg::kPrematureEnd);
-    if (!RunDecoder(context, entry)) Host().ShowMessage(msg::kUnknownCompressionMethod);
+    if (!RunDecoder(context, entry)) Host().ShowMessage(msg::kUnknownCompressionMethod, msg::kZipErrorCaption);
     completed = true;
   } catch (const EBiggerThanUncompressed&) {
     completed = false;

@@ -16,6 +16,7 @@ class TZipHeaderInfo;
 
 namespace msg {
 inline constexpr const char* kUnknownCompressionMethod = "Unknown Compression Method";
+inline constexpr const char* kZipErrorCaption = "Zip Error";
 }
 
 // Checks the password of an encrypted entry. The archive (context.archive)

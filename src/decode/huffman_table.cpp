@@ -10,6 +10,7 @@ namespace tarvik {
 namespace {
 
 constexpr const char* kOutOfMemoryText = "*** inflate out of memory ***";
+constexpr const char* kOutOfMemoryCaption = "Error";
 
 // Each table is allocated with one leading slot in front of the entries handed
 // out; its Next points at the table allocated after it, so the chain starting
@@ -125,7 +126,7 @@ int BuildHuffmanTable(std::span<const std::uint8_t> lengths, unsigned literalLim
         TableEntry* fresh = AllocateTable(size);
         if (!fresh) {
           FreeHuffmanTables(table);
-          Host().ShowMessage(kOutOfMemoryText);
+          Host().ShowMessage(kOutOfMemoryText, kOutOfMemoryCaption);
           return kHuffmanOutOfMemory;
         }
         *chainTail = fresh;

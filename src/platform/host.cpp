@@ -5,6 +5,7 @@
 namespace tarvik {
 
 void THost::ShowMessage(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
+void THost::ShowMessage(const std::string& text, const std::string&) { ShowMessage(text); }
 void THost::ShowError(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
 bool THost::AskYesNo(const std::string&, const std::string&) { return false; }
 bool THost::AskOkCancel(const std::string&, const std::string&) { return false; }

@@ -14,8 +14,11 @@ class THost {
  public:
   virtual ~THost() = default;
 
-  // Plain information box with an OK button.
+  // Plain information box with an OK button, under the application's title.
   virtual void ShowMessage(const std::string& text);
+  // The same box under caption. Hosts without windows may leave it alone: by
+  // default the caption is ignored and the text goes to ShowMessage(text).
+  virtual void ShowMessage(const std::string& text, const std::string& caption);
   // The application's standard error box.
   virtual void ShowError(const std::string& text);
   // Yes/No box; true means Yes. The quiet host answers No.

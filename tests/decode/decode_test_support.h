@@ -62,10 +62,15 @@ class TRecordingHost : public THost {
  public:
   TRecordingHost() { SetHost(this); }
   ~TRecordingHost() override { SetHost(nullptr); }
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowMessage(const std::string& text) override { ShowMessage(text, ""); }
+  void ShowMessage(const std::string& text, const std::string& caption) override {
+    messages.push_back(text);
+    captions.push_back(caption);
+  }
   void ProcessMessages() override { ++processed; }
 
   std::vector<std::string> messages;
+  std::vector<std::string> captions;
   int processed = 0;
 };
 

@@ -140,8 +140,10 @@ TEST(EntryDecoderTest, UnknownMethods) {
     TOneEntry one(method, RandomBytes(100, 4), 100);
     TDecodeRun run(one.archive);
     host.messages.clear();
+    host.captions.clear();
     EXPECT_TRUE(run.Decode(one.entry)) << method;
     EXPECT_EQ(host.messages, std::vector<std::string>{msg::kUnknownCompressionMethod});
+    EXPECT_EQ(host.captions, std::vector<std::string>{"Zip Error"});
     EXPECT_TRUE(run.output.empty());
     EXPECT_EQ(run.Crc(), 0u);
   }

@@ -9,6 +9,10 @@ namespace tarvik::unzip {
 
 void TTerminalHost::ShowMessage(const std::string& text) { std::fprintf(stderr, "tarvik-unzip: %s\n", text.c_str()); }
 
+void TTerminalHost::ShowMessage(const std::string& text, const std::string& caption) {
+  ShowMessage(caption.empty() ? text : caption + ": " + text);
+}
+
 void TTerminalHost::ShowError(const std::string& text) { ShowMessage(text); }
 
 bool TTerminalHost::AskYesNo(const std::string& text, const std::string& caption) {
