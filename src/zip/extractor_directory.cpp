@@ -8,7 +8,6 @@
 // damaged directory ends in a rebuild or EBadZipFile.
 
 #include <memory>
-#include <unordered_set>
 
 #include "platform/file_system.h"
 #include "platform/host.h"
@@ -125,13 +124,11 @@ void TZipExtractor::ReadCentralHeaders(TStream* directory) {
   // holds it (none when that header was dropped), for the repair below.
   std::uint16_t previousExtraLength = 0;
   std::uint16_t* previousExtraField = nullptr;
-  std::unordered_set<const TZipHeaderInfo*> claimed;  // rebuilt entries matched so far
   // Restarts the entry loop on the rebuilt list; the central headers are read
   // again from where the local headers ended, in the archive itself.
   auto restartAfterRebuild = [&] {
     zfc_.reset();
     directory = archive_.get();
-    claimed.clear();
     previousExtraLength = 0;
     previousExtraField = nullptr;
   };
@@ -180,11 +177,11 @@ void TZipExtractor::ReadCentralHeaders(TStream* directory) {
         continue;
       }
     } else {
-      // Each rebuilt entry takes the data of the first central header naming
-      // it; a later header naming the same local header is dropped, so it
-      // cannot give one entry's name and sizes to another entry's data.
+      // A rebuilt entry takes the data of the central header naming its local
+      // header, the last one when several do; its own offset stays. Sizes
+      // that do not fit its data end in a CRC failure of that entry alone.
       int index = mainList_->IndexOf(entry.get());
-      if (index >= 0 && claimed.insert(mainList_->Entry(index)).second) {
+      if (index >= 0) {
         listed = mainList_->Entry(index);
         std::uint32_t localOffset = listed->LocalHeaderOffset;
         listed->Assign(*entry);
