@@ -143,7 +143,7 @@ int TZipExtractor::RunExtraction() {
   std::vector<std::string> patterns;
   for (const std::string& line : filesList_) patterns.push_back(LowerAscii(line));
   for (int i = 0; i < entries; ++i) {
-    const TZipHeaderInfo& entry = Entry(i);
+    TZipHeaderInfo& entry = *View().Entry(i);
     bool chosen = doAll_;
     if (!entry.FileName().empty() || recreateDirs_) {
       const std::string path = LowerAscii(entry.StoredPath());
@@ -154,6 +154,7 @@ int TZipExtractor::RunExtraction() {
         }
     }
     if (entry.FileName().empty() && !recreateDirs_) chosen = false;
+    entry.Selected = chosen;  // left for the caller to read after the run
     if (chosen) {
       bridge.TotalBytes += entry.UncompressedSize;
       selected.push_back(i);

@@ -413,6 +413,9 @@ TEST(ZipExtract, SelectionCountsAndFilesList) {
     for (const auto& [path, digest] : TreeDigest(out.Path())) files.insert(path);
     EXPECT_EQ(files, c.files);
     EXPECT_EQ(fs::exists(out / "Pictures"), c.recreateDirs);
+    int selected = 0;
+    for (int i = 0; i < zip.Count(); ++i) selected += zip.Entry(i).Selected ? 1 : 0;
+    EXPECT_EQ(selected, c.startFiles) << "the run marks the entries it selected";
   }
 
   // Under Always the later of two flat names wins; "*.xml" puts the picture's
