@@ -78,13 +78,18 @@ bool THandleStream::Commit() { return ::fsync(handle_) == 0; }
 
 namespace {
 
-int OpenFlags(unsigned mode) {
-  if (mode == fmCreate) return O_CREAT | O_TRUNC | O_RDWR;
+int AccessFlags(unsigned mode) {
   switch (mode & 0x3) {
     case fmOpenWrite: return O_WRONLY;
     case fmOpenReadWrite: return O_RDWR;
     default: return O_RDONLY;  // fmOpenRead, and the undefined access value 3
   }
+}
+
+int OpenFlags(unsigned mode) {
+  const int noFollow = (mode & fmNoFollow) != 0 ? O_NOFOLLOW : 0;
+  if (ModeCreates(mode)) return O_CREAT | O_TRUNC | O_RDWR | noFollow;
+  return noFollow | AccessFlags(mode);
 }
 
 }  // namespace
@@ -94,7 +99,7 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode)
   do {
     handle_ = ::open(fileName.c_str(), OpenFlags(mode) | O_CLOEXEC, 0666);
   } while (handle_ < 0 && errno == EINTR);
-  if (handle_ >= 0 && mode != fmCreate) {  // creating a folder's name fails by itself
+  if (handle_ >= 0 && !ModeCreates(mode)) {  // creating a folder's name fails by itself
     // A folder opens for reading on Linux; as a file it would look empty.
     struct stat info {};
     if (::fstat(handle_, &info) == 0 && S_ISDIR(info.st_mode)) {
@@ -106,7 +111,7 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode)
   if (handle_ >= 0) position_ = 0;
   if (handle_ < 0) {
     int error = errno;
-    if (mode == fmCreate) throw EFCreateError(FileCreateMessage(fileName, error));
+    if (ModeCreates(mode)) throw EFCreateError(FileCreateMessage(fileName, error));
     throw EFOpenError(FileOpenMessage(fileName, error));
   }
 }

@@ -75,6 +75,11 @@ inline constexpr unsigned fmShareDenyNone = 0x0040;
 // Create (replacing any existing file), opened for reading and writing. Its low
 // two bits are set, so it counts as a write mode.
 inline constexpr unsigned fmCreate = 0xFFFF;
+// Added to a mode: a symbolic link at the file's name is not followed, the
+// open fails instead (O_NOFOLLOW).
+inline constexpr unsigned fmNoFollow = 0x10000;
+// True for fmCreate, with or without fmNoFollow.
+inline constexpr bool ModeCreates(unsigned mode) { return (mode & ~fmNoFollow) == fmCreate; }
 
 // True when mode gives write access (any of the two low bits, which fmCreate has).
 inline constexpr bool ModeWrites(unsigned mode) { return (mode & 0x3) != 0; }

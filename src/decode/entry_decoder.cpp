@@ -2,9 +2,11 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <ctime>
 
+#include "platform/file_system.h"
 #include "platform/host.h"
 #include "base/buffer_stream.h"
 #include "decode/inflate.h"
@@ -54,6 +56,22 @@ bool ReleaseOutput(DecodeContext& context) {
   if (auto* buffered = dynamic_cast<TBufferStream*>(output.get())) written = buffered->Finish();
   output.reset();
   return written;
+}
+
+// The permissions the entry gives its file, which now has mode.
+mode_t StampedMode(const TZipHeaderInfo& entry, mode_t mode) {
+  const std::uint32_t attributes = entry.ExternalAttributes;
+  const std::uint32_t unixMode = attributes >> 16;
+  if ((entry.VersionMadeBy >> 8) == kUnixHost && unixMode != 0) {
+    // Permission bits of a regular file only, never set-user-id, set-group-id
+    // or sticky. A link, device or folder is written as a plain file with
+    // default permissions: a link's 0777 would make its file writable by all.
+    if ((unixMode & S_IFMT) == S_IFREG) return static_cast<mode_t>(unixMode & 0777);
+    return static_cast<mode_t>(0644 & ~CurrentUmask());
+  }
+  mode &= 0777;
+  if (attributes & kDosReadOnly) return mode & static_cast<mode_t>(~0222);
+  return mode | S_IWUSR;
 }
 
 }  // namespace
@@ -114,28 +132,20 @@ bool DecodeEntryData(DecodeContext& context, TZipHeaderInfo& entry, int fileInde
 
 void StampExtractedFile(const std::string& path, const TZipHeaderInfo& entry,
                         bool retainAttributes) {
-  const std::time_t when = DosDateTimeToLocalTime(entry.DateTime);
-  if (when != static_cast<std::time_t>(-1)) {
-    const timespec times[2] = {{0, UTIME_OMIT}, {when, 0}};
-    utimensat(AT_FDCWD, path.c_str(), times, 0);
-  }
-  if (!retainAttributes) return;
-
-  const std::uint32_t attributes = entry.ExternalAttributes;
-  const std::uint32_t unixMode = attributes >> 16;
-  if ((entry.VersionMadeBy >> 8) == kUnixHost && unixMode != 0) {
-    // Permission bits only: never set-user-id, set-group-id or sticky.
-    chmod(path.c_str(), static_cast<mode_t>(unixMode & 0777));
-    return;
-  }
+  // Through a handle that did not follow a link: whatever stands at path now,
+  // no other file gets the date or the permissions.
+  const int handle = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (handle < 0) return;
   struct stat status {};
-  if (stat(path.c_str(), &status) != 0) return;
-  mode_t mode = status.st_mode & 0777;
-  if (attributes & kDosReadOnly)
-    mode &= static_cast<mode_t>(~0222);
-  else
-    mode |= S_IWUSR;
-  chmod(path.c_str(), mode);
+  if (fstat(handle, &status) == 0 && S_ISREG(status.st_mode)) {
+    const std::time_t when = DosDateTimeToLocalTime(entry.DateTime);
+    if (when != static_cast<std::time_t>(-1)) {
+      const timespec times[2] = {{0, UTIME_OMIT}, {when, 0}};
+      futimens(handle, times);
+    }
+    if (retainAttributes) fchmod(handle, StampedMode(entry, status.st_mode));
+  }
+  close(handle);
 }
 
 }  // namespace tarvik

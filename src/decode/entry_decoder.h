@@ -44,8 +44,9 @@ bool DecodeEntryData(DecodeContext& context, TZipHeaderInfo& entry, int fileInde
 // Gives a file the entry's packed DOS date and time (local time, repaired) as
 // its modification time, and with retainAttributes its permissions: an entry
 // made on a Unix host carries them in the upper 16 bits of its external
-// attributes (0777 only); otherwise the DOS read-only bit removes write
-// permission. Failures are silent.
+// attributes (0777 only, and only for a regular file; any other kind gets
+// rw-r--r-- less the umask); otherwise the DOS read-only bit removes write
+// permission. A link at path is left alone, never followed. Failures are silent.
 void StampExtractedFile(const std::string& path, const TZipHeaderInfo& entry,
                         bool retainAttributes);
 

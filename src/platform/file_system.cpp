@@ -7,7 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <memory>
 
 namespace tarvik {
@@ -112,6 +114,47 @@ bool ForceDirectories(const std::string& path) {
   }
   mkdir(path.c_str(), 0777);
   return DirectoryExists(path);
+}
+
+unsigned CurrentUmask() {
+  // The kernel shows it; setting and restoring it would race with other threads
+  // creating files, so that is only the way out for a system without /proc.
+  if (std::FILE* status = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    unsigned mask = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, status) != nullptr)
+      found = std::sscanf(line, "Umask: %o", &mask) == 1;
+    std::fclose(status);
+    if (found) return mask & 0777;
+  }
+  const mode_t mask = umask(022);
+  umask(mask);
+  return mask & 0777;
+}
+
+bool IsSymbolicLink(const std::string& path) {
+  struct stat info;
+  return IsUsablePath(path) && lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+bool ForceDirectoriesBelow(const std::string& root, const std::string& relative) {
+  if (!IsUsablePath(root) || relative.find('\0') != std::string::npos) return false;
+  std::string path = root;
+  std::size_t start = 0;
+  while (start < relative.size()) {
+    const std::size_t end = std::min(relative.find('/', start), relative.size());
+    const std::string part = relative.substr(start, end - start);
+    start = end + 1;
+    if (part.empty()) continue;
+    if (part == "." || part == "..") return false;
+    path += "/" + part;
+    if (mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return false;
+    // Whatever stood there or was made: only a real folder may be gone through.
+    struct stat info;
+    if (lstat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+  }
+  return DirectoryExists(root);
 }
 
 }  // namespace tarvik

@@ -191,13 +191,25 @@ class TZipExtractor : public TPersistent {
   int RunExtraction();
   // Extracts view index i; sets run.context.retry when a new password is to be tried.
   void ExtractEntry(int index, TExtractRun& run);
+  // Reads the local header of a listed entry into localHeader_ and leaves the
+  // archive behind its name and extra field; false when the entry's offset
+  // leads to no complete header.
+  bool ReadLocalHeaderLengths(const TZipHeaderInfo& entry, std::uint16_t& nameLength, std::uint16_t& extraLength);
+  // The folder every output path starts from: DestDir, or "." for an empty one
+  // (never the file system's root).
+  std::string OutputRoot() const;
   // The folder an entry goes to, with "/" separators and a trailing "/"; empty
   // when the stored folder would lead out of DestDir.
   std::string BuildOutputFolder(const TZipHeaderInfo& entry) const;
+  // Makes an output folder with its missing parents; below DestDir each one
+  // must be a real folder, not a link. True when it is there afterwards.
+  bool MakeOutputFolder(const std::string& folder) const;
   // Opens the output file FName, once more after clearing its read-only state
-  // when ReplaceReadOnly allows; nullptr when it cannot be created.
+  // when ReplaceReadOnly allows; nullptr when it cannot be created. A link at
+  // FName is removed first and never written through.
   std::unique_ptr<TStream> CreateOutput(const std::string& fName) const;
-  // Whether an existing output file is to be replaced, per OverwriteMode.
+  // Whether an existing output file (or a link in its place) is to be
+  // replaced, per OverwriteMode.
   bool MayReplace(int index, const TZipHeaderInfo& entry, std::string& fName);
   void SkipEntry(TExtractRun& run, TSkipReason reason, const std::string& fName, int index);
 

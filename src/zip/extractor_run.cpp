@@ -1,5 +1,5 @@
 // TZipExtractor: the extraction run — selecting the entries, building output
-// paths, the overwrite rules, decoding each entry and judging its CRC.
+// paths, decoding each entry and judging its CRC.
 
 #include <sys/stat.h>
 
@@ -18,9 +18,6 @@
 
 namespace tarvik {
 namespace {
-
-constexpr const char* kReplaceQuestion = "Replace existing file ";
-constexpr const char* kReplaceCaption = "File Exists Alert";
 
 std::string LowerAscii(std::string text) {
   for (char& c : text)
@@ -43,22 +40,11 @@ bool HasDotComponent(const std::string& folder) {
 
 bool HasNul(const std::string& text) { return text.find('\0') != std::string::npos; }
 
-// The folder every output path starts from. An empty DestDir is the current
-// folder, never the file system's root.
-std::string OutputRoot(const std::string& destDir) { return destDir.empty() ? std::string(".") : destDir; }
-
 // Where an entry refused for its unsafe stored path would have gone.
-std::string RefusedOutputPath(const std::string& destDir, const TZipHeaderInfo& entry) {
+std::string RefusedOutputPath(const std::string& root, const TZipHeaderInfo& entry) {
   std::string path = entry.StoredPath();
   std::replace(path.begin(), path.end(), '\\', '/');
-  return OutputRoot(destDir) + "/" + path;
-}
-
-
-// A file without any write permission counts as read-only.
-bool IsReadOnly(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && (info.st_mode & 0222) == 0;
+  return root + "/" + path;
 }
 
 }  // namespace
@@ -180,7 +166,7 @@ int TZipExtractor::RunExtraction() {
 }
 
 std::string TZipExtractor::BuildOutputFolder(const TZipHeaderInfo& entry) const {
-  const std::string dest = OutputRoot(destDir_);
+  const std::string dest = OutputRoot();
   std::string folder = entry.Directory();
   if (!recreateDirs_ || folder.empty()) return dest + "/";
   if (!rootDir_.empty() && folder.size() >= rootDir_.size() &&
@@ -195,44 +181,20 @@ std::string TZipExtractor::BuildOutputFolder(const TZipHeaderInfo& entry) const 
   return dest + "/" + folder;
 }
 
-std::unique_ptr<TStream> TZipExtractor::CreateOutput(const std::string& fName) const {
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    try {
-      // A read-only file is not replaced, not even by a user who could write it.
-      if (IsReadOnly(fName)) throw EFCreateError("Cannot create file \"" + fName + "\": read-only");
-      return std::make_unique<TBufferedFileStream>(fName, kBufferSize, flushFilesOnClose_, fmCreate);
-    } catch (const EFCreateError&) {
-      if (!replaceReadOnly_ || attempt > 0) return nullptr;
-      struct stat info {};
-      if (::stat(fName.c_str(), &info) == 0) ::chmod(fName.c_str(), (info.st_mode & 07777) | S_IWUSR);
-    } catch (const Exception&) {
-      return nullptr;
-    }
-  }
-  return nullptr;
-}
-
-bool TZipExtractor::MayReplace(int index, const TZipHeaderInfo& entry, std::string& fName) {
-  if (overwriteMode_ == Always || !FileExists(fName)) return true;
-  struct stat info {};
-  const bool dated = ::stat(fName.c_str(), &info) == 0;
-  switch (overwriteMode_) {
-    case Never:
+bool TZipExtractor::ReadLocalHeaderLengths(const TZipHeaderInfo& entry, std::uint16_t& nameLength,
+                                           std::uint16_t& extraLength) {
+  const std::int64_t offset = entry.LocalHeaderOffset;
+  try {
+    if (archive_->Seek(offset, soFromBeginning) != offset ||
+        archive_->Read(localHeader_, kLocalHeaderSize) != kLocalHeaderSize)
       return false;
-    case ifNewer:
-      return dated && DosDateTimeToLocalTime(entry.DateTime) > info.st_mtime;
-    case ifOlder:
-      return dated && DosDateTimeToLocalTime(entry.DateTime) < info.st_mtime;
-    case Prompt:
-    default: {
-      bool overWriteIt = false;
-      if (OnPromptForOverwrite)
-        OnPromptForOverwrite(*this, overWriteIt, index, fName);
-      else
-        overWriteIt = Host().AskYesNo(kReplaceQuestion + entry.FileName() + "?", kReplaceCaption);
-      return overWriteIt;
-    }
+  } catch (const Exception&) {  // "Seek error": the offset cannot be reached
+    return false;
   }
+  nameLength = static_cast<std::uint16_t>(localHeader_[26] | localHeader_[27] << 8);
+  extraLength = static_cast<std::uint16_t>(localHeader_[28] | localHeader_[29] << 8);
+  archive_->Seek(offset + kLocalHeaderSize + nameLength + extraLength, soFromBeginning);
+  return true;
 }
 
 void TZipExtractor::SkipEntry(TExtractRun& run, TSkipReason reason, const std::string& fName, int index) {
@@ -250,27 +212,22 @@ void TZipExtractor::ExtractEntry(int index, TExtractRun& run) {
   const bool hasName = !entry.FileName().empty();
 
   std::uint16_t localNameLength = 0, localExtraLength = 0;
+  bool localHeaderRead = true;
   if (hasName) {
     if (volumeCount_ > 1 && currentVolume_ != entry.DiskNumberStart) SwapDisk(entry.DiskNumberStart + 1);
-    const std::int64_t offset = entry.LocalHeaderOffset;
-    if (archive_->Seek(offset, soFromBeginning) != offset ||
-        archive_->Read(localHeader_, kLocalHeaderSize) != kLocalHeaderSize)
-      throw EFatalUnzipError(msg::kPrematureEnd);
-    localNameLength = static_cast<std::uint16_t>(localHeader_[26] | localHeader_[27] << 8);
-    localExtraLength = static_cast<std::uint16_t>(localHeader_[28] | localHeader_[29] << 8);
-    archive_->Seek(offset + kLocalHeaderSize + localNameLength + localExtraLength, soFromBeginning);
+    localHeaderRead = ReadLocalHeaderLengths(entry, localNameLength, localExtraLength);
   }
 
   // A stored path that would leave DestDir (a "." or ".." folder, or a NUL that
   // cuts the path short) is refused; the path it asked for is reported.
   const std::string folder = HasNul(entry.StoredPath()) ? std::string() : BuildOutputFolder(entry);
   if (folder.empty()) {
-    SkipEntry(run, skipCannotCreate, RefusedOutputPath(destDir_, entry), index);
+    SkipEntry(run, skipCannotCreate, RefusedOutputPath(OutputRoot(), entry), index);
     return;
   }
   if (!hasName) {
-    // A folder that cannot be made (a file of that name is in the way) is no success.
-    if (recreateDirs_ && !OnMemoryOutput && !DirectoryExists(folder) && !ForceDirectories(folder)) {
+    // A folder that cannot be made (a file or a link is in the way) is no success.
+    if (recreateDirs_ && !OnMemoryOutput && !MakeOutputFolder(folder)) {
       SkipEntry(run, skipCannotCreate, folder, index);
       return;
     }
@@ -278,7 +235,8 @@ void TZipExtractor::ExtractEntry(int index, TExtractRun& run) {
     return;
   }
   std::string fName = folder + entry.FileName();
-  if (IsDotName(entry.FileName())) {
+  // An entry whose local header cannot be read is damaged alone: the run goes on.
+  if (IsDotName(entry.FileName()) || !localHeaderRead) {
     SkipEntry(run, skipCannotCreate, fName, index);
     return;
   }
@@ -289,8 +247,10 @@ void TZipExtractor::ExtractEntry(int index, TExtractRun& run) {
   }
   const bool toMemory = static_cast<bool>(OnMemoryOutput);
   const std::size_t slash = fName.rfind('/');
-  if (!toMemory && slash != std::string::npos && slash > 0 && !DirectoryExists(fName.substr(0, slash)))
-    ForceDirectories(fName.substr(0, slash));
+  if (!toMemory && slash != std::string::npos && slash > 0 && !MakeOutputFolder(fName.substr(0, slash))) {
+    SkipEntry(run, skipCannotCreate, fName, index);
+    return;
+  }
 
   context.archive = archive_.get();
   if (entry.IsEncrypted() && !CheckEntryPassword(context, entry, index)) {
@@ -315,7 +275,14 @@ void TZipExtractor::ExtractEntry(int index, TExtractRun& run) {
     context.outputPath = fName;
   }
   context.archive = archive_.get();
-  DecodeEntryData(context, entry, index, localNameLength, localExtraLength);
+  try {
+    DecodeEntryData(context, entry, index, localNameLength, localExtraLength);
+  } catch (...) {
+    // A file cut short by a failed write or by the end of the archive would
+    // pass for the entry: it goes, and the failure goes on to the caller.
+    if (!toMemory) DeleteFile(fName);
+    throw;
+  }
 
   const std::uint32_t crc = ~run.bridge.CRCRegister;
   if (crc == entry.CRC32) {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "base/buffer_stream.h"
@@ -404,6 +405,8 @@ TEST(EntryDecoderTest, StampsTheOutputFile) {
       {0x0314, 0100640u << 16, true, 0640},
       {0x0314, 0x21, true, static_cast<mode_t>(created & ~0222)},       // Unix, no mode recorded
       {0x0314, 0100600u << 16, false, created},                         // attributes not kept
+      {0x0314, 0120777u << 16, true, static_cast<mode_t>(created & 0644)},  // a link: a plain file
+      {0x0314, 0060666u << 16, true, static_cast<mode_t>(created & 0644)},  // a device too
   };
   int n = 0;
   for (const TCase& c : cases) {
@@ -450,6 +453,23 @@ TEST(EntryDecoderTest, StampsTheOutputFile) {
     local.tm_mday = 5;
     local.tm_isdst = -1;
     EXPECT_EQ(status.st_mtime, std::mktime(&local));
+  }
+  {  // A link standing at the path is not followed: its target keeps date and mode.
+    const std::string target = folder.File("target");
+    std::ofstream(target) << "target";
+    chmod(target.c_str(), 0600);
+    struct stat before {};
+    ASSERT_EQ(stat(target.c_str(), &before), 0);
+    const std::string link = folder.File("link");
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    TOneEntry one(0, data, static_cast<std::uint32_t>(data.size()));
+    one.entry.VersionMadeBy = 0x0314;
+    one.entry.ExternalAttributes = 0100777u << 16;
+    StampExtractedFile(link, one.entry, true);
+    struct stat after {};
+    ASSERT_EQ(stat(target.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode & 07777, 0600u);
+    EXPECT_EQ(after.st_mtime, before.st_mtime);
   }
 }
 

@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <fstream>
 #include <string>
 
+#include "support/archive_patch.h"
 #include "support/run_tool.h"
 
 namespace tarvik {
@@ -84,6 +88,25 @@ TEST(UnzipExtract, PasswordsAndFailedEntries) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, Lines({"skipped (cannot create): " + d + "/../up.txt", "skipped (cannot create): " + d + "/../"}));
   EXPECT_EQ(r.out, "1 of 3 entries extracted\n");
+
+  // An entry whose local header offset leads beyond the archive fails alone.
+  TTempFolder patched;
+  const std::string archive =
+      test::WithCentralField(patched, kZip + "deflated.zip", "B.txt", test::kLocalOffsetField, 0x7FFFFFF0u);
+  r = RunTool("tarvik-unzip", {"-q", "-o", "always", "-d", d, archive, "*.txt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "skipped (cannot create): " + d + "/B.txt\n");
+  EXPECT_EQ(r.out, "3 of 4 entries extracted\n");
+
+  // A link planted in the destination is replaced, its target left as it was.
+  const std::string outside = patched.Write("outside.txt", "keep");
+  std::filesystem::remove(d + "/a.txt");
+  ASSERT_EQ(::symlink(outside.c_str(), (d + "/a.txt").c_str()), 0);
+  r = RunTool("tarvik-unzip", {"-q", "-o", "always", "-d", d, kZip + "deflated.zip", "a.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(std::filesystem::is_symlink(d + "/a.txt"));
+  std::ifstream kept(outside);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "keep");
 }
 
 TEST(UnzipExtract, ArchiveFailures) {

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +23,7 @@
 #include <vector>
 
 #include "platform/host.h"
+#include "support/archive_patch.h"
 #include "support/temp_folder.h"
 #include "zip/extractor.h"
 
@@ -28,6 +32,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::TTempFolder;
+using test::WithCentralField;
+using test::kLocalOffsetField;
 
 const std::string kData = std::string(TARVIK_TEST_DATA) + "/zip/";
 const std::string kExtract = kData + "extract/";
@@ -260,8 +266,8 @@ TEST(ZipExtract, CrcFailuresAndCutData) {
   EXPECT_EQ(log.lines.back().rfind("badcrc 1 ", 0), 0u) << log.lines.back();
   EXPECT_FALSE(fs::exists(out / "cut.txt"));
 
-  // Stored data cut short: the whole archive fails, the partial file stays, and
-  // the run still ends with its events.
+  // Stored data cut short: the whole archive fails, the partial file is
+  // removed (it would pass for the entry), and the run still ends with its events.
   Prepare(zip, kExtract + "cut_stored.zip", out.Path(), log);
   log.complete = -1;
   zip.SetDoAll(true);
@@ -273,7 +279,7 @@ TEST(ZipExtract, CrcFailuresAndCutData) {
   }
   EXPECT_EQ(log.complete, 1);
   EXPECT_TRUE(zip.FilesList().empty());
-  EXPECT_EQ(fs::file_size(out / "cut.bin"), 32768u);
+  EXPECT_FALSE(fs::exists(out / "cut.bin"));
 
   // A method this reader does not know: a message, then a CRC failure.
   Prepare(zip, kExtract + "py_bzip2.zip", out.Path(), log);
@@ -282,6 +288,58 @@ TEST(ZipExtract, CrcFailuresAndCutData) {
   EXPECT_EQ(zip.ExtractFiles(), 1);
   EXPECT_EQ(log.lines.back().rfind("badcrc 1 ", 0), 0u) << log.lines.back();
   EXPECT_FALSE(fs::exists(out / "bzip2.txt"));
+
+  // Local header offsets beyond the end, or too near it for a header: those
+  // entries alone cannot be created, the others are extracted.
+  TTempFolder patched;
+  std::string archive = WithCentralField(patched, kData + "deflated.zip", "B.txt", kLocalOffsetField, 0xFFFFFF00u);
+  archive = WithCentralField(patched, archive, "docs/readme.txt", kLocalOffsetField,
+                             static_cast<std::uint32_t>(fs::file_size(archive) - 10));
+  TTempFolder flat;
+  Prepare(zip, archive, flat.Path(), log);
+  log.lines.clear();
+  zip.SetDoAll(true);
+  EXPECT_EQ(zip.ExtractFiles(), 4) << "a.txt, notes.txt and the two folder entries";
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"skip3 " + flat / "B.txt", "end " + flat / "a.txt",
+                                                 "end " + flat / "notes.txt", "skip3 " + flat / "readme.txt"}));
+  EXPECT_EQ(log.complete, 4);
+}
+
+TEST(ZipExtract, FailedWritesLeaveNoFile) {
+  // The file-size limit of a child process stands in for a full disk: a write
+  // beyond 16 KB fails (EFBIG), halfway through the first entry, deflated or
+  // stored.
+  TTempFolder out;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    int failures = 0;
+    try {
+      ::signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{16384, 16384};
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(100);
+      for (const char* archive : {"level9.zip", "py_blocks.zip"}) {
+        TZipExtractor zip;
+        TEventLog log;
+        Prepare(zip, kExtract + archive, out / archive, log);
+        zip.SetDoAll(true);
+        try {
+          zip.ExtractFiles();
+          ++failures;
+        } catch (const ECantWriteUCF& e) {
+          failures += std::string(e.what()) == "Cant write uncompressed file" ? 0 : 1;
+        }
+      }
+    } catch (...) {
+      ::_exit(101);
+    }
+    ::_exit(failures);
+  }
+  int status = -1;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(fs::is_directory(out / "py_blocks.zip"));
+  EXPECT_TRUE(TreeDigest(out.Path()).empty()) << "no torn file is left";
 }
 
 // Answers the overwrite question with a fixed answer and counts the questions.
@@ -371,6 +429,41 @@ TEST(ZipExtract, ReadOnlyTargets) {
     EXPECT_EQ(log.Has("skip3 " + target), !replaceReadOnly);
     EXPECT_TRUE(fs::exists(out / "B.txt")) << "the run goes on";
   }
+}
+
+TEST(ZipExtract, LinksAreNeverWrittenThrough) {
+  TTempFolder box;
+  const std::string outside = box.Write("outside/secret.txt", "keep");
+  ASSERT_EQ(::chmod(outside.c_str(), 0444), 0);
+  const std::string dest = box.MakeFolder("dest");
+  ASSERT_EQ(::symlink(outside.c_str(), (dest + "/a.txt").c_str()), 0);
+  ASSERT_EQ(::symlink((box / "outside/new.txt").c_str(), (dest + "/B.txt").c_str()), 0);  // dangling
+  ASSERT_EQ(::symlink((box / "outside").c_str(), (dest + "/docs").c_str()), 0);
+
+  // A link in place is the existing file: Never keeps it.
+  TZipExtractor zip;
+  TEventLog log;
+  Prepare(zip, kData + "deflated.zip", dest, log);
+  zip.SetOverwriteMode(Never);
+  zip.SetFilesList({"a.txt", "b.txt"});
+  EXPECT_EQ(zip.ExtractFiles(), 0);
+  EXPECT_TRUE(fs::is_symlink(dest + "/a.txt") && fs::is_symlink(dest + "/B.txt"));
+
+  // Replacing: the links give way to the files, even with ReplaceReadOnly; a
+  // folder link is the user's and stays, and nothing is written below it.
+  Prepare(zip, kData + "deflated.zip", dest, log);
+  zip.SetDoAll(true);
+  zip.SetRecreateDirs(true);
+  zip.SetReplaceReadOnly(true);
+  EXPECT_EQ(zip.ExtractFiles(), 2);
+  EXPECT_FALSE(fs::is_symlink(dest + "/a.txt") || fs::is_symlink(dest + "/B.txt"));
+  EXPECT_EQ(ReadFile(dest + "/B.txt").size(), 600u);
+  EXPECT_TRUE(fs::is_symlink(dest + "/docs"));
+  for (const char* path : {"docs/", "docs/readme.txt", "docs/sub/", "docs/sub/notes.txt"})
+    EXPECT_TRUE(log.Has("skip3 " + dest + "/" + path)) << path;
+  EXPECT_EQ(ReadFile(outside), "keep");
+  EXPECT_EQ(Mode(outside), 0444u);
+  EXPECT_EQ(TreeDigest(box / "outside").size(), 1u);
 }
 
 TEST(ZipExtract, SelectionCountsAndFilesList) {
