@@ -22,9 +22,14 @@ std::string Lines(std::initializer_list<const char*> lines) {
   return text;
 }
 
+// Password-protected documents (encrypted parts in an ordinary ZIP) are
+// errors; the ZIP-encrypted locked.odt only lacks its parts.
 constexpr const char* kBrokenErrors =
     "tarvik-find: cannot search: corpus/broken/cut.odt\n"
     "tarvik-find: cannot search: corpus/broken/notazip.odt\n"
+    "tarvik-find: cannot search: corpus/broken/protected.ods\n"
+    "tarvik-find: cannot search: corpus/broken/protected.odt\n"
+    "tarvik-find: cannot search: corpus/broken/protected.sxw\n"
     "tarvik-find: cannot search: corpus/broken/tiny.sxw\n";
 
 TEST(FindSearch, PartsChooseWhereThePhraseCounts) {
