@@ -83,7 +83,9 @@ void RunSearch(TSearchForm& form, const std::string& scratchFolder, const TWalkA
   form.SetVisible(C::btbreak, true);
   form.ClearErrors();
 
-  const std::string folder = form.FolderText();
+  // Candidates must stay valid once the folder is the current directory, so
+  // they are named from the folder's absolute path.
+  const std::string folder = AbsoluteFolder(form.FolderText());
   const bool folderValid = SetCurrentDir(folder);
   const bool phraseValid = !form.PhraseText().empty();
   if (!folderValid) {
