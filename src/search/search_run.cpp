@@ -21,8 +21,13 @@ void SearchOne(TSearchForm& form, const std::string& scratchFolder, std::size_t 
   // Phrase and case are read anew for every document.
   const std::string phrase = PhraseToAnsi(form.PhraseText());
   const std::string path = form.CandidateAt(index);
+  const bool caseSensitive = form.IsChecked(TFormBox::cbGrossklein);
   try {
-    SearchDocument(form, scratchFolder, path, phrase, form.IsChecked(TFormBox::cbGrossklein));
+    if (scratchFolder.empty()) {
+      SearchDocumentInMemory(form, path, phrase, caseSensitive);
+    } else {
+      SearchDocument(form, scratchFolder, path, phrase, caseSensitive);
+    }
   } catch (...) {  // out of memory while scanning, say: one bad document never stops a run
     form.AddError(path);
   }

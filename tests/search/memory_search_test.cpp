@@ -2,14 +2,18 @@
 // scratch folder gives, for every sample document, mode and part choice.
 
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include "platform/file_system.h"
 #include "search/document_search.h"
+#include "search/parallel_walk.h"
 #include "search/part_extraction.h"
 #include "support/fake_form.h"
 #include "support/temp_folder.h"
@@ -139,6 +143,39 @@ TEST(MemorySearch, PartsByAnyLetterCaseTheLastEntryDecidesAndTheManifestRefuses)
       EXPECT_EQ(form.errors.size(), c.error ? 1u : 0u) << c.document << " " << c.phrase << " memory " << inMemory;
     }
   }
+}
+
+// When no thread can be started, the calling thread searches every document.
+TEST(MemorySearch, WalkGoesOnWithoutThreads) {
+  TFakeForm expected, form;
+  for (TFakeForm* f : {&expected, &form}) {
+    for (const std::string& path : SampleDocuments()) f->candidates.Add(path);
+    f->phrase = "Haselnuss";
+    f->Set(TFormBox::cbAlles, true);
+  }
+  ParallelWalk(expected, 1);
+
+  // A default stack no system can map makes every thread start fail.
+  pthread_attr_t attributes, saved;
+  ASSERT_EQ(pthread_getattr_default_np(&saved), 0);
+  ASSERT_EQ(pthread_getattr_default_np(&attributes), 0);
+  ASSERT_EQ(pthread_attr_setstacksize(&attributes, std::size_t{1} << 46), 0);
+  ASSERT_EQ(pthread_setattr_default_np(&attributes), 0);
+  bool refused = false;
+  try {
+    std::thread([] {}).join();
+  } catch (const std::system_error&) {
+    refused = true;
+  }
+  ParallelWalk(form, 4);
+  pthread_setattr_default_np(&saved);
+  pthread_attr_destroy(&attributes);
+  pthread_attr_destroy(&saved);
+
+  EXPECT_TRUE(refused) << "the thread start did not fail";
+  EXPECT_EQ(form.results, expected.results);
+  EXPECT_EQ(form.errors, expected.errors);
+  EXPECT_FALSE(expected.results.empty());
 }
 
 TEST(MemorySearch, PartsArriveWithoutAnyFile) {

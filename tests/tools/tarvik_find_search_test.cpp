@@ -96,6 +96,8 @@ TEST(FindSearch, RefusedRunsExitWithTwo) {
   EXPECT_EQ(r.err, "tarvik-find: You have not insert a searchphrase\n");
   EXPECT_EQ(RunTool("tarvik-find", {"--lang=en", "corpus", " "}, TARVIK_TEST_DATA).status, 0)
       << "a phrase of blanks is a phrase";
+  EXPECT_EQ(RunTool("tarvik-find", {"corpus", "Haselnuss"}, TARVIK_TEST_DATA, {"TMPDIR=/no/such/folder"}).status, 0)
+      << "no scratch folder is needed";
 }
 
 }  // namespace
