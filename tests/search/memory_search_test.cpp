@@ -155,11 +155,12 @@ TEST(MemorySearch, WalkGoesOnWithoutThreads) {
   }
   ParallelWalk(expected, 1);
 
-  // A default stack no system can map makes every thread start fail.
+  // A default stack larger than the whole user address space makes every
+  // thread start fail, whatever the overcommit policy.
   pthread_attr_t attributes, saved;
   ASSERT_EQ(pthread_getattr_default_np(&saved), 0);
   ASSERT_EQ(pthread_getattr_default_np(&attributes), 0);
-  ASSERT_EQ(pthread_attr_setstacksize(&attributes, std::size_t{1} << 46), 0);
+  ASSERT_EQ(pthread_attr_setstacksize(&attributes, std::size_t{1} << 47), 0);
   ASSERT_EQ(pthread_setattr_default_np(&attributes), 0);
   bool refused = false;
   try {
