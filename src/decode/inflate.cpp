@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "decode/decode_context.h"
 #include "zip/exceptions.h"
@@ -111,6 +112,8 @@ int TInflater::InflateBlock(bool& last) {
         return kInflateBadBlock;
     }
   } catch (const EUserCanceled&) {
+    throw;
+  } catch (const std::bad_alloc&) {  // output that no longer fits in memory is no data error
     throw;
   } catch (...) {
     return kInflateDataError;

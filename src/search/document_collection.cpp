@@ -100,6 +100,19 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   return folder + '/' + name;
 }
 
+std::string AbsoluteFolder(const std::string& folder) {
+  if (folder.empty() || folder.front() == '/') return folder;
+  const std::string current = GetCurrentDir();
+  if (current.empty()) return folder;
+  std::string_view rest = folder;
+  while (rest.starts_with("./")) {
+    rest.remove_prefix(2);
+    while (rest.starts_with("/")) rest.remove_prefix(1);
+  }
+  if (rest.empty() || rest == ".") return current;
+  return JoinPath(current, std::string(rest));
+}
+
 void ListFiles(const std::string& folder, std::vector<std::string>& list, std::string_view mask, bool recurse) {
   ListFilesAt(folder, folder, list, mask, recurse);
 }
@@ -129,13 +142,13 @@ void CollectDocuments(TSearchForm& form, const std::string& folder) { CollectDoc
 bool ReadFolderCommand(TSearchForm& form) {
   form.ClearCandidates();
   form.ShowCandidatePlaceholder(true);
-  const std::string folder = form.FolderText();
+  // Candidates must stay valid once the folder is the current directory, so
+  // they are named from the folder's absolute path.
+  const std::string folder = AbsoluteFolder(form.FolderText());
   if (!SetCurrentDir(folder)) {
     Host().ShowMessage(MessageText(form, kMsgInvalidFolder));
     return false;
   }
-  // The folder is now the current directory: list it as ".", so that a folder
-  // given relative to the previous current directory is still found.
   CollectDocuments(form, folder, ".");
   form.ShowCandidatePlaceholder(false);
   return true;

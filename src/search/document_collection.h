@@ -13,6 +13,11 @@ class TSearchForm;
 // folder + name, with one "/" between them unless folder already ends with one.
 std::string JoinPath(const std::string& folder, const std::string& name);
 
+// folder as an absolute path: a relative one is taken from the current
+// directory, without its leading "./" steps. Empty, absolute, or with no
+// readable current directory: unchanged.
+std::string AbsoluteFolder(const std::string& folder);
+
 // Appends the joined path of every file (anything but a folder) in folder whose
 // name matches mask, in the order the file system gives them; then, when recurse
 // is set, does the same below every sub-folder, depth first. Symbolic links to
@@ -28,8 +33,9 @@ void CollectDocuments(TSearchForm& form, const std::string& folder, const std::s
 void CollectDocuments(TSearchForm& form, const std::string& folder);
 
 // The read command "---> Verz. einlesen": clears the candidates, makes the folder
-// box's text the current directory and collects; when the folder is not valid,
-// shows message 501 and leaves the list empty. Returns whether it collected.
+// box's text the current directory and collects the candidates under the
+// folder's absolute path; when the folder is not valid, shows message 501 and
+// leaves the list empty. Returns whether it collected.
 bool ReadFolderCommand(TSearchForm& form);
 
 }  // namespace tarvik

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 
 #include "platform/code_page.h"
@@ -13,6 +12,7 @@
 #include "search/legacy_search.h"
 #include "search/line_reader.h"
 #include "search/part_extraction.h"
+#include "search/part_plan.h"
 #include "search/search_form.h"
 #include "search/term_match.h"
 
@@ -21,28 +21,105 @@ namespace {
 
 constexpr std::int64_t kSmallestDocument = 256;  // two records of 128 bytes
 
-enum TPart { kContent, kMeta, kStyles, kPartCount };
-constexpr std::array<const char*, kPartCount> kPartFiles = {"content.xml", "meta.xml", "styles.xml"};
-
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
-// Whether any line of the part matches; false when the part is absent.
-bool PartMatches(const std::string& file, TTermMatcher& matcher, std::string& converted) {
-  TLineReader reader(file);
-  if (!reader.Ok()) return false;
-  std::string_view line;
-  while (reader.Next(line)) {
-    Utf8ToAnsiLine(line, converted);
-    if (matcher.Matches(converted)) return true;  // the rest cannot change the outcome
+// Where the parts of one unpacked document are: files in the scratch folder,
+// or texts in memory.
+class TPartSource {
+ public:
+  virtual ~TPartSource() = default;
+  // The manifest's text, or nothing when it was not delivered or cannot be read.
+  virtual std::optional<std::string> Manifest() = 0;
+  // Whether any line of the part matches.
+  virtual TPartScan Scan(int part, TTermMatcher& matcher, std::string& converted) = 0;
+};
+
+class TScratchParts : public TPartSource {
+ public:
+  explicit TScratchParts(const std::string& folder) : folder_(folder) {}
+
+  std::optional<std::string> Manifest() override {
+    const int fd = ::open(File(kManifest).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::string text;
+    char block[1 << 14];
+    ssize_t got;
+    while ((got = ::read(fd, block, sizeof block)) > 0 || (got < 0 && errno == EINTR))
+      if (got > 0) text.append(block, static_cast<std::size_t>(got));
+    ::close(fd);
+    if (got < 0) return std::nullopt;
+    return text;
   }
-  return false;
+
+  TPartScan Scan(int part, TTermMatcher& matcher, std::string& converted) override {
+    const std::string file = File(part);
+    if (!FileExists(file)) return TPartScan::Absent;
+    TLineReader reader(file);
+    if (!reader.Ok()) return TPartScan::Unreadable;
+    std::string_view line;
+    while (reader.Next(line)) {
+      Utf8ToAnsiLine(line, converted);
+      if (matcher.Matches(converted)) return TPartScan::Match;  // the rest cannot change the outcome
+    }
+    return TPartScan::NoMatch;
+  }
+
+ private:
+  std::string File(int slot) const { return JoinPath(folder_, kSlotNames[slot].file); }
+  const std::string& folder_;
+};
+
+class TMemoryParts : public TPartSource {
+ public:
+  explicit TMemoryParts(TPartTexts& texts) : texts_(texts) {}
+
+  std::optional<std::string> Manifest() override { return std::move(texts_[kManifest]); }
+
+  TPartScan Scan(int part, TTermMatcher& matcher, std::string& converted) override {
+    if (!texts_[part]) return TPartScan::Absent;
+    std::string_view rest = *texts_[part], line;
+    while (NextTextLine(rest, line)) {
+      Utf8ToAnsiLine(line, converted);
+      if (matcher.Matches(converted)) return TPartScan::Match;
+    }
+    return TPartScan::NoMatch;
+  }
+
+ private:
+  TPartTexts& texts_;
+};
+
+// Searches the parts of an unpacked document as the plan says and registers
+// one result per matching part, in the order content, meta, styles; a refused
+// or unreadable document goes to the error list instead.
+void SearchParts(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive,
+                 TPartSource& parts) {
+  const TPartPlan plan(form);
+  if (plan.RefusedBy(parts.Manifest())) {
+    form.AddError(path);
+    return;
+  }
+  TTermMatcher matcher(CurrentMatchMode(form), phrase, SplitWords(phrase), caseSensitive);
+  std::array<bool, kPartCount> matched{};
+  std::string converted;
+  for (int part = 0; part < kPartCount; ++part) {
+    if (!plan.chosen[part]) continue;
+    const TPartScan scan = parts.Scan(part, matcher, converted);
+    if (scan == TPartScan::Unreadable) {
+      form.AddError(path);
+      return;
+    }
+    matched[part] = scan == TPartScan::Match;
+  }
+  for (int part = 0; part < kPartCount; ++part)
+    if (matched[part]) AddResult(form, path);
 }
 
-// Deletes the part files an earlier document may have left; false when one
+// Deletes the slot files an earlier document may have left; false when one
 // of them is there and cannot be deleted.
 bool RemoveLeftoverParts(const std::string& scratchFolder) {
-  for (const char* part : kPartFiles) {
-    const std::string file = JoinPath(scratchFolder, part);
+  for (const TSlotName& name : kSlotNames) {
+    const std::string file = JoinPath(scratchFolder, name.file);
     if (!DeleteFile(file) && errno != ENOENT) return false;
   }
   return true;
@@ -51,7 +128,7 @@ bool RemoveLeftoverParts(const std::string& scratchFolder) {
 // The steps before unpacking: a document that fails the open test goes to the
 // error list, a legacy binary is matched whole. True when nothing is left to do.
 bool SettledWithoutUnpacking(TSearchForm& form, const std::string& path, const std::string& phrase,
-                                    bool caseSensitive) {
+                             bool caseSensitive) {
   if (FileExists(path) && !PassesOpenTest(path)) {
     form.AddError(path);
     return true;
@@ -129,62 +206,28 @@ void SearchDocument(TSearchForm& form, const std::string& scratchFolder, const s
   ScanDocumentParts(form, scratchFolder, path, phrase, caseSensitive);
 }
 
-namespace {
-
-// Matches the chosen parts, asking partMatches(part, matcher, buffer) for each,
-// and registers one result per matching part in the order content, meta, styles.
-template <typename PartMatchesFn>
-void ScanParts(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive,
-               PartMatchesFn partMatches) {
-  const TMatchMode mode = CurrentMatchMode(form);
-  const std::vector<std::string> words = SplitWords(phrase);
-  TTermMatcher matcher(mode, phrase, words, caseSensitive);
-
-  const bool all = form.IsChecked(TFormBox::cbAlles);
-  const std::array<bool, kPartCount> chosen = {all || form.IsChecked(TFormBox::cbConntent),
-                                               all || form.IsChecked(TFormBox::cbMeta),
-                                               all || form.IsChecked(TFormBox::cbStyles)};
-  std::array<bool, kPartCount> matched{};
-  std::string converted;
-  for (int part = kContent; part < kPartCount; ++part)
-    if (chosen[part]) matched[part] = partMatches(part, matcher, converted);
-
-  for (int part = kContent; part < kPartCount; ++part)
-    if (matched[part]) AddResult(form, path);
-}
-
-bool TextMatchesAnyLine(std::string_view text, TTermMatcher& matcher, std::string& converted) {
-  std::string_view line;
-  while (NextTextLine(text, line)) {
-    Utf8ToAnsiLine(line, converted);
-    if (matcher.Matches(converted)) return true;
-  }
-  return false;
-}
-
-}  // namespace
-
 void ScanDocumentParts(TSearchForm& form, const std::string& scratchFolder, const std::string& path,
                        const std::string& phrase, bool caseSensitive) {
-  ScanParts(form, path, phrase, caseSensitive, [&](int part, TTermMatcher& matcher, std::string& converted) {
-    return PartMatches(JoinPath(scratchFolder, kPartFiles[part]), matcher, converted);
-  });
+  try {
+    TScratchParts parts(scratchFolder);
+    SearchParts(form, path, phrase, caseSensitive, parts);
+  } catch (...) {  // out of memory on a long line, say: the document failed, its files still go
+    form.AddError(path);
+  }
   EmptyScratchFolder(scratchFolder, form.IsChecked(TFormBox::cbUnter));
 }
 
 void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase,
                             bool caseSensitive) {
   if (SettledWithoutUnpacking(form, path, phrase, caseSensitive)) return;
-  TPartTexts parts;
   try {
-    ExtractDocumentPartsToMemory(path, parts);
-  } catch (...) {
+    TPartTexts texts;
+    ExtractDocumentPartsToMemory(path, texts);
+    TMemoryParts parts(texts);
+    SearchParts(form, path, phrase, caseSensitive, parts);
+  } catch (...) {  // a damaged archive, or a part too large for memory
     form.AddError(path);
-    return;
   }
-  ScanParts(form, path, phrase, caseSensitive, [&](int part, TTermMatcher& matcher, std::string& converted) {
-    return parts[part] && TextMatchesAnyLine(*parts[part], matcher, converted);
-  });
 }
 
 }  // namespace tarvik

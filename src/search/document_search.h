@@ -1,7 +1,8 @@
 #pragma once
 // Searching one candidate document: the openability test, legacy binaries
-// matched whole, every other document unpacked into the scratch folder and its
-// chosen XML parts scanned line by line.
+// matched whole, every other document unpacked (into the scratch folder or into
+// memory) and its chosen XML parts scanned line by line. Which parts, under
+// which names, and what makes a document fail: part_plan.h.
 
 #include <string>
 #include <string_view>
@@ -30,12 +31,15 @@ void SearchDocument(TSearchForm& form, const std::string& scratchFolder, const s
                     const std::string& phrase, bool caseSensitive);
 
 // SearchDocument with the parts unpacked into memory instead of a scratch
-// folder: the same results and errors, without a file written.
+// folder: the same results and errors, without a file written. Failures,
+// out of memory included, go to the form's error list.
 void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase,
                             bool caseSensitive);
 
-// Scans the parts extracted into scratchFolder and registers one result per
-// matching part, in the order content, meta, styles; then empties the folder.
+// Scans the parts extracted into scratchFolder (each under its slot's file
+// name) and registers one result per matching part, in the order content,
+// meta, styles, or puts the document in the error list; then empties the
+// folder, also when the scan failed.
 void ScanDocumentParts(TSearchForm& form, const std::string& scratchFolder, const std::string& path,
                        const std::string& phrase, bool caseSensitive);
 

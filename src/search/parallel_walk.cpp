@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -72,9 +73,24 @@ void ParallelWalk(TSearchForm& form, int jobs) {
     }
   };
 
-  std::vector<std::thread> threads;
+  // Joins the jobs however the walk ends; a job still running when the walk
+  // is left by an exception takes no further document.
+  struct TJobs {
+    std::vector<std::thread> threads;
+    std::atomic<std::size_t>& next;
+    std::size_t count;
+    ~TJobs() {
+      next.store(count);
+      for (std::thread& thread : threads) thread.join();
+    }
+  } jobThreads{{}, next, count};
   const int workers = std::max(1, std::min<int>(jobs, static_cast<int>(count)));
-  for (int n = 0; n < workers; ++n) threads.emplace_back(job);
+  try {
+    jobThreads.threads.reserve(static_cast<std::size_t>(workers));
+    for (int n = 0; n < workers; ++n) jobThreads.threads.emplace_back(job);
+  } catch (const std::exception&) {  // no more threads to be had: go on with those running
+  }
+  if (jobThreads.threads.empty()) job();  // the calling thread does the whole walk
 
   for (std::size_t i = 0; i < count; ++i) {
     TOutcome outcome;
@@ -86,7 +102,6 @@ void ParallelWalk(TSearchForm& form, int jobs) {
     for (const auto& [shown, folder] : outcome.results) form.AddResult(shown, folder);
     for (const std::string& path : outcome.errors) form.AddError(path);
   }
-  for (std::thread& thread : threads) thread.join();
 }
 
 }  // namespace tarvik

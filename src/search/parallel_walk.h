@@ -9,9 +9,10 @@ namespace tarvik {
 
 class TSearchForm;
 
-// Searches all candidates of form with jobs threads. The form is read from
-// every job (its option reads must be safe for that) and written from the
-// calling thread only.
+// Searches all candidates of form with up to jobs threads; with as many as
+// can be started, or on the calling thread alone when none can. The form is
+// read from every job (its option reads must be safe for that) and written
+// from the calling thread only.
 void ParallelWalk(TSearchForm& form, int jobs);
 
 }  // namespace tarvik

@@ -1,33 +1,51 @@
 #include "search/part_extraction.h"
 
+#include "platform/file_system.h"
 #include "zip/extractor.h"
 
 namespace tarvik {
+namespace {
+
+// The settings both ways share; the caller adds where the bytes go.
+void Prepare(TZipExtractor& extractor, const std::string& path) {
+  extractor.SetOverwriteMode(Always);
+  for (const TSlotName& name : kSlotNames) extractor.FilesList().push_back(name.pattern);
+  extractor.SetZipName(path);
+  extractor.SetDoAll(false);
+}
+
+}  // namespace
 
 void ExtractDocumentParts(const std::string& path, const std::string& destFolder) {
   TZipExtractor extractor;
-  extractor.SetOverwriteMode(Always);
-  extractor.FilesList() = {"content.xml", "meta.xml", "styles.xml"};
-  extractor.SetZipName(path);
-  extractor.SetDoAll(false);
+  Prepare(extractor, path);
   extractor.SetDestDir(destFolder);
   extractor.SetOverwriteMode(Always);
+  // Stored permissions could make a part unreadable here, where memory would
+  // still hold it: the parts keep the scratch folder's own.
+  extractor.SetRetainAttributes(false);
+  // Every slot is written under one fixed name, whatever the stored name's
+  // letter case. What an earlier entry of the slot wrote is removed first, so
+  // that a later entry that fails leaves the slot empty, as in memory.
+  extractor.OnStartUnZip = [](TZipExtractor& sender, int index, std::string& fName, bool&) {
+    const int slot = SlotOfEntry(sender.Entry(index));
+    if (slot < 0) return;
+    fName = fName.substr(0, fName.rfind('/') + 1) + kSlotNames[slot].file;
+    DeleteFile(fName);
+  };
   extractor.ExtractFiles();
 }
 
 void ExtractDocumentPartsToMemory(const std::string& path, TPartTexts& parts) {
-  static const char* const kNames[] = {"content.xml", "meta.xml", "styles.xml"};
   TZipExtractor extractor;
-  extractor.SetOverwriteMode(Always);
-  extractor.FilesList() = {kNames[0], kNames[1], kNames[2]};
-  extractor.SetZipName(path);
-  extractor.SetDoAll(false);
-  extractor.OnMemoryOutput = [&parts](TZipExtractor&, int, const std::string& name, std::string& data) {
-    std::string lower = name;
-    for (char& c : lower)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    for (std::size_t i = 0; i < parts.size(); ++i)
-      if (lower == kNames[i]) parts[i] = std::move(data);  // a later entry replaces an earlier one
+  Prepare(extractor, path);
+  extractor.OnStartUnZip = [&parts](TZipExtractor& sender, int index, std::string&, bool&) {
+    const int slot = SlotOfEntry(sender.Entry(index));
+    if (slot >= 0) parts[slot].reset();
+  };
+  extractor.OnMemoryOutput = [&parts](TZipExtractor& sender, int index, const std::string&, std::string& data) {
+    const int slot = SlotOfEntry(sender.Entry(index));
+    if (slot >= 0) parts[slot] = std::move(data);
   };
   extractor.ExtractFiles();
 }

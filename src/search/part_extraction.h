@@ -1,24 +1,27 @@
 #pragma once
-// Unpacks content.xml, meta.xml and styles.xml of a document into a folder.
+// Unpacks the parts a search reads (see part_plan.h) into a folder or into
+// memory. Both ways select the same entries and apply the same rule: the last
+// entry of a slot decides whether the slot is filled.
 
 #include <array>
 #include <optional>
 #include <string>
 
+#include "search/part_plan.h"
+
 namespace tarvik {
 
-// Extracts the root entries content.xml, meta.xml and styles.xml of the
-// archive at path into destFolder, replacing files there. Failures that concern
-// the whole archive are thrown as the reader's exceptions; a part that cannot
-// be extracted is simply absent.
+// Extracts the document's parts and manifest into destFolder, each under its
+// slot's file name (kSlotNames), replacing files there. Afterwards a slot's
+// file exists exactly when the slot's last entry was extracted whole. Failures
+// that concern the whole archive are thrown as the reader's exceptions.
 void ExtractDocumentParts(const std::string& path, const std::string& destFolder);
 
-// The three parts in memory, in the order content, meta, styles; a part that
-// could not be extracted is absent.
-using TPartTexts = std::array<std::optional<std::string>, 3>;
+// The slots in memory, in the order content, meta, styles, manifest; an empty
+// slot was not delivered.
+using TPartTexts = std::array<std::optional<std::string>, kSlotCount>;
 
-// Like ExtractDocumentParts, decoding the parts into memory instead of files.
-// Names are compared without regard to ASCII letter case, as the patterns are.
+// Like ExtractDocumentParts, decoding into memory instead of files.
 void ExtractDocumentPartsToMemory(const std::string& path, TPartTexts& parts);
 
 }  // namespace tarvik

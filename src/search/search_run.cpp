@@ -21,8 +21,13 @@ void SearchOne(TSearchForm& form, const std::string& scratchFolder, std::size_t 
   // Phrase and case are read anew for every document.
   const std::string phrase = PhraseToAnsi(form.PhraseText());
   const std::string path = form.CandidateAt(index);
+  const bool caseSensitive = form.IsChecked(TFormBox::cbGrossklein);
   try {
-    SearchDocument(form, scratchFolder, path, phrase, form.IsChecked(TFormBox::cbGrossklein));
+    if (scratchFolder.empty()) {
+      SearchDocumentInMemory(form, path, phrase, caseSensitive);
+    } else {
+      SearchDocument(form, scratchFolder, path, phrase, caseSensitive);
+    }
   } catch (...) {  // out of memory while scanning, say: one bad document never stops a run
     form.AddError(path);
   }
@@ -83,7 +88,9 @@ void RunSearch(TSearchForm& form, const std::string& scratchFolder, const TWalkA
   form.SetVisible(C::btbreak, true);
   form.ClearErrors();
 
-  const std::string folder = form.FolderText();
+  // Candidates must stay valid once the folder is the current directory, so
+  // they are named from the folder's absolute path.
+  const std::string folder = AbsoluteFolder(form.FolderText());
   const bool folderValid = SetCurrentDir(folder);
   const bool phraseValid = !form.PhraseText().empty();
   if (!folderValid) {

@@ -16,8 +16,9 @@ extern bool SearchStopped;
 using TWalkAll = std::function<void(TSearchForm& form)>;
 
 // Runs a search with the options and lists of form; scratchFolder receives
-// each document's parts while it is scanned. walkAll, when given, searches
-// all candidates instead of the one-by-one walk that honours the stop flag.
+// each document's parts while it is scanned (empty: the parts are unpacked
+// into memory, and no file is written). walkAll, when given, searches all
+// candidates instead of the one-by-one walk that honours the stop flag.
 void RunSearch(TSearchForm& form, const std::string& scratchFolder, const TWalkAll& walkAll = {});
 
 }  // namespace tarvik

@@ -1,12 +1,8 @@
 // tarvik-find: lists the office documents of a folder that contain a phrase,
 // or with --list the candidate documents themselves.
 
-#include <stdlib.h>
-
 #include <cstdio>
-#include <filesystem>
 #include <thread>
-#include <vector>
 
 #include "find/find_options.h"
 #include "find/tool_form.h"
@@ -44,34 +40,6 @@ class TNoShell : public tarvik::TShell {
   bool OpenDocument(const std::string&) override { return false; }
 };
 
-// A folder of its own for the scratch folders of the jobs: under $TMPDIR when
-// it is set, else in memory (/dev/shm) when the system has that, else /tmp.
-// Every document's parts are written there and read back, so memory-backed
-// storage saves most of the search's system time.
-class TScratchRoot {
- public:
-  TScratchRoot() {
-    const char* tmp = std::getenv("TMPDIR");
-    const std::vector<std::string> places =
-        tmp && *tmp ? std::vector<std::string>{tmp} : std::vector<std::string>{"/dev/shm", "/tmp"};
-    for (const std::string& place : places) {
-      std::string pattern = place + "/tarvik-find-XXXXXX";
-      if (::mkdtemp(pattern.data())) {
-        path_ = pattern;
-        return;
-      }
-    }
-  }
-  ~TScratchRoot() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 int ListCandidates(tarvik::TToolForm& form, const TFindHost&) {
   if (!tarvik::ReadFolderCommand(form)) return 2;
   for (const std::string& path : form.Candidates().Paths()) std::printf("%s\n", form.Shown(path).c_str());
@@ -79,16 +47,11 @@ int ListCandidates(tarvik::TToolForm& form, const TFindHost&) {
 }
 
 int Search(tarvik::TToolForm& form, const TFindHost& host, int jobs) {
-  TScratchRoot scratch;
-  if (scratch.Path().empty()) {
-    std::fprintf(stderr, "tarvik-find: cannot create a scratch folder under $TMPDIR\n");
-    return 2;
-  }
   if (jobs <= 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  // Documents are unpacked into memory by the jobs: the same results as the
-  // walk through the scratch folder, without writing and re-reading files.
+  // Documents are unpacked into memory by the jobs, with the same results as
+  // the window's walk through its scratch folder; no file is written.
   const tarvik::TWalkAll walk = [&](tarvik::TSearchForm& f) { tarvik::ParallelWalk(f, jobs); };
-  tarvik::RunSearch(form, scratch.Path() + "/job-1", walk);
+  tarvik::RunSearch(form, "", walk);
   std::fflush(stdout);
   if (host.refused) return 2;
   return form.Hits() > 0 ? 0 : 1;
@@ -99,9 +62,6 @@ int Search(tarvik::TToolForm& form, const TFindHost& host, int jobs) {
 int main(int argc, char** argv) {
   const auto options = tarvik::ParseFindOptions(argc, argv);
   if (!options) return 2;
-  // Extracted parts are stamped with their local date. Naming the zone file
-  // once spares the C library from reading it again for every part.
-  ::setenv("TZ", ":/etc/localtime", 0);
   tarvik::TToolForm form(*options);
   TFindHost host(form);
   tarvik::SetHost(&host);

@@ -174,13 +174,13 @@ TEST_F(CollectionTest, MissingFolderEmptiesTheListQuietly) {
   EXPECT_TRUE(Collect(form, root / "missing").empty());
 }
 
-TEST_F(CollectionTest, ReadCommandMakesFolderCurrentAndKeepsTypedText) {
+TEST_F(CollectionTest, ReadCommandMakesFolderCurrentAndNamesCandidatesAbsolute) {
   CurrentDirGuard guard;
   ASSERT_TRUE(SetCurrentDir(root.Path()));
-  form.folder = "Alt";  // relative to the current directory
+  form.folder = "./Alt";  // relative to the current directory
   form.Set(TFormBox::cbVorlagen, true);
   ASSERT_TRUE(ReadFolderCommand(form));
-  EXPECT_EQ(form.candidates.Paths(), std::vector<std::string>{"Alt/Vorlage.stw"});
+  EXPECT_EQ(form.candidates.Paths(), std::vector<std::string>{root / "Alt/Vorlage.stw"});
   EXPECT_FALSE(form.placeholderVisible);
   EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(root / "Alt"));
 }

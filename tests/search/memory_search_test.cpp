@@ -2,24 +2,65 @@
 // scratch folder gives, for every sample document, mode and part choice.
 
 #include <gtest/gtest.h>
+#include <pthread.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <filesystem>
+#include <new>
+#include <system_error>
+#include <thread>
 
 #include "platform/file_system.h"
 #include "search/document_search.h"
+#include "search/parallel_walk.h"
 #include "search/part_extraction.h"
 #include "support/fake_form.h"
 #include "support/temp_folder.h"
+
+// While not 0, any single allocation larger than this fails as when memory
+// runs out. The replacements serve the whole test program.
+std::atomic<std::size_t> gAllocationLimit{0};
+
+void* operator new(std::size_t size) {
+  const std::size_t limit = gAllocationLimit.load(std::memory_order_relaxed);
+  if (limit != 0 && size > limit) throw std::bad_alloc();
+  if (void* block = std::malloc(size ? size : 1)) return block;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return ::operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return ::operator new(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return ::operator new(size, tag); }
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete[](void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
 
 namespace tarvik {
 namespace {
 
 using test::TFakeForm;
 
+struct TAllocationLimit {
+  explicit TAllocationLimit(std::size_t bytes) { gAllocationLimit = bytes; }
+  ~TAllocationLimit() { gAllocationLimit = 0; }
+};
+
+// The sample corpus and the part-lookup fixtures.
 std::vector<std::string> SampleDocuments() {
   std::vector<std::string> paths;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(std::string(TARVIK_TEST_DATA) + "/corpus"))
-    if (entry.is_regular_file() && entry.path().filename() != "README.md") paths.push_back(entry.path().string());
+  for (const char* folder : {"/corpus", "/parts"})
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(std::string(TARVIK_TEST_DATA) + folder))
+      if (entry.is_regular_file() && entry.path().extension() != ".md" && entry.path().extension() != ".py")
+        paths.push_back(entry.path().string());
   std::sort(paths.begin(), paths.end());
   return paths;
 }
@@ -53,7 +94,89 @@ TEST(MemorySearch, SameResultsAndErrorsAsTheScratchFolder) {
       }
     }
   }
+
+  // A part too large for memory fails the document on both paths, and the
+  // scratch folder is emptied all the same.
+  const std::string longLine = std::string(TARVIK_TEST_DATA) + "/parts/long_line.odt";
+  TFakeForm files, memory;
+  Choose(files, 1, true);
+  Choose(memory, 1, true);
+  {
+    TAllocationLimit limit(1 << 20);
+    SearchDocument(files, scratch.Path(), longLine, "Heron", false);
+    SearchDocumentInMemory(memory, longLine, "Heron", false);
+  }
+  EXPECT_EQ(files.errors, std::vector<std::string>{longLine});
+  EXPECT_EQ(memory.errors, files.errors);
+  EXPECT_TRUE(files.results.empty() && memory.results.empty());
   EXPECT_TRUE(ListDirectory(scratch.Path(), "*").empty());
+}
+
+// What both paths find in archives whose parts have odd names, come twice or
+// are partly encrypted.
+TEST(MemorySearch, PartsByAnyLetterCaseTheLastEntryDecidesAndTheManifestRefuses) {
+  test::TTempFolder scratch;
+  const std::string parts = std::string(TARVIK_TEST_DATA) + "/parts/";
+  struct TCase {
+    const char* document;
+    const char* phrase;
+    int mode;
+    bool allParts;
+    std::size_t results;
+    bool error;
+  };
+  for (const TCase& c : {TCase{"mixed_case.odt", "Haselnuss", 1, false, 1, false},
+                         TCase{"mixed_case.odt", "osprey heron haselnuss", 3, true, 3, false},
+                         TCase{"last_entry.odt", "Chestnut", 1, false, 1, false},
+                         TCase{"last_entry.odt", "Walnut Heron", 3, true, 0, false},
+                         TCase{"styles_encrypted.odt", "Haselnuss", 1, false, 1, false},
+                         TCase{"styles_encrypted.odt", "Haselnuss", 1, true, 0, true}}) {
+    for (bool inMemory : {false, true}) {
+      TFakeForm form;
+      Choose(form, c.mode, c.allParts);
+      if (inMemory) {
+        SearchDocumentInMemory(form, parts + c.document, c.phrase, false);
+      } else {
+        SearchDocument(form, scratch.Path(), parts + c.document, c.phrase, false);
+      }
+      EXPECT_EQ(form.results.size(), c.results) << c.document << " " << c.phrase << " memory " << inMemory;
+      EXPECT_EQ(form.errors.size(), c.error ? 1u : 0u) << c.document << " " << c.phrase << " memory " << inMemory;
+    }
+  }
+}
+
+// When no thread can be started, the calling thread searches every document.
+TEST(MemorySearch, WalkGoesOnWithoutThreads) {
+  TFakeForm expected, form;
+  for (TFakeForm* f : {&expected, &form}) {
+    for (const std::string& path : SampleDocuments()) f->candidates.Add(path);
+    f->phrase = "Haselnuss";
+    f->Set(TFormBox::cbAlles, true);
+  }
+  ParallelWalk(expected, 1);
+
+  // A default stack larger than the whole user address space makes every
+  // thread start fail, whatever the overcommit policy.
+  pthread_attr_t attributes, saved;
+  ASSERT_EQ(pthread_getattr_default_np(&saved), 0);
+  ASSERT_EQ(pthread_getattr_default_np(&attributes), 0);
+  ASSERT_EQ(pthread_attr_setstacksize(&attributes, std::size_t{1} << 47), 0);
+  ASSERT_EQ(pthread_setattr_default_np(&attributes), 0);
+  bool refused = false;
+  try {
+    std::thread([] {}).join();
+  } catch (const std::system_error&) {
+    refused = true;
+  }
+  ParallelWalk(form, 4);
+  pthread_setattr_default_np(&saved);
+  pthread_attr_destroy(&attributes);
+  pthread_attr_destroy(&saved);
+
+  EXPECT_TRUE(refused) << "the thread start did not fail";
+  EXPECT_EQ(form.results, expected.results);
+  EXPECT_EQ(form.errors, expected.errors);
+  EXPECT_FALSE(expected.results.empty());
 }
 
 TEST(MemorySearch, PartsArriveWithoutAnyFile) {

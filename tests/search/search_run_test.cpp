@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/file_system.h"
 #include "search/document_collection.h"
 #include "platform/host.h"
@@ -79,6 +81,17 @@ TEST_F(SearchRunTest, FindsHitsCountsThemAndShowsTheResultButtons) {
   EXPECT_EQ(form.progressPositions, (std::vector<int>{0, 1, 2, 0}));
   EXPECT_EQ(GetCurrentDir(), root.Path());
   EXPECT_EQ(form.errorWindowShown, 0);
+}
+
+TEST_F(SearchRunTest, RelativeFolderSearchesLikeAnAbsoluteOne) {
+  const std::string a = Document("a.sdw", "Haselnuss");
+  const std::string c = Document("sub/c.sdd", "Haselnuss");
+  const std::filesystem::path folder(root.Path());
+  ASSERT_TRUE(SetCurrentDir(folder.parent_path().string()));
+  form.folder = "./" + folder.filename().string();
+  Run();
+  EXPECT_EQ(form.results, (std::vector<std::string>{a, c}));
+  EXPECT_TRUE(form.errors.empty());
 }
 
 TEST_F(SearchRunTest, OpenButtonFollowsTheAssociation) {

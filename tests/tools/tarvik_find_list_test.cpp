@@ -26,7 +26,8 @@ TEST(FindList, CorpusWithDefaultOptions) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out, Lines({"corpus/.hidden/secret.odt", "corpus/broken/cut.odt", "corpus/broken/locked.odt",
-                          "corpus/broken/notazip.odt", "corpus/broken/protected.odt", "corpus/broken/tiny.sxw",
+                          "corpus/broken/notazip.odt", "corpus/broken/protected.ods", "corpus/broken/protected.odt",
+                          "corpus/broken/protected.sxw", "corpus/broken/tiny.sxw",
                           "corpus/drawings/Floorplan.odg", "corpus/drawings/Wiring.sxd",
                           "corpus/formulas/KREIS.SXM", "corpus/formulas/Pythagoras.odf",
                           "corpus/letters/Einladung.sxw", "corpus/letters/Invitation.odt", "corpus/misc/crlf.odt",
@@ -37,7 +38,7 @@ TEST(FindList, CorpusWithDefaultOptions) {
 TEST(FindList, KindsTemplatesLegacyAndRecursion) {
   auto r = RunTool("tarvik-find", {"-l", "--kinds=calc", "-t", "--legacy", kCorpus + "/"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, Lines({(kCorpus + "/legacy/Default.vor").c_str(), (kCorpus + "/legacy/Numbers.sdc").c_str(),
+  EXPECT_EQ(r.out, Lines({(kCorpus + "/broken/protected.ods").c_str(), (kCorpus + "/legacy/Default.vor").c_str(), (kCorpus + "/legacy/Numbers.sdc").c_str(),
                           (kCorpus + "/sheets/Budget.ods").c_str(), (kCorpus + "/sheets/Inventar.sxc").c_str(),
                           (kCorpus + "/templates/Sheet.ots").c_str(), (kCorpus + "/templates/Sheet.stc").c_str()}));
 

@@ -22,9 +22,14 @@ std::string Lines(std::initializer_list<const char*> lines) {
   return text;
 }
 
+// Password-protected documents (encrypted parts in an ordinary ZIP) are
+// errors; the ZIP-encrypted locked.odt only lacks its parts.
 constexpr const char* kBrokenErrors =
     "tarvik-find: cannot search: corpus/broken/cut.odt\n"
     "tarvik-find: cannot search: corpus/broken/notazip.odt\n"
+    "tarvik-find: cannot search: corpus/broken/protected.ods\n"
+    "tarvik-find: cannot search: corpus/broken/protected.odt\n"
+    "tarvik-find: cannot search: corpus/broken/protected.sxw\n"
     "tarvik-find: cannot search: corpus/broken/tiny.sxw\n";
 
 TEST(FindSearch, PartsChooseWhereThePhraseCounts) {
@@ -91,6 +96,8 @@ TEST(FindSearch, RefusedRunsExitWithTwo) {
   EXPECT_EQ(r.err, "tarvik-find: You have not insert a searchphrase\n");
   EXPECT_EQ(RunTool("tarvik-find", {"--lang=en", "corpus", " "}, TARVIK_TEST_DATA).status, 0)
       << "a phrase of blanks is a phrase";
+  EXPECT_EQ(RunTool("tarvik-find", {"corpus", "Haselnuss"}, TARVIK_TEST_DATA, {"TMPDIR=/no/such/folder"}).status, 0)
+      << "no scratch folder is needed";
 }
 
 }  // namespace

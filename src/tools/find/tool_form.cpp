@@ -1,17 +1,18 @@
 #include "find/tool_form.h"
 
-#include "platform/file_system.h"
+#include "search/document_collection.h"
 
 namespace tarvik {
 
-TToolForm::TToolForm(const TFindOptions& options) : options_(options) {
-  const std::string& folder = options.folder;
-  engineFolder_ = (folder.empty() || folder.front() == '/') ? folder : GetCurrentDir() + "/" + folder;
-}
+TToolForm::TToolForm(const TFindOptions& options)
+    : options_(options), engineFolder_(AbsoluteFolder(options.folder)) {}
 
 std::string TToolForm::Shown(const std::string& enginePath) const {
   if (enginePath.compare(0, engineFolder_.size(), engineFolder_) != 0) return enginePath;
-  return options_.folder + enginePath.substr(engineFolder_.size());
+  // The typed folder, "/" unless it ends with one, then the path below it.
+  std::string below = enginePath.substr(engineFolder_.size());
+  if (!below.empty() && below.front() == '/') below.erase(0, 1);
+  return JoinPath(options_.folder, below);
 }
 
 void TToolForm::AddResult(const std::string& shown, const std::string&) {

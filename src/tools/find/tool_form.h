@@ -2,9 +2,9 @@
 // The search form of tarvik-find: its options stand for the window's boxes;
 // results go to stdout and errors to stderr as the engine adds them.
 //
-// The engine is given the folder as an absolute path, since a search makes the
-// folder the current directory and relative candidate paths would then point
-// elsewhere; everything printed shows the folder as the user typed it.
+// The engine names the candidates from the folder's absolute path, since a
+// search makes the folder the current directory; everything printed shows the
+// folder as the user typed it.
 
 #include <cstdio>
 
@@ -19,7 +19,7 @@ class TToolForm : public TSearchForm {
   explicit TToolForm(const TFindOptions& options);
 
   bool IsChecked(TFormBox box) const override;
-  std::string FolderText() const override { return engineFolder_; }
+  std::string FolderText() const override { return options_.folder; }
   std::string PhraseText() const override { return options_.phrase; }
 
   void ClearCandidates() override { candidates_.Clear(); }
@@ -45,7 +45,7 @@ class TToolForm : public TSearchForm {
 
  private:
   TFindOptions options_;
-  std::string engineFolder_;
+  std::string engineFolder_;  // the folder as the engine names it
   TCandidateList candidates_;
   std::size_t hits_ = 0;
   std::size_t errors_ = 0;
