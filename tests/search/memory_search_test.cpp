@@ -19,7 +19,9 @@
 #include "support/temp_folder.h"
 
 // While not 0, any single allocation larger than this fails as when memory
-// runs out. The replacements serve the whole test program.
+// runs out. The replacements serve the whole test program. GCC cannot see that
+// the replaced operator new allocates with malloc and warns about every free.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 std::atomic<std::size_t> gAllocationLimit{0};
 
 void* operator new(std::size_t size) {
