@@ -7,6 +7,7 @@
 #include <array>
 #include <cerrno>
 
+#include "platform/ascii_case.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "search/document_collection.h"
@@ -23,8 +24,6 @@ constexpr std::int64_t kSmallestDocument = 256;  // two records of 128 bytes
 
 enum TPart { kContent, kMeta, kStyles, kPartCount };
 constexpr std::array<const char*, kPartCount> kPartFiles = {"content.xml", "meta.xml", "styles.xml"};
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
 // Whether any line of the part matches; false when the part is absent.
 bool PartMatches(const std::string& file, TTermMatcher& matcher, std::string& converted) {
@@ -67,7 +66,7 @@ bool SettledWithoutUnpacking(TSearchForm& form, const std::string& path, const s
 
 bool IsLegacyExtension(std::string_view extension) {
   std::string lower(extension);
-  for (char& c : lower) c = LowerAscii(c);
+  for (char& c : lower) c = AsciiLower(c);
   return lower == ".sdw" || lower == ".sdc" || lower == ".sda" || lower == ".sdd" || lower == ".vor";
 }
 

@@ -1,5 +1,6 @@
 #include "search/part_extraction.h"
 
+#include "platform/ascii_case.h"
 #include "zip/extractor.h"
 
 namespace tarvik {
@@ -24,8 +25,7 @@ void ExtractDocumentPartsToMemory(const std::string& path, TPartTexts& parts) {
   extractor.SetDoAll(false);
   extractor.OnMemoryOutput = [&parts](TZipExtractor&, int, const std::string& name, std::string& data) {
     std::string lower = name;
-    for (char& c : lower)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    for (char& c : lower) c = AsciiLower(c);
     for (std::size_t i = 0; i < parts.size(); ++i)
       if (lower == kNames[i]) parts[i] = std::move(data);  // a later entry replaces an earlier one
   };

@@ -10,6 +10,7 @@
 #include <memory>
 #include <unordered_set>
 
+#include "platform/ascii_case.h"
 #include "platform/file_system.h"
 #include "platform/host.h"
 #include "zip/extractor.h"
@@ -20,11 +21,7 @@ namespace tarvik {
 namespace {
 
 bool IsSelfExtractor(const std::string& path) {
-  std::string extension = FileExtension(path);
-  for (char& c : extension) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - ('a' - 'A'));
-  }
-  return extension == ".EXE";
+  return AsciiCaseBlindEqual(FileExtension(path), ".exe");
 }
 
 // Moves by delta from the current position; false when that would go before
