@@ -16,6 +16,7 @@
 #include "zip/dos_time.h"
 #include "base/string_sink.h"
 #include "zip/extractor.h"
+#include "zip/reader_helpers.h"
 
 namespace tarvik {
 namespace {
@@ -45,7 +46,7 @@ std::string OutputRoot(const std::string& destDir) { return destDir.empty() ? st
 // Where an entry refused for its unsafe stored path would have gone.
 std::string RefusedOutputPath(const std::string& destDir, const TZipHeaderInfo& entry) {
   std::string path = entry.StoredPath();
-  std::replace(path.begin(), path.end(), '\\', '/');
+  BackslashesToSlashes(path);
   return OutputRoot(destDir) + "/" + path;
 }
 
@@ -184,7 +185,7 @@ std::string TZipExtractor::BuildOutputFolder(const TZipHeaderInfo& entry) const 
   if (folder.size() >= 2 && folder[1] == ':') folder.erase(0, 2);
   while (!folder.empty() && folder.front() == '\\') folder.erase(0, 1);
   if (HasDotComponent(folder)) return {};
-  std::replace(folder.begin(), folder.end(), '\\', '/');
+  BackslashesToSlashes(folder);
   if (!folder.empty() && folder.back() != '/') folder += '/';
   return dest + "/" + folder;
 }
