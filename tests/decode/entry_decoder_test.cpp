@@ -14,6 +14,7 @@
 #include "decode/decode_test_support.h"
 #include "zip/exceptions.h"
 #include "zip/records.h"
+#include "support/memory_stream.h"
 
 namespace tarvik {
 namespace {
