@@ -10,6 +10,7 @@
 
 #include "base/buffer_stream.h"
 #include "zip/wild_match.h"
+#include "support/memory_stream.h"
 
 namespace {
 

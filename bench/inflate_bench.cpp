@@ -24,6 +24,7 @@
 #include "decode/inflate.h"
 #include "base/stream.h"
 #include "zip/records.h"
+#include "support/memory_stream.h"
 
 #ifdef __has_include
 #if __has_include(<zlib.h>)

@@ -17,6 +17,7 @@
 #include "decode/entry_decoder.h"
 #include "base/stream.h"
 #include "zip/records.h"
+#include "support/memory_stream.h"
 
 namespace {
 

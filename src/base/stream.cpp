@@ -4,11 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
-#include <limits>
-#include <stdexcept>
 
 #include "base/errors.h"
 
@@ -118,51 +114,6 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode)
 
 TFileStream::~TFileStream() {
   if (handle_ >= 0) ::close(handle_);
-}
-
-// ---- TMemoryStream ----
-
-TMemoryStream::TMemoryStream(const void* data, std::size_t size)
-    : bytes_(static_cast<const std::uint8_t*>(data), static_cast<const std::uint8_t*>(data) + size) {}
-
-std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
-  auto size = static_cast<std::int64_t>(bytes_.size());
-  if (position_ >= size || count == 0) return 0;
-  std::size_t n = std::min(count, static_cast<std::size_t>(size - position_));
-  std::memcpy(buffer, bytes_.data() + position_, n);
-  position_ += static_cast<std::int64_t>(n);
-  return n;
-}
-
-std::size_t TMemoryStream::Write(const void* buffer, std::size_t count) {
-  if (count == 0) return 0;
-  // Refuse what would not fit in memory's address range.
-  if (static_cast<std::uint64_t>(position_) > bytes_.max_size() - count) return 0;
-  std::size_t end = static_cast<std::size_t>(position_) + count;
-  if (end > bytes_.size()) {
-    try {
-      bytes_.resize(end);
-    } catch (const std::exception&) {
-      return 0;  // a position far beyond the end: nothing is accepted
-    }
-  }
-  std::memcpy(bytes_.data() + position_, buffer, count);
-  position_ = static_cast<std::int64_t>(end);
-  return count;
-}
-
-std::int64_t TMemoryStream::Seek(std::int64_t offset, int origin) {
-  std::int64_t base;
-  switch (origin) {
-    case soFromBeginning: base = 0; break;
-    case soFromCurrent: base = position_; break;
-    case soFromEnd: base = static_cast<std::int64_t>(bytes_.size()); break;
-    default: return -1;
-  }
-  std::int64_t target;
-  if (__builtin_add_overflow(base, offset, &target) || target < 0) return -1;
-  position_ = target;
-  return target;
 }
 
 }  // namespace tarvik

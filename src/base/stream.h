@@ -1,7 +1,7 @@
 #pragma once
-// The abstract byte stream and its two plain implementations: a POSIX file and a
-// growable block of memory. Position and Size are built on Seek, so a descendant
-// only supplies Read, Write and Seek.
+// The abstract byte stream and its plain implementation over a POSIX file.
+// Position and Size are built on Seek, so a descendant only supplies Read,
+// Write and Seek.
 
 #include <cstddef>
 #include <cstdint>
@@ -96,28 +96,6 @@ class TFileStream : public THandleStream {
 
  private:
   std::string fileName_;
-};
-
-// A growable block of bytes in memory. The position may lie beyond the end:
-// reads there return nothing, a write there fills the gap with zeros.
-class TMemoryStream : public TStream {
- public:
-  TMemoryStream() = default;
-  explicit TMemoryStream(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
-  TMemoryStream(const void* data, std::size_t size);
-
-  std::size_t Read(void* buffer, std::size_t count) override;
-  std::size_t Write(const void* buffer, std::size_t count) override;
-  std::int64_t Seek(std::int64_t offset, int origin) override;
-
-  // Cuts or extends (with zeros); the position is kept.
-  void SetSize(std::size_t size) { bytes_.resize(size); }
-  const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
-  std::vector<std::uint8_t>& Bytes() { return bytes_; }
-
- private:
-  std::vector<std::uint8_t> bytes_;
-  std::int64_t position_ = 0;
 };
 
 }  // namespace tarvik

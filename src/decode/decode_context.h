@@ -16,7 +16,10 @@ struct TDecodeComponent;
 
 inline constexpr std::size_t kDecodeBlockSize = 32768;  // input refills, output flushes
 inline constexpr std::size_t kWindowSize = 32768;
-inline constexpr std::size_t kWorkAreaSize = 32780;
+// Spare bytes behind the window, so a decoder's word-wide copies may run past
+// its end (Inflate's match copy relies on them; see inflate.cpp).
+inline constexpr std::size_t kWorkAreaSlack = 12;
+inline constexpr std::size_t kWorkAreaSize = kWindowSize + kWorkAreaSlack;
 inline constexpr std::size_t kDecodeBufferSize = 32769;
 
 namespace msg {

@@ -27,8 +27,23 @@ constexpr std::uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 
                                                11, 4,  12, 3, 13, 2, 14, 1, 15};
 
 constexpr unsigned kMaxMatch = 258;
+
+// The widest access of the fast paths: one 64-bit word.
+constexpr std::size_t kWordBytes = sizeof(std::uint64_t);
+
 // The bulk path refills eight bytes at a time and needs at most 50 bits per code.
+// Each refill loads a whole word at the input pointer, so at least a word must
+// be buffered while the bulk path runs: it never reads past the buffered input.
 constexpr std::size_t kBulkInputMinimum = 8;
+static_assert(kBulkInputMinimum >= kWordBytes, "the bulk refill would read past the buffered input");
+
+// The word-wise match copy ends a match of n bytes with a store that reaches at
+// most n + kWordBytes - 2, then loads and stores back the word at n. A match
+// ends at the window's end at the latest, so the copy reads and writes up to
+// kWordBytes bytes behind the window: the work area must have them spare.
+constexpr std::size_t kCopyOverrun = kWordBytes;
+static_assert(kWorkAreaSlack >= kCopyOverrun && kWorkAreaSize >= kWindowSize + kCopyOverrun,
+              "the match copy would run past the work area");
 
 inline std::uint64_t Mask(unsigned n) { return (std::uint64_t{1} << n) - 1; }
 
@@ -329,7 +344,7 @@ void TInflater::CopyMatch(unsigned length, unsigned distance) {
     std::uint8_t* to = window_ + wp_;
     const std::uint8_t* source = window_ + from;
     if (from > wp_ || wp_ - from >= 8) {
-      // Eight bytes at a time, increasing: right for a source ahead of the
+      // A word at a time, increasing: right for a source ahead of the
       // destination and for one at least a word behind it. The work area has
       // room for the overrun past the window's end; the bytes it covers are
       // put back afterwards.

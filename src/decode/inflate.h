@@ -29,8 +29,7 @@ inline constexpr std::int64_t kInflatePastEndLimit = 256;
 void Inflate(DecodeContext& context);
 
 // The decoder's state for one entry: the window position in the work area and
-// the bit buffer. Inflate is the usual entry point; the block routines are
-// public for the legacy decoders' sake and for tests.
+// the bit buffer. Inflate is the usual entry point.
 class TInflater {
  public:
   explicit TInflater(DecodeContext& context);
@@ -38,6 +37,8 @@ class TInflater {
   // The whole entry: decodes blocks until the last one and moves the rest of
   // the window to the output. Bytes before the entry's start read as zeros.
   void Run();
+
+ private:
   // Reads one block header and decodes the block; last tells whether it was
   // the final block. Exceptions other than EUserCanceled become kInflateDataError.
   int InflateBlock(bool& last);
@@ -48,8 +49,6 @@ class TInflater {
   // 0 at the end of the block, 1 on an invalid code or an empty table.
   int InflateCodes(const TableEntry* literals, const TableEntry* distances, int literalBits,
                    int distanceBits);
-
- private:
   // Reads whole bytes through the context until bitCount >= n (n <= 16).
   void NeedBits(unsigned n);
   void DumpBits(unsigned n) {

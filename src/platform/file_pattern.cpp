@@ -4,16 +4,12 @@
 
 #include <cstddef>
 
+#include "platform/ascii_case.h"
 #include "platform/file_system.h"
 
 namespace tarvik {
 
 namespace {
-
-unsigned char FoldAscii(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return (byte >= 'a' && byte <= 'z') ? static_cast<unsigned char>(byte - 32) : byte;
-}
 
 bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
@@ -43,7 +39,7 @@ bool MatchWildcards(std::string_view name, std::string_view pattern) {
       ++p;
       continue;
     }
-    if (p < pattern.size() && FoldAscii(pattern[p]) == FoldAscii(name[n])) {
+    if (p < pattern.size() && AsciiUpper(pattern[p]) == AsciiUpper(name[n])) {
       ++n;
       ++p;
       continue;

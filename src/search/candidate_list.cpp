@@ -2,21 +2,13 @@
 
 #include <algorithm>
 
+#include "platform/ascii_case.h"
+
 namespace tarvik {
-namespace {
-
-unsigned char FoldAscii(unsigned char c) { return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c; }
-
-}  // namespace
 
 bool CandidateLess(std::string_view a, std::string_view b) {
-  const std::size_t common = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < common; ++i) {
-    const unsigned char x = FoldAscii(static_cast<unsigned char>(a[i]));
-    const unsigned char y = FoldAscii(static_cast<unsigned char>(b[i]));
-    if (x != y) return x < y;
-  }
-  if (a.size() != b.size()) return a.size() < b.size();
+  const int order = AsciiCaseBlindCompare(a, b);
+  if (order != 0) return order < 0;
   return a < b;  // same key: byte order decides
 }
 

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "platform/ascii_case.h"
 #include "platform/file_identity.h"
 #include "platform/file_system.h"
 #include "platform/host.h"
@@ -61,13 +62,11 @@ bool KindBoxFor(TKindTable table, char last, TFormBox& box) {
   return false;
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
 bool Admitted(const TSearchForm& form, TKindTable table, const std::string& path) {
   if (table == TKindTable::Any) return true;
   if (path.empty()) return false;
   TFormBox box;
-  if (!KindBoxFor(table, LowerAscii(path.back()), box)) return false;
+  if (!KindBoxFor(table, AsciiLower(path.back()), box)) return false;
   return form.IsChecked(TFormBox::cbAlleDateien) || form.IsChecked(box);
 }
 

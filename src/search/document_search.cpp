@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "platform/ascii_case.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "search/document_collection.h"
@@ -20,8 +21,6 @@ namespace tarvik {
 namespace {
 
 constexpr std::int64_t kSmallestDocument = 256;  // two records of 128 bytes
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
 // Where the parts of one unpacked document are: files in the scratch folder,
 // or texts in memory.
@@ -144,7 +143,7 @@ bool SettledWithoutUnpacking(TSearchForm& form, const std::string& path, const s
 
 bool IsLegacyExtension(std::string_view extension) {
   std::string lower(extension);
-  for (char& c : lower) c = LowerAscii(c);
+  for (char& c : lower) c = AsciiLower(c);
   return lower == ".sdw" || lower == ".sdc" || lower == ".sda" || lower == ".sdd" || lower == ".vor";
 }
 

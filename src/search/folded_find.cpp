@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/ansi_upper.h"
+#include "platform/ascii_case.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -31,7 +32,7 @@ constexpr std::array<unsigned char, 256> kCommonness = MakeCommonness();
 // How often a needle byte is expected in a text; higher is more common.
 // A folded capital stands for both cases, so it is as common as its small form.
 int Commonness(unsigned char folded, bool caseSensitive) {
-  if (!caseSensitive && folded >= 'A' && folded <= 'Z') folded = static_cast<unsigned char>(folded + 32);
+  if (!caseSensitive) folded = AsciiLower(folded);
   return kCommonness[folded];
 }
 

@@ -3,25 +3,13 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/ascii_case.h"
 #include "zip/dos_time.h"
 #include "zip/reader_helpers.h"
 
 namespace tarvik {
 
 namespace {
-
-unsigned char AsciiUpper(unsigned char c) { return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c; }
-
-// Byte comparison with ASCII letters folded to upper case; other bytes compare
-// by value, and a shorter text sorts before a longer one it begins.
-int CompareText(const std::string& a, const std::string& b) {
-  std::size_t common = a.size() < b.size() ? a.size() : b.size();
-  for (std::size_t i = 0; i < common; ++i) {
-    int diff = AsciiUpper(static_cast<unsigned char>(a[i])) - AsciiUpper(static_cast<unsigned char>(b[i]));
-    if (diff != 0) return diff;
-  }
-  return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
-}
 
 // Rates of absurd sizes reach the int range's ends, so their difference is
 // taken in 64 bits.
@@ -48,9 +36,9 @@ int TSortedZip::Compare(const TObject* first, const TObject* second) const {
   const auto& a = *static_cast<const TZipHeaderInfo*>(first);
   const auto& b = *static_cast<const TZipHeaderInfo*>(second);
   switch (sortMode_) {
-    case ByName: return CompareText(a.StoredPath(), b.StoredPath());
-    case ByFileName: return CompareText(a.FileName(), b.FileName());
-    case ByDirectoryName: return CompareText(a.Directory(), b.Directory());
+    case ByName: return AsciiCaseBlindCompare(a.StoredPath(), b.StoredPath());
+    case ByFileName: return AsciiCaseBlindCompare(a.FileName(), b.FileName());
+    case ByDirectoryName: return AsciiCaseBlindCompare(a.Directory(), b.Directory());
     case ByDate: return DosDateTimeValue(b.DateTime) > DosDateTimeValue(a.DateTime) ? 1 : -1;
     case ByCompressedSize: return LargerFirst(a.CompressedSize, b.CompressedSize);
     case ByUnCompressedSize: return LargerFirst(a.UncompressedSize, b.UncompressedSize);

@@ -6,6 +6,7 @@
 #include "platform/file_system.h"
 #include "platform/host.h"
 #include "zip/archive_paths.h"
+#include "zip/reader_helpers.h"
 
 namespace tarvik {
 
@@ -102,9 +103,7 @@ void TZipExtractor::SetDestDir(const std::string& dir) {
 
 void TZipExtractor::SetRootDir(const std::string& dir) {
   std::string root = dir;
-  for (char& c : root) {
-    if (c == '/') c = '\\';
-  }
+  SlashesToBackslashes(root);
   if (!root.empty() && root.back() != '\\') root.push_back('\\');
   rootDir_ = root;
 }

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "platform/ascii_case.h"
 #include "platform/file_system.h"
 #include "platform/host.h"
 #include "zip/extractor.h"
@@ -19,11 +20,7 @@ namespace tarvik {
 namespace {
 
 bool IsSelfExtractor(const std::string& path) {
-  std::string extension = FileExtension(path);
-  for (char& c : extension) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - ('a' - 'A'));
-  }
-  return extension == ".EXE";
+  return AsciiCaseBlindEqual(FileExtension(path), ".exe");
 }
 
 // Moves by delta from the current position; false when that would go before

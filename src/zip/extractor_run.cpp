@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "platform/ascii_case.h"
 #include "platform/file_system.h"
 #include "platform/host.h"
 #include "decode/decode_component.h"
@@ -15,15 +16,10 @@
 #include "zip/dos_time.h"
 #include "base/string_sink.h"
 #include "zip/extractor.h"
+#include "zip/reader_helpers.h"
 
 namespace tarvik {
 namespace {
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return text;
-}
 
 bool IsDotName(const std::string& part) { return part == "." || part == ".."; }
 
@@ -43,7 +39,7 @@ bool HasNul(const std::string& text) { return text.find('\0') != std::string::np
 // Where an entry refused for its unsafe stored path would have gone.
 std::string RefusedOutputPath(const std::string& root, const TZipHeaderInfo& entry) {
   std::string path = entry.StoredPath();
-  std::replace(path.begin(), path.end(), '\\', '/');
+  BackslashesToSlashes(path);
   return root + "/" + path;
 }
 
@@ -127,12 +123,12 @@ int TZipExtractor::RunExtraction() {
   bridge.TotalBytes = 0;
   run.filesToDo = entries;
   std::vector<std::string> patterns;
-  for (const std::string& line : filesList_) patterns.push_back(LowerAscii(line));
+  for (const std::string& line : filesList_) patterns.push_back(AsciiLowerCopy(line));
   for (int i = 0; i < entries; ++i) {
     TZipHeaderInfo& entry = *View().Entry(i);
     bool chosen = doAll_;
     if (!entry.FileName().empty() || recreateDirs_) {
-      const std::string path = LowerAscii(entry.StoredPath());
+      const std::string path = AsciiLowerCopy(entry.StoredPath());
       for (const std::string& pattern : patterns)
         if (IsMatch(pattern, path)) {
           chosen = true;
@@ -170,13 +166,13 @@ std::string TZipExtractor::BuildOutputFolder(const TZipHeaderInfo& entry) const 
   std::string folder = entry.Directory();
   if (!recreateDirs_ || folder.empty()) return dest + "/";
   if (!rootDir_.empty() && folder.size() >= rootDir_.size() &&
-      LowerAscii(folder.substr(0, rootDir_.size())) == LowerAscii(rootDir_))
+      AsciiLowerCopy(folder.substr(0, rootDir_.size())) == AsciiLowerCopy(rootDir_))
     folder.erase(0, rootDir_.size());
   // An absolute stored folder lands below DestDir too; a drive letter means nothing here.
   if (folder.size() >= 2 && folder[1] == ':') folder.erase(0, 2);
   while (!folder.empty() && folder.front() == '\\') folder.erase(0, 1);
   if (HasDotComponent(folder)) return {};
-  std::replace(folder.begin(), folder.end(), '\\', '/');
+  BackslashesToSlashes(folder);
   if (!folder.empty() && folder.back() != '/') folder += '/';
   return dest + "/" + folder;
 }

@@ -1,5 +1,6 @@
 #include "zip/reader_helpers.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -35,11 +36,9 @@ void SlashesToBackslashes(char* text) {
   }
 }
 
-void SlashesToBackslashes(std::string& text) {
-  for (char& c : text) {
-    if (c == '/') c = '\\';
-  }
-}
+void SlashesToBackslashes(std::string& text) { std::replace(text.begin(), text.end(), '/', '\\'); }
+
+void BackslashesToSlashes(std::string& text) { std::replace(text.begin(), text.end(), '\\', '/'); }
 
 std::string RightChars(const std::string& s, std::ptrdiff_t n) {
   if (n <= 0) return {};

@@ -24,9 +24,14 @@ inline std::int64_t Maximum(std::int64_t a, std::int64_t b) { return a > b ? a :
 int CompressionRate(std::int32_t part, std::int32_t whole);
 int CompressionRate64(std::int64_t part, std::int64_t whole);
 
+// Separators of paths. Inside the archive model stored paths keep "\"
+// (headers are read that way, and patterns and root folders are given that
+// way); on the file system and in what users see they are "/".
 // Turns every "/" into "\" in place (a zero-terminated text; nullptr is allowed).
 void SlashesToBackslashes(char* text);
 void SlashesToBackslashes(std::string& text);
+// Turns every "\" into "/" in place.
+void BackslashesToSlashes(std::string& text);
 
 // The last / first n characters of s (all of s when it is shorter; none for n <= 0).
 std::string RightChars(const std::string& s, std::ptrdiff_t n);

@@ -9,6 +9,7 @@
 
 #include "platform/code_page.h"
 #include "zip/dos_time.h"
+#include "zip/reader_helpers.h"
 #include "zip/records.h"
 
 namespace tarvik {
@@ -35,9 +36,7 @@ std::uint32_t HeaderOffset(std::int64_t position) { return static_cast<std::uint
 }  // namespace
 
 std::string TZipHeaderInfo::EntryName(std::string raw, bool convert) {
-  for (char& c : raw) {
-    if (c == '/') c = '\\';
-  }
+  SlashesToBackslashes(raw);
   return convert ? Cp850ToUtf8(raw) : raw;
 }
 

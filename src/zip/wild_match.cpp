@@ -3,17 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/ascii_case.h"
+
 namespace tarvik {
 
 namespace {
-
-std::string AsciiLower(std::string_view s) {
-  std::string lower(s);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
-}
 
 bool IsStarQuestion(char c) { return c == '*' || c == '?'; }
 
@@ -57,7 +51,7 @@ std::size_t SkipStarRun(std::string_view pattern, std::size_t p, std::size_t& ne
 class TMatcher {
  public:
   TMatcher(std::string_view pattern, std::string_view text)
-      : pattern_(AsciiLower(pattern)), text_(AsciiLower(text)) {}
+      : pattern_(AsciiLowerCopy(pattern)), text_(AsciiLowerCopy(text)) {}
 
   TMatchResult Match() {
     if (pattern_ == "*") return matchValid;

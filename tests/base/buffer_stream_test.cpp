@@ -14,6 +14,7 @@
 
 #include "base/buffer_stream.h"
 #include "base/errors.h"
+#include "support/memory_stream.h"
 
 namespace tarvik {
 namespace {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/object_list.h"
+#include "support/memory_stream.h"
 
 namespace tarvik {
 namespace {

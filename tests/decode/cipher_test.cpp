@@ -5,6 +5,7 @@
 #include <random>
 
 #include "decode/decode_test_support.h"
+#include "support/memory_stream.h"
 
 namespace tarvik {
 namespace {

@@ -15,6 +15,7 @@
 #include "decode/decode_context.h"
 #include "decode/inflate.h"
 #include "base/stream.h"
+#include "support/memory_stream.h"
 
 namespace tarvik::decode_test {
 

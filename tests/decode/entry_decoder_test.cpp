@@ -15,6 +15,7 @@
 #include "decode/decode_test_support.h"
 #include "zip/exceptions.h"
 #include "zip/records.h"
+#include "support/memory_stream.h"
 
 namespace tarvik {
 namespace {

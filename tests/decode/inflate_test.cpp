@@ -9,6 +9,7 @@
 #include "decode/crc32.h"
 #include "decode/decode_test_support.h"
 #include "decode/huffman_table.h"
+#include "support/memory_stream.h"
 
 namespace tarvik {
 namespace {

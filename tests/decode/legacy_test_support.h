@@ -17,6 +17,7 @@
 #include "decode/legacy_methods.h"
 #include "base/stream.h"
 #include "zip/exceptions.h"
+#include "support/memory_stream.h"
 
 namespace tarvik::legacy_test {
 

@@ -11,6 +11,7 @@
 #include "zip/entry_list.h"
 #include "zip/dos_time.h"
 #include "zip/records.h"
+#include "support/memory_stream.h"
 
 namespace tarvik {
 namespace {

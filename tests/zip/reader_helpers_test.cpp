@@ -44,6 +44,8 @@ TEST(ZipUtil, TextHelpers) {
   std::string path = "/x/";
   SlashesToBackslashes(path);
   EXPECT_EQ(path, "\\x\\");
+  BackslashesToSlashes(path);
+  EXPECT_EQ(path, "/x/");
   EXPECT_EQ(RightChars("archive.001", 3), "001");
   EXPECT_EQ(RightChars("ab", 5), "ab");
   EXPECT_EQ(RightChars("ab", -1), "");

@@ -6,6 +6,7 @@
 
 #include "unzip/unzip_list.h"
 #include "zip/extractor.h"
+#include "zip/reader_helpers.h"
 
 namespace tarvik::unzip {
 
@@ -18,9 +19,7 @@ void PrintLine(std::FILE* to, const std::string& text) {
 
 // Stored paths keep "\" inside the reader; users see "/".
 std::string ShownStoredPath(std::string path) {
-  for (char& c : path) {
-    if (c == '\\') c = '/';
-  }
+  BackslashesToSlashes(path);
   return path;
 }
 

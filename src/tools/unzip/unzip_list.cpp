@@ -2,6 +2,7 @@
 
 #include "zip/wild_match.h"
 #include "zip/dos_time.h"
+#include "zip/reader_helpers.h"
 
 namespace tarvik::unzip {
 
@@ -12,9 +13,7 @@ std::string ListLine(const TZipHeaderInfo& entry) {
                 entry.CompressedSize, static_cast<unsigned>(entry.CompressionMethod), entry.CRC32, t.year, t.month,
                 t.day, t.hour, t.minute, t.second);
   std::string path = entry.StoredPath();
-  for (char& c : path) {
-    if (c == '\\') c = '/';
-  }
+  BackslashesToSlashes(path);
   return fields + path + (entry.IsEncrypted() ? " *" : "");
 }
 
@@ -30,11 +29,7 @@ bool IsChosen(const TZipHeaderInfo& entry, const std::vector<std::string>& patte
 
 std::vector<std::string> EntryPatterns(const std::vector<std::string>& patterns) {
   std::vector<std::string> converted = patterns;
-  for (std::string& pattern : converted) {
-    for (char& c : pattern) {
-      if (c == '/') c = '\\';
-    }
-  }
+  for (std::string& pattern : converted) SlashesToBackslashes(pattern);
   return converted;
 }
 
