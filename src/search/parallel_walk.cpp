@@ -74,6 +74,7 @@ void ParallelWalk(TSearchForm& form, int jobs) {
 
   std::vector<std::thread> threads;
   const int workers = std::max(1, std::min<int>(jobs, static_cast<int>(count)));
+  threads.reserve(static_cast<std::size_t>(workers));
   for (int n = 0; n < workers; ++n) threads.emplace_back(job);
 
   for (std::size_t i = 0; i < count; ++i) {

@@ -27,6 +27,8 @@ void ExtractDocumentPartsToMemory(const std::string& path, TPartTexts& parts) {
     std::string lower = name;
     for (char& c : lower) c = AsciiLower(c);
     for (std::size_t i = 0; i < parts.size(); ++i)
+      // Three different names for the three parts: data moves at most once, i stays below 3.
+      // NOLINTNEXTLINE(bugprone-use-after-move,clang-analyzer-core.CallAndMessage)
       if (lower == kNames[i]) parts[i] = std::move(data);  // a later entry replaces an earlier one
   };
   extractor.ExtractFiles();
