@@ -8,6 +8,9 @@ TARVIK_CORE_PACKAGES=(cmake g++ make pkg-config libgtest-dev libgmock-dev libben
                       zlib1g-dev zip unzip python3)
 # Packages for the window (Qt 6 widgets; Xvfb lets its tests show a real window).
 TARVIK_GUI_PACKAGES=(qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth)
+# Packages for scripts/lint: the formatter, clang-tidy (with run-clang-tidy) and
+# what configuring the build for its compile commands takes.
+TARVIK_LINT_PACKAGES=(cmake g++ make clang-format clang-tidy)
 
 tarvik_missing_packages() {
   local pkg missing=()

@@ -27,7 +27,9 @@ class TBufferStream : public TStream {
   TBufferStream(TStream& inner, std::size_t bufferSize);
   // Flushes pending writes and, with the flush-on-destroy flag, commits a
   // handle-based inner stream. Failures are silent here: call Finish first when
-  // they matter.
+  // they matter. By then a descendant is gone, so this runs TBufferStream's own
+  // FlushBuffer and hooks: a descendant that overrides them calls Finish in its
+  // own destructor.
   ~TBufferStream() override;
 
   // Reads n bytes; short at the end of the data.

@@ -193,7 +193,8 @@ void TObjectList::ReadFromStream(TStream& stream) {
     if (!rec || !rec->reader) throw EClassNotFound(FormatWithText(msg::kClassNotRegistered, name));
     std::unique_ptr<TObject> item(rec->reader(stream));
     if (!item) throw EClassNotFound(FormatWithText(msg::kClassNotRegistered, name));
-    if (Add(item.get()) >= 0) item.release();  // a dropped duplicate is freed with item
+    // The list owns an added item; a dropped duplicate is freed with item.
+    if (Add(item.get()) >= 0) static_cast<void>(item.release());
   }
 }
 

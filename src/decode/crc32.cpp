@@ -43,8 +43,9 @@ static_assert(std::endian::native == std::endian::little,
 
 constinit const std::uint32_t CRCTable[256] = {
 #define TARVIK_CRC_ROW(i)                                                           \
-  kSliceTables[0][i], kSliceTables[0][i + 1], kSliceTables[0][i + 2], kSliceTables[0][i + 3], \
-      kSliceTables[0][i + 4], kSliceTables[0][i + 5], kSliceTables[0][i + 6], kSliceTables[0][i + 7]
+  kSliceTables[0][(i)], kSliceTables[0][(i) + 1], kSliceTables[0][(i) + 2],         \
+      kSliceTables[0][(i) + 3], kSliceTables[0][(i) + 4], kSliceTables[0][(i) + 5], \
+      kSliceTables[0][(i) + 6], kSliceTables[0][(i) + 7]
     TARVIK_CRC_ROW(0),   TARVIK_CRC_ROW(8),   TARVIK_CRC_ROW(16),  TARVIK_CRC_ROW(24),
     TARVIK_CRC_ROW(32),  TARVIK_CRC_ROW(40),  TARVIK_CRC_ROW(48),  TARVIK_CRC_ROW(56),
     TARVIK_CRC_ROW(64),  TARVIK_CRC_ROW(72),  TARVIK_CRC_ROW(80),  TARVIK_CRC_ROW(88),

@@ -11,6 +11,8 @@ namespace tarvik {
 
 namespace {
 
+// The tables keep their columns.
+// clang-format off
 constexpr std::uint16_t kLengthBase[31] = {3,  4,  5,  6,  7,  8,  9,  10,  11,  13,  15,
                                            17, 19, 23, 27, 31, 35, 43, 51,  59,  67,  83,
                                            99, 115, 131, 163, 195, 227, 258, 0, 0};
@@ -25,6 +27,7 @@ constexpr std::uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2,  2,  3,  3,  4
                                              6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 constexpr std::uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
                                                11, 4,  12, 3, 13, 2, 14, 1, 15};
+// clang-format on
 
 constexpr unsigned kMaxMatch = 258;
 
@@ -35,7 +38,8 @@ constexpr std::size_t kWordBytes = sizeof(std::uint64_t);
 // Each refill loads a whole word at the input pointer, so at least a word must
 // be buffered while the bulk path runs: it never reads past the buffered input.
 constexpr std::size_t kBulkInputMinimum = 8;
-static_assert(kBulkInputMinimum >= kWordBytes, "the bulk refill would read past the buffered input");
+static_assert(kBulkInputMinimum >= kWordBytes,
+              "the bulk refill would read past the buffered input");
 
 // The word-wise match copy ends a match of n bytes with a store that reaches at
 // most n + kWordBytes - 2, then loads and stores back the word at n. A match

@@ -110,9 +110,9 @@ constexpr std::array<char32_t, 256> kAnsiTableArray = MakeAnsiTable();
 
 // Spelled out row by row from the constexpr table, so it is constant-initialized.
 const char32_t kAnsiToUnicode[256] = {
-#define TARVIK_ROW(r)                                                                              \
-  kAnsiTableArray[r + 0], kAnsiTableArray[r + 1], kAnsiTableArray[r + 2], kAnsiTableArray[r + 3],  \
-      kAnsiTableArray[r + 4], kAnsiTableArray[r + 5], kAnsiTableArray[r + 6], kAnsiTableArray[r + 7]
+#define TARVIK_ROW(r)                                                                                     \
+  kAnsiTableArray[(r) + 0], kAnsiTableArray[(r) + 1], kAnsiTableArray[(r) + 2], kAnsiTableArray[(r) + 3], \
+      kAnsiTableArray[(r) + 4], kAnsiTableArray[(r) + 5], kAnsiTableArray[(r) + 6], kAnsiTableArray[(r) + 7]
     TARVIK_ROW(0x00), TARVIK_ROW(0x08), TARVIK_ROW(0x10), TARVIK_ROW(0x18), TARVIK_ROW(0x20), TARVIK_ROW(0x28),
     TARVIK_ROW(0x30), TARVIK_ROW(0x38), TARVIK_ROW(0x40), TARVIK_ROW(0x48), TARVIK_ROW(0x50), TARVIK_ROW(0x58),
     TARVIK_ROW(0x60), TARVIK_ROW(0x68), TARVIK_ROW(0x70), TARVIK_ROW(0x78), TARVIK_ROW(0x80), TARVIK_ROW(0x88),

@@ -8,8 +8,6 @@
 #include <string_view>
 #include <vector>
 
-extern char** environ;
-
 namespace tarvik {
 namespace {
 
@@ -24,6 +22,7 @@ bool RunCapture(const std::vector<std::string>& args, std::string& firstLine) {
   posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   pid_t child = 0;

@@ -9,6 +9,9 @@
 
 namespace tarvik {
 
+// One line per group of controls, with what the group is for.
+// clang-format off
+
 // The check boxes and radio buttons the engine reads, named as in the window.
 enum class TFormBox {
   cbAlleDateien, cbWriter, cbCalc, cbImpress, cbDraw, cbFormel,  // kinds
@@ -29,6 +32,8 @@ enum class TFormControl {
   edLabel, Label4,                                          // hit count and its label
   btbreak, ProgressBar1,                                    // visible while a search runs
 };
+
+// clang-format on
 
 class TSearchForm {
  public:

@@ -71,7 +71,8 @@ std::int64_t DosDateTimeValue(std::uint32_t packed) {
   TDosDateTimeParts p = UnpackDosDateTime(packed);
   if (p.month < 1 || p.month > 12 || p.day < 1 || p.day > DaysInMonth(p.year, p.month)) return 0;
   if (p.hour > 23 || p.minute > 59 || p.second > 59) return 0;
-  return DaysSinceOrigin(p.year, p.month, p.day) * 86400 + p.hour * 3600 + p.minute * 60 + p.second;
+  const int secondOfDay = p.hour * 3600 + p.minute * 60 + p.second;
+  return DaysSinceOrigin(p.year, p.month, p.day) * 86400 + secondOfDay;
 }
 
 std::time_t DosDateTimeToLocalTime(std::uint32_t packed) {

@@ -31,9 +31,9 @@ class TSortedZip : public TSortedObjectList {
   TZipSortMode SortMode() const { return sortMode_; }
   void SetSortMode(TZipSortMode mode) { sortMode_ = mode; }
 
-  // a is the listed entry, b the one being placed or looked for; a positive
-  // result places b before a.
-  int Compare(const TObject* a, const TObject* b) const override;
+  // first is the listed entry, second the one being placed or looked for; a
+  // positive result places second before first.
+  int Compare(const TObject* first, const TObject* second) const override;
 
   TZipHeaderInfo* Entry(int index) const { return ItemAs<TZipHeaderInfo>(index); }
 

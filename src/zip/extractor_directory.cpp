@@ -261,7 +261,7 @@ bool TZipExtractor::RebuildFromLocalHeaders() {
                         (entry->HasDataDescriptor() ? 16 : 0);
     try {
       mainList_->Add(entry.get());
-      entry.release();
+      static_cast<void>(entry.release());  // the list owns it now
     } catch (const EListError&) {
       break;
     }

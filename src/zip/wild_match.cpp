@@ -184,7 +184,7 @@ class TMatcher {
     std::vector<char> from(tlen + 1, 0);
     if (group.rest == pattern_.size()) {
       from[tlen] = 1;  // the star takes the rest of the text
-      for (std::size_t j = tlen; j-- > firstStart_;) from[j] = admits(j) && from[j + 1];
+      for (std::size_t j = tlen; j-- > firstStart_;) from[j] = static_cast<char>(admits(j) && from[j + 1]);
     } else {
       char c = pattern_[group.rest];
       bool tryEverywhere = c == '<' || c == '*';
@@ -198,7 +198,7 @@ class TMatcher {
             matchesHere = next[end.text] != 0;
           }
         }
-        from[j] = matchesHere || (admits(j) && from[j + 1]);
+        from[j] = static_cast<char>(matchesHere || (admits(j) && from[j + 1]));
       }
     }
     for (std::size_t t = firstStart_; t <= tlen; ++t) {

@@ -98,7 +98,7 @@ bool ParseOption(int option, const char* arg, TFindOptions& o) {
     case kNoRecurse: o.recurse = false; return true;
     case 'n': o.namesOnly = true; return true;
     case 'l': o.list = true; return true;
-    case 'j': return ParseJobs(arg, o);
+    case 'j': return ParseJobs(value.c_str(), o);
     case kLang:
       if (value == "de") o.german = true;
       else if (value == "en") o.german = false;
