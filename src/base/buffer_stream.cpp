@@ -21,12 +21,9 @@ TBufferStream::~TBufferStream() {
 
 std::int64_t TBufferStream::BufferOffset() const {
   switch (state_) {
-    case TBufferState::Reading:
-      return static_cast<std::int64_t>(current_) - static_cast<std::int64_t>(end_);
-    case TBufferState::Writing:
-      return static_cast<std::int64_t>(current_);
-    default:
-      return 0;
+    case TBufferState::Reading: return static_cast<std::int64_t>(current_) - static_cast<std::int64_t>(end_);
+    case TBufferState::Writing: return static_cast<std::int64_t>(current_);
+    default: return 0;
   }
 }
 
@@ -127,23 +124,19 @@ std::int64_t TBufferStream::Seek(std::int64_t offset, int origin) {
   std::int64_t logical = inner_->Position() + BufferOffset();
   std::int64_t target = 0;
   switch (origin) {
-    case soFromBeginning:
-      target = offset;
-      break;
+    case soFromBeginning: target = offset; break;
     case soFromCurrent:
       if (__builtin_add_overflow(logical, offset, &target)) throw Exception(msg::kSeekError);
       break;
     case soFromEnd: {
       // Both signs count backwards from the end; the end includes pending writes.
       std::int64_t size = std::max(inner_->Size(), logical);
-      std::uint64_t back = offset < 0 ? 0 - static_cast<std::uint64_t>(offset)
-                                      : static_cast<std::uint64_t>(offset);
+      std::uint64_t back = offset < 0 ? 0 - static_cast<std::uint64_t>(offset) : static_cast<std::uint64_t>(offset);
       if (back > static_cast<std::uint64_t>(size)) throw Exception(msg::kSeekError);
       target = size - static_cast<std::int64_t>(back);
       break;
     }
-    default:
-      throw Exception(FormatWithInt(msg::kInvalidSeekOrigin, origin));
+    default: throw Exception(FormatWithInt(msg::kInvalidSeekOrigin, origin));
   }
   if (target == logical) return target;
   if (state_ == TBufferState::Writing && !FlushBuffer()) throw Exception(msg::kSeekError);
@@ -183,8 +176,8 @@ bool TBufferStream::Finish() {
   return ok;
 }
 
-TBufferedFileStream::TBufferedFileStream(const std::string& fileName, std::size_t bufferSize,
-                                         bool flushOnClose, unsigned mode)
+TBufferedFileStream::TBufferedFileStream(const std::string& fileName, std::size_t bufferSize, bool flushOnClose,
+                                         unsigned mode)
     : detail::TOwnedFile(fileName, mode), TBufferStream(file, bufferSize) {
   SetFlushOnDestroy(flushOnClose && ModeWrites(mode));
 }

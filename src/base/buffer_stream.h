@@ -104,8 +104,8 @@ class TBufferStream : public TStream {
   TBufferState state_ = TBufferState::Idle;
   bool flushOnDestroy_ = false;
   bool written_ = false;
-  bool committed_ = false;       // committed, and nothing written since
-  bool writeFailed_ = false;     // some flush could not write every byte
+  bool committed_ = false;              // committed, and nothing written since
+  bool writeFailed_ = false;            // some flush could not write every byte
   std::size_t lastFlushShortfall_ = 0;  // bytes the last flush could not write
 };
 
@@ -125,8 +125,7 @@ class TBufferedFileStream : private detail::TOwnedFile, public TBufferStream {
   // Opens fileName with mode (see stream.h); EFOpenError / EFCreateError when it
   // cannot. The flush-on-destroy flag is set when flushOnClose is asked for and
   // the mode gives write access.
-  TBufferedFileStream(const std::string& fileName, std::size_t bufferSize, bool flushOnClose,
-                      unsigned mode);
+  TBufferedFileStream(const std::string& fileName, std::size_t bufferSize, bool flushOnClose, unsigned mode);
 
   int FileHandle() const { return file.Handle(); }
   const std::string& FileName() const { return file.FileName(); }

@@ -82,8 +82,7 @@ inline constexpr const char* kCannotAssign = "Cannot assign a %s to a %s";
 // Replaces the first "%d" of format by value.
 std::string FormatWithInt(const char* format, long long value);
 // Replaces the "%s" of format, in order, by the given texts.
-std::string FormatWithText(const char* format, const std::string& first,
-                           const std::string& second = {});
+std::string FormatWithText(const char* format, const std::string& first, const std::string& second = {});
 
 // "Cannot open file "PATH": REASON" and "Cannot create file "PATH": REASON",
 // REASON being the system's text for errnum.

@@ -22,8 +22,7 @@ TRegistry& Registry() {
   return registry;
 }
 
-std::vector<tRegisterRec>::iterator LowerBound(std::vector<tRegisterRec>& records,
-                                              const std::string& name) {
+std::vector<tRegisterRec>::iterator LowerBound(std::vector<tRegisterRec>& records, const std::string& name) {
   return std::lower_bound(records.begin(), records.end(), name,
                           [](const tRegisterRec& rec, const std::string& key) { return rec.className < key; });
 }
@@ -71,9 +70,7 @@ TObjectList::~TObjectList() {
   Clear();
 }
 
-void TObjectList::IndexError(int index) const {
-  throw EListError(FormatWithInt(msg::kListIndexError, index));
-}
+void TObjectList::IndexError(int index) const { throw EListError(FormatWithInt(msg::kListIndexError, index)); }
 
 void TObjectList::Grow() {
   int delta = capacity_ > 8 ? 16 : (capacity_ > 4 ? 8 : 4);

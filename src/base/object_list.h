@@ -45,7 +45,9 @@ class TObjectList : public TPersistent {
   TObject* Items(int index) const;
   TObject* operator[](int index) const { return Items(index); }
   template <class T>
-  T* ItemAs(int index) const { return static_cast<T*>(Items(index)); }
+  T* ItemAs(int index) const {
+    return static_cast<T*>(Items(index));
+  }
 
   // Replaces the item at index without freeing the old one.
   virtual void Put(int index, TObject* item);

@@ -54,7 +54,8 @@ std::size_t THandleStream::Write(const void* buffer, std::size_t count) {
 }
 
 std::int64_t THandleStream::Seek(std::int64_t offset, int origin) {
-  if (position_ >= 0 && ((origin == soFromCurrent && offset == 0) || (origin == soFromBeginning && offset == position_)))
+  if (position_ >= 0 &&
+      ((origin == soFromCurrent && offset == 0) || (origin == soFromBeginning && offset == position_)))
     return position_;
   int whence;
   switch (origin) {
@@ -90,8 +91,7 @@ int OpenFlags(unsigned mode) {
 
 }  // namespace
 
-TFileStream::TFileStream(const std::string& fileName, unsigned mode)
-    : THandleStream(-1), fileName_(fileName) {
+TFileStream::TFileStream(const std::string& fileName, unsigned mode) : THandleStream(-1), fileName_(fileName) {
   do {
     handle_ = ::open(fileName.c_str(), OpenFlags(mode) | O_CLOEXEC, 0666);
   } while (handle_ < 0 && errno == EINTR);

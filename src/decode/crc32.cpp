@@ -112,7 +112,8 @@ TARVIK_CLMUL_TARGET inline __m128i Fold(__m128i x, __m128i k, __m128i next) {
 // multiple of 16) bytes follow.
 TARVIK_CLMUL_TARGET std::uint32_t FinishFolding(__m128i x1, __m128i x2, __m128i x3, __m128i x4,
                                                 const std::uint8_t* p, std::size_t count) {
-  __m128i k = _mm_set_epi64x(static_cast<long long>(kFold512Hi), static_cast<long long>(kFold512Lo));
+  __m128i k =
+      _mm_set_epi64x(static_cast<long long>(kFold512Hi), static_cast<long long>(kFold512Lo));
   while (count >= 64) {
     x1 = Fold(x1, k, Load128(p));
     x2 = Fold(x2, k, Load128(p + 16));
@@ -174,10 +175,10 @@ TARVIK_WIDE_CLMUL_TARGET inline __m512i FoldWide(__m512i x, __m512i k, __m512i n
 }
 
 // count is a multiple of 16, at least 256.
-TARVIK_WIDE_CLMUL_TARGET std::uint32_t UpdateCRCFoldedWide(std::uint32_t crc,
-                                                           const std::uint8_t* p,
+TARVIK_WIDE_CLMUL_TARGET std::uint32_t UpdateCRCFoldedWide(std::uint32_t crc, const std::uint8_t* p,
                                                            std::size_t count) {
-  __m512i z0 = _mm512_xor_si512(Load512(p), _mm512_castsi128_si512(_mm_cvtsi32_si128(static_cast<int>(crc))));
+  __m512i z0 = _mm512_xor_si512(Load512(p),
+                                _mm512_castsi128_si512(_mm_cvtsi32_si128(static_cast<int>(crc))));
   __m512i z1 = Load512(p + 64);
   __m512i z2 = Load512(p + 128);
   __m512i z3 = Load512(p + 192);
@@ -222,7 +223,7 @@ std::uint32_t UpdateCRC(std::uint32_t crc, const void* buffer, std::size_t count
   if (count >= 64 && HasCarrylessMultiply()) {
     const std::size_t folded = count & ~std::size_t{15};
     crc = folded >= 256 && HasWideCarrylessMultiply() ? UpdateCRCFoldedWide(crc, p, folded)
-                                                       : UpdateCRCFolded(crc, p, folded);
+                                                      : UpdateCRCFolded(crc, p, folded);
     p += folded;
     count -= folded;
   }

@@ -127,8 +127,8 @@ void DecodeContext::FlushWindow(std::size_t count) {
 void DecodeContext::CopyStored() {
   while (archiveBytesUnread > 0) {
     if (component->DoProcessMessages) Host().ProcessMessages();
-    const auto count = static_cast<std::size_t>(
-        std::min<std::int64_t>(kDecodeBlockSize, archiveBytesUnread));
+    const auto count =
+        static_cast<std::size_t>(std::min<std::int64_t>(kDecodeBlockSize, archiveBytesUnread));
     archiveBytesUnread -= static_cast<std::int64_t>(count);
     ReadArchive(outputBuffer.get(), count);
     outputCount = count;

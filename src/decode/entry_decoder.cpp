@@ -82,8 +82,8 @@ bool CheckEntryPassword(DecodeContext& context, TZipHeaderInfo& entry, int fileI
   const std::uint32_t compressedSize = entry.CompressedSize;
   const std::int64_t headerPosition = context.archive->Position();
   for (;;) {
-    const std::uint8_t last = DecryptHeader(component.CipherKeys, component.Password,
-                                            *context.archive);
+    const std::uint8_t last =
+        DecryptHeader(component.CipherKeys, component.Password, *context.archive);
     // An entry too short to hold the header has no data after it.
     entry.CompressedSize = compressedSize >= kEncryptionHeaderSize
                                ? compressedSize - static_cast<std::uint32_t>(kEncryptionHeaderSize)
@@ -113,7 +113,8 @@ bool DecodeEntryData(DecodeContext& context, TZipHeaderInfo& entry, int fileInde
                                    (encrypted ? std::int64_t{kEncryptionHeaderSize} : 0);
     if (context.archive->Seek(dataStart, soFromBeginning) != dataStart)
       throw EFatalUnzipError(msg::kPrematureEnd);
-    if (!RunDecoder(context, entry)) Host().ShowMessage(msg::kUnknownCompressionMethod, msg::kZipErrorCaption);
+    if (!RunDecoder(context, entry))
+      Host().ShowMessage(msg::kUnknownCompressionMethod, msg::kZipErrorCaption);
     completed = true;
   } catch (const EBiggerThanUncompressed&) {
     completed = false;

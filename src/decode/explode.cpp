@@ -61,15 +61,14 @@ bool BuildTrees(DecodeContext& context, bool literalTree, bool bigDictionary,
   t.lengths.lookupBits = kLengthLookupBits;
   if (ReadTreeLengths(context, codeLengths) != kTreeLengthsOk) return false;
   if (BuildHuffmanTable(codeLengths, 0, literalTree ? kBases.longLengths : kBases.shortLengths,
-                        kBases.lengthExtra, t.lengths.table, t.lengths.lookupBits) !=
-      kHuffmanComplete)
+                        kBases.lengthExtra, t.lengths.table,
+                        t.lengths.lookupBits) != kHuffmanComplete)
     return false;
   t.distances.lookupBits = wideDistanceLookup ? kWideDistanceLookupBits : kDistanceLookupBits;
   if (ReadTreeLengths(context, codeLengths) != kTreeLengthsOk) return false;
-  return BuildHuffmanTable(codeLengths, 0,
-                           bigDictionary ? kBases.bigDistances : kBases.smallDistances,
-                           kBases.distanceExtra, t.distances.table,
-                           t.distances.lookupBits) == kHuffmanComplete;
+  return BuildHuffmanTable(
+             codeLengths, 0, bigDictionary ? kBases.bigDistances : kBases.smallDistances,
+             kBases.distanceExtra, t.distances.table, t.distances.lookupBits) == kHuffmanComplete;
 }
 
 // The decode loops with a bit buffer of their own, filled a byte at a time

@@ -26,7 +26,7 @@ int FreeHuffmanTables(TableEntry*& table) {
   TableEntry* p = table;
   while (p) {
     TableEntry* next = p[-1].Next;
-    delete[] (p - 1);
+    delete[](p - 1);
     p = next;
   }
   table = nullptr;
@@ -34,9 +34,8 @@ int FreeHuffmanTables(TableEntry*& table) {
 }
 
 int BuildHuffmanTable(std::span<const std::uint8_t> lengths, unsigned literalLimit,
-                      std::span<const std::uint16_t> bases,
-                      std::span<const std::uint8_t> extraBits, TableEntry*& table,
-                      int& lookupBits) {
+                      std::span<const std::uint16_t> bases, std::span<const std::uint8_t> extraBits,
+                      TableEntry*& table, int& lookupBits) {
   constexpr int kMaxLength = kMaxHuffmanCodeLength;
   table = nullptr;
   const unsigned n = static_cast<unsigned>(lengths.size());
@@ -51,7 +50,8 @@ int BuildHuffmanTable(std::span<const std::uint8_t> lengths, unsigned literalLim
     ++tally[i & 3][len];
   }
   unsigned count[kMaxLength + 1];
-  for (int k = 0; k <= kMaxLength; ++k) count[k] = tally[0][k] + tally[1][k] + tally[2][k] + tally[3][k];
+  for (int k = 0; k <= kMaxLength; ++k)
+    count[k] = tally[0][k] + tally[1][k] + tally[2][k] + tally[3][k];
   if (count[0] == n) {
     lookupBits = 0;
     return kHuffmanComplete;
@@ -81,7 +81,8 @@ int BuildHuffmanTable(std::span<const std::uint8_t> lengths, unsigned literalLim
   for (int k = 1; k < longest; ++k) offset[k + 1] = offset[k] + count[k];
   std::uint16_t sorted[kMaxHuffmanSymbols];
   for (unsigned symbol = 0; symbol < n; ++symbol)
-    if (lengths[symbol] != 0) sorted[offset[lengths[symbol]]++] = static_cast<std::uint16_t>(symbol);
+    if (lengths[symbol] != 0)
+      sorted[offset[lengths[symbol]]++] = static_cast<std::uint16_t>(symbol);
   const unsigned realCodes = n - count[0];
 
   // Walk the codes in canonical order. code is the current code bit-reversed

@@ -14,15 +14,15 @@ namespace huffman_op {
 inline constexpr std::uint8_t kMaxExtraBits = 13;  // 0..13: base in Value, this many extra bits
 inline constexpr std::uint8_t kEndOfBlock = 15;
 inline constexpr std::uint8_t kLiteral = 16;
-inline constexpr std::uint8_t kLinkBase = 16;      // 17..32: Op - 16 more bits index Next
+inline constexpr std::uint8_t kLinkBase = 16;  // 17..32: Op - 16 more bits index Next
 inline constexpr std::uint8_t kInvalid = 99;
 }  // namespace huffman_op
 
 struct TableEntry {
   std::uint8_t Op = huffman_op::kInvalid;
-  std::uint8_t Bits = 0;      // bits this entry consumes
-  std::uint16_t Value = 0;    // literal, base, or (code-length codes) the symbol
-  TableEntry* Next = nullptr; // the sub-table of a link entry
+  std::uint8_t Bits = 0;       // bits this entry consumes
+  std::uint16_t Value = 0;     // literal, base, or (code-length codes) the symbol
+  TableEntry* Next = nullptr;  // the sub-table of a link entry
 };
 
 // Results of BuildHuffmanTable.
@@ -47,9 +47,8 @@ inline constexpr int kMaxHuffmanSymbols = 288;
 // symbols; nothing is kept) or kHuffmanOutOfMemory (the host was told,
 // nothing is kept). table is empty for an all-zero code and on failure.
 int BuildHuffmanTable(std::span<const std::uint8_t> lengths, unsigned literalLimit,
-                      std::span<const std::uint16_t> bases,
-                      std::span<const std::uint8_t> extraBits, TableEntry*& table,
-                      int& lookupBits);
+                      std::span<const std::uint16_t> bases, std::span<const std::uint8_t> extraBits,
+                      TableEntry*& table, int& lookupBits);
 
 // Frees the first-level table and every sub-table chained to it; clears the
 // reference. Returns 0.

@@ -65,8 +65,7 @@ struct TPastEndOfData {};
 
 void Inflate(DecodeContext& context) { TInflater(context).Run(); }
 
-TInflater::TInflater(DecodeContext& context)
-    : context_(context), window_(context.workArea.get()) {}
+TInflater::TInflater(DecodeContext& context) : context_(context), window_(context.workArea.get()) {}
 
 void TInflater::Run() {
   wp_ = 0;
@@ -152,8 +151,7 @@ int TInflater::InflateStored() {
       // Whole bytes straight from the input buffer. Bits the bulk path read
       // ahead describe these same bytes: drop them.
       bitBuffer_ = 0;
-      const std::size_t n = std::min<std::size_t>(
-          {length, context_.inputCount, kWindowSize - wp_});
+      const std::size_t n = std::min<std::size_t>({length, context_.inputCount, kWindowSize - wp_});
       std::memcpy(window_ + wp_, context_.inputPointer, n);
       TakeInput(context_.inputPointer + n);
       wp_ += n;
@@ -189,8 +187,8 @@ int TInflater::InflateFixed() {
                              distances.table, distances.lookupBits);
   if (result > kHuffmanIncomplete) return result;  // 30 of 32 codes: incomplete is fine
 
-  return InflateCodes(literals.table, distances.table, literals.lookupBits,
-                      distances.lookupBits) == 0
+  return InflateCodes(literals.table, distances.table, literals.lookupBits, distances.lookupBits) ==
+                 0
              ? kInflateOk
              : kInflateDataError;
 }
@@ -218,8 +216,8 @@ int TInflater::InflateDynamic() {
   {
     THuffmanTableOwner codeLengths;
     codeLengths.lookupBits = 7;
-    const int result = BuildHuffmanTable(codeLengthLengths, 19, {}, {}, codeLengths.table,
-                                         codeLengths.lookupBits);
+    const int result =
+        BuildHuffmanTable(codeLengthLengths, 19, {}, {}, codeLengths.table, codeLengths.lookupBits);
     if (result != kHuffmanComplete) return result;
     if (!codeLengths.table) return kInflateDataError;  // no code to read the lengths with
 
@@ -273,8 +271,8 @@ int TInflater::InflateDynamic() {
                              kDistanceExtra, distances.table, distances.lookupBits);
   if (result != kHuffmanComplete) return result;
 
-  return InflateCodes(literals.table, distances.table, literals.lookupBits,
-                      distances.lookupBits) == 0
+  return InflateCodes(literals.table, distances.table, literals.lookupBits, distances.lookupBits) ==
+                 0
              ? kInflateOk
              : kInflateDataError;
 }
@@ -308,8 +306,8 @@ const TableEntry* TInflater::DecodeSymbol(const TableEntry* table, int lookupBit
   return entry;
 }
 
-int TInflater::DecodeOne(const TableEntry* literals, const TableEntry* distances,
-                         int literalBits, int distanceBits) {
+int TInflater::DecodeOne(const TableEntry* literals, const TableEntry* distances, int literalBits,
+                         int distanceBits) {
   const TableEntry* entry = DecodeSymbol(literals, literalBits);
   if (!entry) return 1;
   if (entry->Op == huffman_op::kLiteral) {
@@ -343,8 +341,7 @@ void TInflater::CopyMatch(unsigned length, unsigned distance) {
   }
   std::size_t from = (wp_ - distance) & (kWindowSize - 1);
   while (length > 0) {
-    const std::size_t piece =
-        std::min<std::size_t>(kWindowSize - std::max(from, wp_), length);
+    const std::size_t piece = std::min<std::size_t>(kWindowSize - std::max(from, wp_), length);
     std::uint8_t* to = window_ + wp_;
     const std::uint8_t* source = window_ + from;
     if (from > wp_ || wp_ - from >= 8) {
@@ -370,8 +367,8 @@ void TInflater::CopyMatch(unsigned length, unsigned distance) {
   }
 }
 
-int TInflater::DecodeBulk(const TableEntry* literals, const TableEntry* distances,
-                          int literalBits, int distanceBits) {
+int TInflater::DecodeBulk(const TableEntry* literals, const TableEntry* distances, int literalBits,
+                          int distanceBits) {
   const std::uint8_t* in = context_.inputPointer;
   const std::uint8_t* const inLast = in + (context_.inputCount - kBulkInputMinimum);
   const std::uint64_t literalMask = Mask(static_cast<unsigned>(literalBits));

@@ -52,7 +52,8 @@ TLegacyResult Unreduce(DecodeContext& context) {
   std::uint8_t lengths[256];
   std::uint8_t widths[256];
   LoadFollowers(context, sets, lengths);
-  for (unsigned x = 0; x < 256; ++x) widths[x] = static_cast<std::uint8_t>(FollowerIndexWidth(lengths[x]));
+  for (unsigned x = 0; x < 256; ++x)
+    widths[x] = static_cast<std::uint8_t>(FollowerIndexWidth(lengths[x]));
 
   TLegacyWindow window(context, kReduceWindowSize);
   TReduceState state = TReduceState::Plain;
@@ -93,7 +94,8 @@ TLegacyResult Unreduce(DecodeContext& context) {
         state = TReduceState::Distance;
         break;
       case TReduceState::Distance: {
-        const std::size_t distance = ((v >> factor.distanceShift) & factor.distanceMask) * 256 + c + 1;
+        const std::size_t distance =
+            ((v >> factor.distanceShift) & factor.distanceMask) * 256 + c + 1;
         window.Copy(distance, length + 3);
         remaining -= length + 3;
         state = TReduceState::Plain;

@@ -133,9 +133,8 @@ bool UnicodeToAnsi(char32_t codePoint, unsigned char& ansi) {
     if (unassigned) ansi = static_cast<unsigned char>(codePoint);
     return unassigned;
   }
-  const auto* found = std::lower_bound(
-      kWideSpecials.begin(), kWideSpecials.end(), codePoint,
-      [](const TSpecialMapping& entry, char32_t cp) { return entry.codePoint < cp; });
+  const auto* found = std::lower_bound(kWideSpecials.begin(), kWideSpecials.end(), codePoint,
+                                       [](const TSpecialMapping& entry, char32_t cp) { return entry.codePoint < cp; });
   if (found == kWideSpecials.end() || found->codePoint != codePoint) return false;
   ansi = found->ansi;
   return true;

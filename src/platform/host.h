@@ -26,11 +26,9 @@ class THost {
   // OK/Cancel box; true means OK. The quiet host answers Cancel.
   virtual bool AskOkCancel(const std::string& text, const std::string& caption);
   // Folder chooser; nothing when cancelled.
-  virtual std::optional<std::string> BrowseForFolder(const std::string& caption,
-                                                     const std::string& startFolder);
+  virtual std::optional<std::string> BrowseForFolder(const std::string& caption, const std::string& startFolder);
   // File-open chooser; nothing when cancelled. filter is "Description|*.ext".
-  virtual std::optional<std::string> ChooseFile(const std::string& caption,
-                                                const std::string& filter,
+  virtual std::optional<std::string> ChooseFile(const std::string& caption, const std::string& filter,
                                                 const std::string& initialPath);
   // Lets pending window events run once.
   virtual void ProcessMessages();

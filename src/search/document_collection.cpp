@@ -56,8 +56,7 @@ bool KindBoxFor(TKindTable table, char last, TFormBox& box) {
         case 'a': box = TFormBox::cbDraw; return true;
         default: return false;
       }
-    case TKindTable::Any:
-      return false;
+    case TKindTable::Any: return false;
   }
   return false;
 }

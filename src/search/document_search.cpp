@@ -216,8 +216,7 @@ void ScanDocumentParts(TSearchForm& form, const std::string& scratchFolder, cons
   EmptyScratchFolder(scratchFolder, form.IsChecked(TFormBox::cbUnter));
 }
 
-void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase,
-                            bool caseSensitive) {
+void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive) {
   if (SettledWithoutUnpacking(form, path, phrase, caseSensitive)) return;
   try {
     TPartTexts texts;

@@ -33,8 +33,7 @@ void SearchDocument(TSearchForm& form, const std::string& scratchFolder, const s
 // SearchDocument with the parts unpacked into memory instead of a scratch
 // folder: the same results and errors, without a file written. Failures,
 // out of memory included, go to the form's error list.
-void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase,
-                            bool caseSensitive);
+void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive);
 
 // Scans the parts extracted into scratchFolder (each under its slot's file
 // name) and registers one result per matching part, in the order content,

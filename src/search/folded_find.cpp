@@ -17,14 +17,12 @@ namespace {
 // Bytes that are frequent in XML parts and Western text, most frequent
 // first. Every byte not listed counts as rare. Only a heuristic: a poor
 // choice costs speed, never correctness.
-constexpr std::string_view kCommonBytes =
-    " e\"=<>:/tnaiorslcdhupfgm-.b0w12yk3v54z6978x,_;#jq&'()\n\t";
+constexpr std::string_view kCommonBytes = " e\"=<>:/tnaiorslcdhupfgm-.b0w12yk3v54z6978x,_;#jq&'()\n\t";
 
 constexpr std::array<unsigned char, 256> MakeCommonness() {
   std::array<unsigned char, 256> commonness{};
   for (std::size_t i = 0; i < kCommonBytes.size(); ++i)
-    commonness[static_cast<unsigned char>(kCommonBytes[i])] =
-        static_cast<unsigned char>(kCommonBytes.size() - i);
+    commonness[static_cast<unsigned char>(kCommonBytes[i])] = static_cast<unsigned char>(kCommonBytes.size() - i);
   return commonness;
 }
 constexpr std::array<unsigned char, 256> kCommonness = MakeCommonness();
@@ -113,9 +111,8 @@ bool TFoldedNeedle::FoundIn(std::string_view text, std::string& scratch) const {
   auto hitMask16 = [&](const unsigned char* at) {
     const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + firstOffset_));
     const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + secondOffset_));
-    const __m128i hits = _mm_and_si128(
-        _mm_or_si128(_mm_cmpeq_epi8(first, firstA), _mm_cmpeq_epi8(first, firstB)),
-        _mm_or_si128(_mm_cmpeq_epi8(second, secondA), _mm_cmpeq_epi8(second, secondB)));
+    const __m128i hits = _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(first, firstA), _mm_cmpeq_epi8(first, firstB)),
+                                       _mm_or_si128(_mm_cmpeq_epi8(second, secondA), _mm_cmpeq_epi8(second, secondB)));
     return static_cast<std::uint32_t>(_mm_movemask_epi8(hits));
   };
   for (; pos + 32 <= starts; pos += 32) {

@@ -32,8 +32,7 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
 
 }  // namespace
 
-void SearchLegacyDocument(TSearchForm& form, const std::string& path, const std::string& phrase,
-                          bool caseSensitive) {
+void SearchLegacyDocument(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive) {
   const TMatchMode mode = CurrentMatchMode(form);
   const std::vector<std::string> words = SplitWords(phrase);
   std::string text;

@@ -126,8 +126,8 @@ static_assert(std::is_sorted(std::begin(kStringTable), std::end(kStringTable),
 std::string LoadEntry(int base, int number) {
   const int id = base + number;
   const auto* end = std::end(kStringTable);
-  const auto* it = std::lower_bound(std::begin(kStringTable), end, id,
-                                    [](const TStringEntry& e, int key) { return e.id < key; });
+  const auto* it =
+      std::lower_bound(std::begin(kStringTable), end, id, [](const TStringEntry& e, int key) { return e.id < key; });
   if (it == end || it->id != id) return {};
   return it->text;
 }

@@ -38,8 +38,8 @@ TMatchMode CurrentMatchMode(const TSearchForm& form) {
   return mmNone;
 }
 
-TTermMatcher::TTermMatcher(TMatchMode mode, std::string_view phrase,
-                           const std::vector<std::string>& words, bool caseSensitive)
+TTermMatcher::TTermMatcher(TMatchMode mode, std::string_view phrase, const std::vector<std::string>& words,
+                           bool caseSensitive)
     : mode_(mode) {
   if (mode == mmWholeText) {
     needles_.emplace_back(phrase, caseSensitive);
@@ -56,19 +56,15 @@ TTermMatcher::TTermMatcher(TMatchMode mode, std::string_view phrase,
 bool TTermMatcher::Matches(std::string_view text) {
   auto found = [&](const TFoldedNeedle& needle) { return needle.FoundIn(text, scratch_); };
   switch (mode_) {
-    case mmWholeText:
-      return found(needles_.front());
-    case mmEveryWord:
-      return std::all_of(needles_.begin(), needles_.end(), found);
-    case mmAnyWord:
-      return std::any_of(needles_.begin(), needles_.end(), found);
-    default:
-      return false;
+    case mmWholeText: return found(needles_.front());
+    case mmEveryWord: return std::all_of(needles_.begin(), needles_.end(), found);
+    case mmAnyWord: return std::any_of(needles_.begin(), needles_.end(), found);
+    default: return false;
   }
 }
 
-bool TextMatches(std::string_view text, TMatchMode mode, std::string_view phrase,
-                 const std::vector<std::string>& words, bool caseSensitive) {
+bool TextMatches(std::string_view text, TMatchMode mode, std::string_view phrase, const std::vector<std::string>& words,
+                 bool caseSensitive) {
   return TTermMatcher(mode, phrase, words, caseSensitive).Matches(text);
 }
 

@@ -28,8 +28,7 @@ TMatchMode CurrentMatchMode(const TSearchForm& form);
 // same result as TextMatches with those arguments.
 class TTermMatcher {
  public:
-  TTermMatcher(TMatchMode mode, std::string_view phrase, const std::vector<std::string>& words,
-               bool caseSensitive);
+  TTermMatcher(TMatchMode mode, std::string_view phrase, const std::vector<std::string>& words, bool caseSensitive);
 
   // Not const: the matcher keeps a work buffer between calls.
   bool Matches(std::string_view text);
@@ -46,7 +45,7 @@ class TTermMatcher {
 // occurs in text (so an empty list matches every text). Any word: at least
 // one entry occurs. mmNone: nothing matches. Unless caseSensitive, both sides
 // are compared in their Windows-1252 upper-case forms.
-bool TextMatches(std::string_view text, TMatchMode mode, std::string_view phrase,
-                 const std::vector<std::string>& words, bool caseSensitive);
+bool TextMatches(std::string_view text, TMatchMode mode, std::string_view phrase, const std::vector<std::string>& words,
+                 bool caseSensitive);
 
 }  // namespace tarvik

@@ -19,11 +19,9 @@ TDosDateTimeParts UnpackDosDateTime(std::uint32_t packed) {
 
 std::uint32_t PackDosDateTime(const TDosDateTimeParts& parts) {
   std::uint32_t time = (static_cast<std::uint32_t>(parts.hour) << 11) |
-                       (static_cast<std::uint32_t>(parts.minute) << 5) |
-                       static_cast<std::uint32_t>(parts.second / 2);
+                       (static_cast<std::uint32_t>(parts.minute) << 5) | static_cast<std::uint32_t>(parts.second / 2);
   std::uint32_t date = (static_cast<std::uint32_t>(parts.year - 1980) << 9) |
-                       (static_cast<std::uint32_t>(parts.month) << 5) |
-                       static_cast<std::uint32_t>(parts.day);
+                       (static_cast<std::uint32_t>(parts.month) << 5) | static_cast<std::uint32_t>(parts.day);
   return (date << 16) | (time & 0xFFFF);
 }
 
@@ -36,9 +34,8 @@ std::uint32_t RepairDosDateTime(std::uint32_t packed) {
   clamped.year = std::clamp(parts.year, 1980, 2099);
   clamped.month = std::clamp(parts.month, 1, 12);
   clamped.day = std::clamp(parts.day, 1, 31);
-  bool changed = clamped.hour != parts.hour || clamped.minute != parts.minute ||
-                 clamped.second != parts.second || clamped.year != parts.year ||
-                 clamped.month != parts.month || clamped.day != parts.day;
+  bool changed = clamped.hour != parts.hour || clamped.minute != parts.minute || clamped.second != parts.second ||
+                 clamped.year != parts.year || clamped.month != parts.month || clamped.day != parts.day;
   return changed ? PackDosDateTime(clamped) : packed;
 }
 

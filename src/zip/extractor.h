@@ -32,19 +32,25 @@ class TZipExtractor : public TPersistent {
   static constexpr std::int64_t kSfxScanStart = 14000;
 
   // Events. The sender is the component; an empty function is "not set".
-  using TStartUnZipInfoEvent = std::function<void(TZipExtractor&, int numFiles, std::int64_t totalBytes, bool& stopNow)>;
+  using TStartUnZipInfoEvent =
+      std::function<void(TZipExtractor&, int numFiles, std::int64_t totalBytes, bool& stopNow)>;
   using TPercentEvent = std::function<void(TZipExtractor&, int percent)>;
   using TStartUnZipEvent = std::function<void(TZipExtractor&, int fileIndex, std::string& fName, bool& skip)>;
   using TEndUnZipEvent = std::function<void(TZipExtractor&, int fileIndex, const std::string& fName)>;
-  using TPromptForOverwriteEvent = std::function<void(TZipExtractor&, bool& overWriteIt, int fileIndex, std::string& fName)>;
-  using TSkippingFileEvent = std::function<void(TZipExtractor&, TSkipReason reason, const std::string& fName, int fileIndex, bool& retry)>;
+  using TPromptForOverwriteEvent =
+      std::function<void(TZipExtractor&, bool& overWriteIt, int fileIndex, std::string& fName)>;
+  using TSkippingFileEvent =
+      std::function<void(TZipExtractor&, TSkipReason reason, const std::string& fName, int fileIndex, bool& retry)>;
   using TBadPasswordEvent = std::function<void(TZipExtractor&, int fileIndex, std::string& newPassword)>;
-  using TBadCRCEvent = std::function<void(TZipExtractor&, std::uint32_t calcCRC, std::uint32_t storedCRC, int fileIndex)>;
+  using TBadCRCEvent =
+      std::function<void(TZipExtractor&, std::uint32_t calcCRC, std::uint32_t storedCRC, int fileIndex)>;
   using TInCompleteZipEvent = std::function<void(TZipExtractor&, TIncompleteZipMode& incompleteMode)>;
   using TGetNextDiskEvent = std::function<void(TZipExtractor&, int nextDisk, std::string& fName)>;
   using TUnZipCompleteEvent = std::function<void(TZipExtractor&, int fileCount)>;
-  using TGetNextBufferEvent = std::function<void(TZipExtractor&, char*& buffer, const std::string& fName, int amountUsed, int bufferNum, bool& quit)>;
-  using TDecryptEvent = std::function<void(TZipExtractor&, std::uint8_t* buffer, int length, const std::string& password)>;
+  using TGetNextBufferEvent = std::function<void(TZipExtractor&, char*& buffer, const std::string& fName,
+                                                 int amountUsed, int bufferNum, bool& quit)>;
+  using TDecryptEvent =
+      std::function<void(TZipExtractor&, std::uint8_t* buffer, int length, const std::string& password)>;
 
   TZipExtractor();
   ~TZipExtractor() override;
@@ -130,7 +136,8 @@ class TZipExtractor : public TPersistent {
   // the entry's file name part, instead of being written below DestDir: no
   // file or folder is created or replaced. Everything else about the run —
   // selection, passwords, CRC checks, events — stays as it is.
-  using TMemoryOutputEvent = std::function<void(TZipExtractor&, int fileIndex, const std::string& name, std::string& data)>;
+  using TMemoryOutputEvent =
+      std::function<void(TZipExtractor&, int fileIndex, const std::string& name, std::string& data)>;
   TMemoryOutputEvent OnMemoryOutput;
 
   // The handler installed at creation: a numbered volume file named like the

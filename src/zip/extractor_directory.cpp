@@ -19,9 +19,7 @@ namespace tarvik {
 
 namespace {
 
-bool IsSelfExtractor(const std::string& path) {
-  return AsciiCaseBlindEqual(FileExtension(path), ".exe");
-}
+bool IsSelfExtractor(const std::string& path) { return AsciiCaseBlindEqual(FileExtension(path), ".exe"); }
 
 // Moves by delta from the current position; false when that would go before
 // the start of the stream.

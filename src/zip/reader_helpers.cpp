@@ -13,7 +13,7 @@ namespace {
 int RoundedRate(__int128 part, __int128 whole) {
   if (whole <= 0) return 0;
   __int128 numerator = part * 100;
-  __int128 quotient = numerator / whole;  // truncated towards zero
+  __int128 quotient = numerator / whole;   // truncated towards zero
   __int128 remainder = numerator % whole;  // same sign as numerator
   __int128 twice = remainder < 0 ? -2 * remainder : 2 * remainder;
   bool odd = (quotient & 1) != 0;

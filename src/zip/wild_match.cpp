@@ -57,7 +57,7 @@ class TMatcher {
     if (pattern_ == "*") return matchValid;
     TWalkEnd end = Walk(0, 0);
     if (end.result != 0) return static_cast<TMatchResult>(end.result);
-    FindGroups(0);  // only patterns that reach a star need the tables
+    FindGroups(0);           // only patterns that reach a star need the tables
     firstStart_ = end.text;  // no star's run can begin before this
     return AfterGroup(0, end.text);
   }
@@ -243,16 +243,12 @@ std::size_t ParseCharSet(std::string_view pattern, TStarSet& set) {
   return i + 1;
 }
 
-TMatchResult MatchPattern(std::string_view pattern, std::string_view text) {
-  return TMatcher(pattern, text).Match();
-}
+TMatchResult MatchPattern(std::string_view pattern, std::string_view text) { return TMatcher(pattern, text).Match(); }
 
 TMatchResult MatchAfterStar(std::string_view pattern, std::string_view text, const TStarSet& starSet) {
   return TMatcher(pattern, text).AfterStar(starSet);
 }
 
-bool IsMatch(std::string_view pattern, std::string_view text) {
-  return MatchPattern(pattern, text) == matchValid;
-}
+bool IsMatch(std::string_view pattern, std::string_view text) { return MatchPattern(pattern, text) == matchValid; }
 
 }  // namespace tarvik

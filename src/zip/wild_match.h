@@ -31,7 +31,10 @@ struct TStarSet {
   bool Active() const { return members.any(); }
   // Whether c may be part of the star's run.
   bool Admits(unsigned char c) const { return members.test(c) != negated; }
-  void Clear() { members.reset(); negated = false; }
+  void Clear() {
+    members.reset();
+    negated = false;
+  }
 };
 
 // Matches text against pattern (both compared in ASCII lower case).
@@ -40,8 +43,7 @@ TMatchResult MatchPattern(std::string_view pattern, std::string_view text);
 // Matches what follows a star: pattern is the pattern behind the star (and its
 // set), text the text from where the star's run begins; starSet constrains the
 // run (an inactive set admits anything). Returns matchValid or matchAbort.
-TMatchResult MatchAfterStar(std::string_view pattern, std::string_view text,
-                            const TStarSet& starSet = {});
+TMatchResult MatchAfterStar(std::string_view pattern, std::string_view text, const TStarSet& starSet = {});
 
 // Parses a star set; pattern starts behind "*<". Fills set and returns the
 // number of pattern bytes used, the closing ">" included; a set without ">"

@@ -257,7 +257,9 @@ TEST(EntryDecoderTest, EncryptedEntries) {
     EXPECT_TRUE(DecodeEntryData(run.context, entry, 0, nameLength, 0));
     EXPECT_EQ(run.Crc(), entry.CRC32) << offset;
     EXPECT_EQ(run.output.size(), entry.UncompressedSize);
-    if (!text.empty()) EXPECT_EQ(std::string(run.output.begin(), run.output.end()), text);
+    if (!text.empty()) {
+      EXPECT_EQ(std::string(run.output.begin(), run.output.end()), text);
+    }
   }
 }
 

@@ -71,7 +71,9 @@ TEST(LegacyFixtures, DamagedEntriesAreRejectedWithoutFaults) {
         // A flipped bit may well leave the output as it was (a distance
         // inside a run, an unused follower byte); a cut never does.
         const bool intact = out.bytes.size() == entry.uncompressedSize && out.crc == entry.crc;
-        if (data.size() < entry.data.size()) EXPECT_FALSE(intact);
+        if (data.size() < entry.data.size()) {
+          EXPECT_FALSE(intact);
+        }
       }
     }
   }

@@ -33,13 +33,10 @@ std::string DestinationFolder(const std::string& dir) {
 
 const char* SkipText(TSkipReason reason) {
   switch (reason) {
-    case skipBadPassword:
-      return "skipped (bad password): ";
-    case skipKeepExisting:
-      return "skipped (kept existing): ";
+    case skipBadPassword: return "skipped (bad password): ";
+    case skipKeepExisting: return "skipped (kept existing): ";
     case skipCannotCreate:
-    default:
-      return "skipped (cannot create): ";
+    default: return "skipped (cannot create): ";
   }
 }
 
@@ -75,7 +72,9 @@ int ExtractArchive(const TUnzipOptions& options) {
   zip.OnSkippingFile = [&](TZipExtractor&, TSkipReason reason, const std::string& fName, int, bool&) {
     PrintLine(stderr, SkipText(reason) + (reason == skipBadPassword ? ShownStoredPath(fName) : fName));
   };
-  zip.OnBadCRC = [&](TZipExtractor&, std::uint32_t, std::uint32_t, int) { PrintLine(stderr, "bad CRC: " + currentOutput); };
+  zip.OnBadCRC = [&](TZipExtractor&, std::uint32_t, std::uint32_t, int) {
+    PrintLine(stderr, "bad CRC: " + currentOutput);
+  };
   zip.OnBadPassword = [&](TZipExtractor&, int index, std::string& newPassword) {
     // The password of the command line is offered once per entry.
     if (options.password && passwordOffered.insert(index).second) newPassword = *options.password;

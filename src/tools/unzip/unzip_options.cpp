@@ -8,9 +8,14 @@ namespace {
 
 const std::map<std::string, TUZOverwriteMode> kOverwriteModes = {
     {"prompt", Prompt}, {"always", Always}, {"never", Never}, {"newer", ifNewer}, {"older", ifOlder}};
-const std::map<std::string, TZipSortMode> kSortModes = {
-    {"none", ByNone}, {"name", ByName}, {"file", ByFileName}, {"dir", ByDirectoryName},
-    {"date", ByDate}, {"packed", ByCompressedSize}, {"size", ByUnCompressedSize}, {"rate", ByRate}};
+const std::map<std::string, TZipSortMode> kSortModes = {{"none", ByNone},
+                                                        {"name", ByName},
+                                                        {"file", ByFileName},
+                                                        {"dir", ByDirectoryName},
+                                                        {"date", ByDate},
+                                                        {"packed", ByCompressedSize},
+                                                        {"size", ByUnCompressedSize},
+                                                        {"rate", ByRate}};
 const std::map<std::string, TIncompleteZipMode> kIncompleteModes = {
     {"multi", izAssumeMulti}, {"bad", izAssumeBad}, {"notzip", izAssumeNotAZip}};
 
@@ -46,10 +51,9 @@ struct TOptionInfo {
 };
 
 constexpr TOptionInfo kOptions[] = {
-    {'l', "list", false},          {'d', "dest", true},      {'r', "recreate-dirs", false},
-    {0, "root", true},             {'o', "overwrite", true}, {'P', "password", true},
-    {'s', "sort", true},           {0, "incomplete", true},  {'q', "quiet", false},
-    {'h', "help", false},
+    {'l', "list", false},     {'d', "dest", true},     {'r', "recreate-dirs", false}, {0, "root", true},
+    {'o', "overwrite", true}, {'P', "password", true}, {'s', "sort", true},           {0, "incomplete", true},
+    {'q', "quiet", false},    {'h', "help", false},
 };
 
 const TOptionInfo* ByLong(const std::string& name) {
