@@ -17,7 +17,7 @@ class TZipHeaderInfo;
 namespace msg {
 inline constexpr const char* kUnknownCompressionMethod = "Unknown Compression Method";
 inline constexpr const char* kZipErrorCaption = "Zip Error";
-}
+}  // namespace msg
 
 // Checks the password of an encrypted entry. The archive (context.archive)
 // must stand just behind the entry's local header. Reads the 12-byte

@@ -100,7 +100,7 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 
 std::string AbsoluteFolder(const std::string& folder) {
   if (folder.empty() || folder.front() == '/') return folder;
-  const std::string current = GetCurrentDir();
+  std::string current = GetCurrentDir();
   if (current.empty()) return folder;
   std::string_view rest = folder;
   while (rest.starts_with("./")) {

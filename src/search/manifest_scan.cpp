@@ -12,9 +12,7 @@ constexpr std::size_t kLongestReference = 12;
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-bool EndsName(char c) {
-  return IsSpace(c) || c == '/' || c == '>' || c == '<' || c == '=' || c == '"' || c == '\'';
-}
+bool EndsName(char c) { return IsSpace(c) || c == '/' || c == '>' || c == '<' || c == '=' || c == '"' || c == '\''; }
 
 std::string_view LocalName(std::string_view name) {
   const std::size_t colon = name.rfind(':');
@@ -183,7 +181,7 @@ class TManifestScanner {
     }
 
     if (!fileEntry) return;
-    CloseEntry();  // file entries do not nest: an open one ends here
+    CloseEntry();             // file entries do not nest: an open one ends here
     if (selfClosing) return;  // no children, so nothing encrypted
     inEntry_ = true;
     hasPath_ = hasPath;
@@ -199,8 +197,6 @@ class TManifestScanner {
 
 }  // namespace
 
-std::vector<std::string> EncryptedManifestPaths(std::string_view manifest) {
-  return TManifestScanner(manifest).Run();
-}
+std::vector<std::string> EncryptedManifestPaths(std::string_view manifest) { return TManifestScanner(manifest).Run(); }
 
 }  // namespace tarvik

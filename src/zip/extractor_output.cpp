@@ -68,19 +68,14 @@ bool TZipExtractor::MayReplace(int index, const TZipHeaderInfo& entry, std::stri
   struct stat info {};
   if (overwriteMode_ == Always || !OccupiedByFile(fName, info)) return true;
   switch (overwriteMode_) {
-    case Never:
-      return false;
-    case ifNewer:
-      return DosDateTimeToLocalTime(entry.DateTime) > info.st_mtime;
-    case ifOlder:
-      return DosDateTimeToLocalTime(entry.DateTime) < info.st_mtime;
+    case Never: return false;
+    case ifNewer: return DosDateTimeToLocalTime(entry.DateTime) > info.st_mtime;
+    case ifOlder: return DosDateTimeToLocalTime(entry.DateTime) < info.st_mtime;
     case Prompt:
     default: {
       bool overWriteIt = false;
-      if (OnPromptForOverwrite)
-        OnPromptForOverwrite(*this, overWriteIt, index, fName);
-      else
-        overWriteIt = Host().AskYesNo(kReplaceQuestion + entry.FileName() + "?", kReplaceCaption);
+      if (OnPromptForOverwrite) OnPromptForOverwrite(*this, overWriteIt, index, fName);
+      else overWriteIt = Host().AskYesNo(kReplaceQuestion + entry.FileName() + "?", kReplaceCaption);
       return overWriteIt;
     }
   }

@@ -4,8 +4,7 @@
 
 namespace tarvik {
 
-TToolForm::TToolForm(const TFindOptions& options)
-    : options_(options), engineFolder_(AbsoluteFolder(options.folder)) {}
+TToolForm::TToolForm(const TFindOptions& options) : options_(options), engineFolder_(AbsoluteFolder(options.folder)) {}
 
 std::string TToolForm::Shown(const std::string& enginePath) const {
   if (enginePath.compare(0, engineFolder_.size(), engineFolder_) != 0) return enginePath;
