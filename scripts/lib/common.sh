@@ -7,9 +7,9 @@ TARVIK_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 TARVIK_CORE_PACKAGES=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
                       zlib1g-dev zip unzip python3)
 # Packages for the window (Qt 6 widgets; Xvfb with openbox lets its tests show a real
-# window, wmctrl and xdotool drive it, xwd and netpbm take the screenshot).
+# window, wmctrl and xdotool drive it, xprop, xwd and netpbm take the screenshot).
 TARVIK_GUI_PACKAGES=(qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth openbox wmctrl
-                     xdotool x11-apps netpbm fonts-dejavu-core)
+                     xdotool x11-apps x11-utils netpbm fonts-dejavu-core)
 
 tarvik_missing_packages() {
   local pkg missing=()

@@ -76,6 +76,7 @@ TfrmTarvik::TfrmTarvik() {
   setFont(WindowFont());
   scale_ = WindowScale(font());
   BuildControls();
+  FitToTexts();
   ConnectHandlers();
   FormCreate();
 }
@@ -108,35 +109,35 @@ void TfrmTarvik::BuildControls() {
   auto check = [&](QWidget* parent, const char* name, int tag, const char* caption, int left, int top, int width,
                    bool ticked) {
     auto* box = Named(new QCheckBox(QString::fromUtf8(caption), parent), name, tag);
-    box->setGeometry(Place(left, top, width, 17));
+    Put(box, left, top, width, 17);
     box->setChecked(ticked);
     return box;
   };
   auto radio = [&](QWidget* parent, const char* name, int tag, const char* caption, int left, int top, int width) {
     auto* button = Named(new QRadioButton(QString::fromUtf8(caption), parent), name, tag);
-    button->setGeometry(Place(left, top, width, 17));
+    Put(button, left, top, width, 17);
     return button;
   };
   auto button = [&](QWidget* parent, const char* name, int tag, const char* caption, int left, int top, int width,
                     int height) {
     auto* b = Named(new QPushButton(QString::fromUtf8(caption), parent), name, tag);
-    b->setGeometry(Place(left, top, width, height));
+    Put(b, left, top, width, height);
     b->setAutoDefault(false);
     return b;
   };
   auto group = [&](const char* name, int tag, const char* caption, int left, int top, int width, int height) {
     auto* g = Named(new QGroupBox(QString::fromUtf8(caption), client), name, tag);
-    g->setGeometry(Place(left, top, width, height));
+    Put(g, left, top, width, height);
     return g;
   };
   auto label = [&](const char* name, int tag, const char* caption, int left, int top, int width, int height) {
     auto* l = Named(new QLabel(QString::fromUtf8(caption), client), name, tag);
-    l->setGeometry(Place(left, top, width, height));
+    Put(l, left, top, width, height);
     return l;
   };
   auto list = [&](const char* name, int left, int top, int width, int height) {
     auto* l = Named(new QListWidget(client), name);
-    l->setGeometry(Place(left, top, width, height));
+    Put(l, left, top, width, height);
     return l;
   };
 
@@ -156,7 +157,7 @@ void TfrmTarvik::BuildControls() {
   BtVerz = button(client, "BtVerz", 130, "Verzeichnis wählen", 232, 12, 113, 25);
   BtVerz->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
   edVerzeichnis = Named(new TComboBox(client), "edVerzeichnis");
-  edVerzeichnis->setGeometry(Place(352, 14, 217, 21));
+  Put(edVerzeichnis, 352, 14, 217, 21);
   btverzread = button(client, "btverzread", 131, "---> Verz. einlesen", 576, 12, 105, 25);
 
   lbDateienAuswahl = list("lbDateienAuswahl", 232, 40, 449, 145);
@@ -176,7 +177,7 @@ void TfrmTarvik::BuildControls() {
 
   Label2 = label("Label2", 125, "Suchen nach:", 232, 196, 97, 17);
   edSearch = Named(new TComboBox(client), "edSearch");
-  edSearch->setGeometry(Place(336, 194, 345, 21));
+  Put(edSearch, 336, 194, 345, 21);
   Label2->setBuddy(edSearch);
 
   RadioButton1 = radio(client, "RadioButton1", 119, "Ganzer Text", 232, 224, 105);
@@ -192,9 +193,6 @@ void TfrmTarvik::BuildControls() {
   BtSuch = button(client, "BtSuch", 140, "Suchen", 232, 248, 73, 25);
   cbOneFile = check(client, "cbOneFile", 123, "Nur in den ausgewählten Dateien suchen", 312, 252, 236, false);
   edLabel = label("edLabel", 0, "0", 548, 248, 34, 24);
-  QFont count = font();
-  count.setPixelSize(std::lround(19 * scale_));
-  edLabel->setFont(count);
   edLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   edLabel->hide();
   Label4 = label("Label4", 124, "gefundene Dateien", 586, 252, 97, 17);
@@ -218,13 +216,13 @@ void TfrmTarvik::BuildControls() {
   Button1 = button(client, "Button1", 132, "Einstellungen speichern", 8, 440, 137, 25);
 
   ProgressBar1 = Named(new QProgressBar(client), "ProgressBar1");
-  ProgressBar1->setGeometry(Place(16, 484, 657, 16));
+  Put(ProgressBar1, 16, 484, 657, 16);
   ProgressBar1->setRange(0, 100);
   ProgressBar1->setTextVisible(false);
   ProgressBar1->hide();
 
   pnlergebnisbutton = Named(new QWidget(client), "pnlergebnisbutton");
-  pnlergebnisbutton->setGeometry(Place(8, 472, 673, 41));
+  Put(pnlergebnisbutton, 8, 472, 673, 41);
   pnlergebnisbutton->setAutoFillBackground(true);
   pnlergebnisbutton->hide();
   btleeren = button(pnlergebnisbutton, "btleeren", 135, "Neue Suche", 8, 8, 81, 25);
@@ -261,9 +259,45 @@ void TfrmTarvik::BuildControls() {
   edSearch->setAccessibleName(QStringLiteral("Suchen nach"));
   edLabel->setAccessibleName(QStringLiteral("Anzahl gefundener Dateien"));
 
+}
+
+void TfrmTarvik::Put(QWidget* control, int left, int top, int width, int height) {
+  layout_.push_back({control, QRect(left, top, width, height)});
+  control->setGeometry(Place(left, top, width, height));
+}
+
+void TfrmTarvik::FitToTexts() {
+  // Every caption of both languages must fit its control at the scale used.
+  double needed = scale_;
+  for (int base : {kEnglishBase, kGermanBase}) {
+    SwitchLanguage(base);
+    for (const auto& [control, place] : layout_) {
+      int wanted = 0;
+      if (auto* push = qobject_cast<QPushButton*>(control)) {
+        wanted = push->fontMetrics().horizontalAdvance(push->text()) + 12;
+        if (!push->icon().isNull()) wanted += push->iconSize().width() + 4;
+      } else if (qobject_cast<QCheckBox*>(control) || qobject_cast<QRadioButton*>(control) ||
+                 (qobject_cast<QLabel*>(control) && control != edLabel)) {
+        wanted = control->sizeHint().width();
+      }
+      const double have = place.width() * scale_;
+      if (wanted > have) needed = std::max(needed, scale_ * wanted / have);
+    }
+  }
+  scale_ = std::min(needed, 3.0);
+  ApplyGeometry();
+}
+
+void TfrmTarvik::ApplyGeometry() {
+  for (const auto& [control, place] : layout_)
+    control->setGeometry(Place(place.left(), place.top(), place.width(), place.height()));
+  QFont count = font();
+  count.setPixelSize(std::lround(19 * scale_));
+  edLabel->setFont(count);
   // The specified client area (the window's 704 × 596 less its frame and caption), centred.
-  client->setMinimumSize(Place(0, 0, 692, 552).size());
-  resize(Place(0, 0, 692, 552).width(), Place(0, 0, 692, 552).height() + menuBar()->sizeHint().height());
+  const QSize client = Place(0, 0, 692, 552).size();
+  centralWidget()->setMinimumSize(client);
+  resize(client.width(), client.height() + menuBar()->sizeHint().height());
   if (const QScreen* screen = QApplication::primaryScreen()) {
     QRect area = frameGeometry();
     area.moveCenter(screen->availableGeometry().center());

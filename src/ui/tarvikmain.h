@@ -161,6 +161,11 @@ class TfrmTarvik : public QMainWindow, public TSearchForm {
   void BuildControls();
   void ConnectHandlers();
   QRect Place(int left, int top, int width, int height) const;
+  // Places a control at its specified pixel geometry, scaled, and remembers it.
+  void Put(QWidget* control, int left, int top, int width, int height);
+  // Grows the scale until every caption of both languages fits its control.
+  void FitToTexts();
+  void ApplyGeometry();
 
   // Start-up and closing.
   void FormCreate();
@@ -187,6 +192,7 @@ class TfrmTarvik : public QMainWindow, public TSearchForm {
   static std::vector<std::string> Items(const QComboBox* box);
 
   double scale_ = 1.0;
+  std::vector<std::pair<QWidget*, QRect>> layout_;  // specified, unscaled geometry
   std::string startupFolder_;
   std::string optionSecondLine_;
   QString helpFile_ = QStringLiteral("tarvik.hlp");
