@@ -586,7 +586,8 @@ bool TfrmTarvik::CurrentResultPath(std::string& path) const {
 void TfrmTarvik::OpenResult(bool byDoubleClick) {
   std::string path;
   if (!CurrentResultPath(path)) return;
-  if (byDoubleClick && Q(path) == Q(MessageText(*this, kMsgNothingFound))) return;
+  // A double click ignores the nothing-found line.
+  if (byDoubleClick && Utf8(lbergebnis->currentItem()->text()) == MessageText(*this, kMsgNothingFound)) return;
   if (!Shell().HasAssociatedApplication(path)) {
     Host().ShowError(kNotAssociated);
     return;
