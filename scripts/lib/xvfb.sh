@@ -6,17 +6,21 @@ tarvik_wm_pid=""
 
 # Starts Xvfb on the first free display number and openbox on it; exports DISPLAY.
 tarvik_start_display() {
-  local n
+  local n i
   for n in $(seq 90 140); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then break; fi
+    if [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; then continue; fi
+    Xvfb ":$n" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+    tarvik_xvfb_pid=$!
+    for i in $(seq 1 100); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      kill -0 "$tarvik_xvfb_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    # Another server took the number meanwhile: try the next one.
+    if kill -0 "$tarvik_xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then break; fi
+    tarvik_xvfb_pid=""
   done
-  Xvfb ":$n" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
-  tarvik_xvfb_pid=$!
-  local i
-  for i in $(seq 1 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
-    sleep 0.1
-  done
+  [ -n "$tarvik_xvfb_pid" ] || { echo "Xvfb did not start" >&2; return 1; }
   export DISPLAY=":$n"
   openbox >/dev/null 2>&1 &
   tarvik_wm_pid=$!

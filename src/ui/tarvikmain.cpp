@@ -630,6 +630,8 @@ void TfrmTarvik::TakeOverResults() {
   for (const std::string& path : paths) AddCandidate(path);
   lbergebnis->clear();
   lbpfad->clear();
+  // The new candidates are what the next search works on: show them, so they can be marked.
+  lbdummy->hide();
 }
 
 void TfrmTarvik::NewSearch() {

@@ -344,8 +344,10 @@ class TWindowTest : public QObject {
     // "Ergebnis übernehmen" with names only: full paths become the candidates,
     // and a search by Enter searches exactly these.
     w.cbFile->click();
+    QVERIFY(!w.lbdummy->isHidden());  // collected by the search: still under the placeholder
     w.btnewsearch->click();
     QCOMPARE(Lines(w.lbDateienAuswahl), found);
+    QVERIFY(w.lbdummy->isHidden());
     QCOMPARE(w.lbergebnis->count(), 0);
     QVERIFY(!w.btcopy->isHidden());
     w.cbreturn->click();
@@ -354,6 +356,16 @@ class TWindowTest : public QObject {
     QTest::keyClick(w.edSearch->lineEdit(), Qt::Key_Return);
     QCOMPARE(Lines(w.lbergebnis), QStringList{"Einladung.sxw"});
     QCOMPARE(e.LineCount(), 0);  // no bad document among the two; the list was emptied
+
+    // "Nur in den ausgewählten Dateien suchen": only the marked candidates.
+    QTest::mouseClick(w.lbDateienAuswahl->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      w.lbDateienAuswahl->visualItemRect(w.lbDateienAuswahl->item(1)).center());
+    QCOMPARE(w.lbDateienAuswahl->toolTip(), found[1]);  // a click shows the entry as the hint
+    w.cbOneFile->click();
+    Type(w.edSearch, QStringLiteral("Fischer"));
+    w.BtSuch->click();
+    QCOMPARE(Lines(w.lbergebnis), QStringList{"Invitation.odt"});
+    w.cbOneFile->click();
 
     // Nothing found: the single line 507; the commands on it do no harm.
     Type(w.edSearch, QStringLiteral("Zebrafink"));
