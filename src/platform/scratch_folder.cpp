@@ -1,0 +1,56 @@
+#include "platform/scratch_folder.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/file_system.h"
+
+namespace tarvik {
+
+bool UsableScratchFolder(const std::string& folder) {
+  if (!DirectoryExists(folder) && !ForceDirectories(folder)) return false;
+  if (!DirectoryExists(folder)) return false;
+  // access() would answer yes for root on a read-only mount; creating a file tells.
+  std::string probe = folder + "/.tarvik-probe-XXXXXX";
+  const int fd = ::mkstemp(probe.data());
+  if (fd < 0) return false;
+  ::close(fd);
+  ::unlink(probe.c_str());
+  return true;
+}
+
+TScratchFolder::TScratchFolder(const std::string& startupFolder) {
+  const std::string wanted =
+      (!startupFolder.empty() && startupFolder.back() == '/') ? startupFolder + "temp" : startupFolder + "/temp";
+  if (UsableScratchFolder(wanted)) {
+    path_ = wanted;
+    return;
+  }
+  const char* tmp = std::getenv("TMPDIR");
+  std::string base = (tmp && *tmp) ? tmp : "/tmp";
+  std::string pattern = base + "/tarvik-scratch-XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    pattern = "/tmp/tarvik-scratch-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+      // Nowhere to unpack: keep the wanted folder, so each document fails alone
+      // and lands in the error list instead of the program stopping.
+      path_ = wanted;
+      return;
+    }
+  }
+  path_ = pattern;
+  private_ = true;
+}
+
+TScratchFolder::~TScratchFolder() {
+  if (!private_) return;
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+}  // namespace tarvik

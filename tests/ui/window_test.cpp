@@ -1,0 +1,582 @@
+// Scenarios that drive the real windows as a user would: offscreen, with the
+// host services and the shell replaced by recorders, in a fresh start-up folder.
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBrowser>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+#include "platform/file_system.h"
+#include "platform/host.h"
+#include "platform/shell.h"
+#include "support/temp_folder.h"
+#include "ui/tarvikst.h"
+
+using namespace tarvik;
+using namespace tarvik::ui;
+namespace fs = std::filesystem;
+
+namespace {
+
+class TRecordingHost : public THost {
+ public:
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowMessage(const std::string& text, const std::string&) override { messages.push_back(text); }
+  void ShowError(const std::string& text) override { errors.push_back(text); }
+  bool AskYesNo(const std::string& text, const std::string&) override {
+    questions.push_back(text);
+    return answerYes;
+  }
+  std::optional<std::string> BrowseForFolder(const std::string& caption, const std::string&) override {
+    folderTitles.push_back(caption);
+    return chosenFolder;
+  }
+  void ProcessMessages() override {
+    ++processed;
+    QCoreApplication::processEvents();
+    if (duringRun) {
+      auto once = std::move(duringRun);
+      duringRun = nullptr;
+      once();
+    }
+  }
+
+  std::vector<std::string> messages, errors, questions, folderTitles;
+  bool answerYes = false;
+  std::optional<std::string> chosenFolder;
+  std::function<void()> duringRun;  // runs once, the first time events are let through
+  int processed = 0;
+};
+
+class TRecordingShell : public TShell {
+ public:
+  bool HasAssociatedApplication(const std::string& path) override {
+    asked.push_back(path);
+    return associated;
+  }
+  bool OpenDocument(const std::string& path) override {
+    opened.push_back(path);
+    return true;
+  }
+  bool associated = true;
+  std::vector<std::string> asked, opened;
+};
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+QStringList Lines(const QListWidget* list) {
+  QStringList lines;
+  for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
+  return lines;
+}
+
+QStringList Items(const QComboBox* box) {
+  QStringList items;
+  for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
+  return items;
+}
+
+// Copies corpus folders into folder.
+void CopyCorpus(const std::string& folder, std::initializer_list<const char*> parts) {
+  for (const char* part : parts)
+    fs::copy(fs::path(TARVIK_TEST_DATA) / "corpus" / part, fs::path(folder) / part, fs::copy_options::recursive);
+}
+
+void Type(QComboBox* box, const QString& text) {
+  box->lineEdit()->selectAll();
+  QTest::keyClick(box->lineEdit(), Qt::Key_Delete);
+  QTest::keyClicks(box->lineEdit(), text);
+}
+
+void DoubleClick(QListWidget* list, int row) {
+  const QPoint at = list->visualItemRect(list->item(row)).center();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+  QTest::mousePress(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+}
+
+void HoverOver(QListWidget* list, int row) {
+  const QPoint at = list->visualItemRect(list->item(row)).center();
+  QMouseEvent move(QEvent::MouseMove, at, list->viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(list->viewport(), &move);
+}
+
+}  // namespace
+
+class TWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  // A fresh start-up folder, made current, with the recorders installed.
+  std::unique_ptr<test::TTempFolder> startup_;
+  std::string previousDir_;
+  TRecordingHost host_;
+  TRecordingShell shell_;
+
+  std::unique_ptr<TTarvikWindows> Start() { return std::make_unique<TTarvikWindows>(); }
+  std::string File(const char* name) const { return *startup_ / name; }
+
+ private slots:
+  void init() {
+    startup_ = std::make_unique<test::TTempFolder>();
+    previousDir_ = GetCurrentDir();
+    QVERIFY(SetCurrentDir(startup_->Path()));
+    host_ = TRecordingHost();
+    shell_ = TRecordingShell();
+    SetHost(&host_);
+    SetShell(&shell_);
+  }
+  void cleanup() {
+    SetHost(nullptr);
+    SetShell(nullptr);
+    SetCurrentDir(previousDir_);
+    startup_.reset();
+  }
+
+  // First start in an empty folder; the couplings, the mode display and the
+  // re-read question; the folder chooser; the menu's info and help windows.
+  void firstStartCouplingsAndModes() {
+    auto windows = Start();
+    TfrmTarvik& w = *windows->frmTarvik;
+    // The default option string: only Writer, sub-folders, content, templates, 2.0 formats, German.
+    QVERIFY(!w.cbAlleDateien->isChecked() && w.cbWriter->isChecked() && !w.cbCalc->isChecked());
+    QVERIFY(w.cbUnter->isChecked() && w.cbConntent->isChecked() && !w.cbMeta->isChecked());
+    QVERIFY(w.cbVorlagen->isChecked() && w.cbOO->isChecked() && w.rbGerman->isChecked());
+    QVERIFY(w.RadioButton1->isChecked() && w.GroupBox3->isHidden());
+    // The switch at start-up replaced the built-in captions.
+    QCOMPARE(w.cbWriter->text(), QStringLiteral("Writer-Dokumente"));
+    QCOMPARE(w.Label2->text(), QStringLiteral("Suchen nach"));
+    QCOMPARE(w.btnewsearch->text(), QStringLiteral("Ergebnis übernehmen"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Tarvik 2.3 -------> StarOffice / OpenOffice.org - SuchTool "));
+    QCOMPARE(Slurp(File("such.ini")), std::string("\r\n"));
+    QCOMPARE(Slurp(File("verz.ini")), std::string("\r\n"));
+    QVERIFY(!fs::exists(File("tarvik.ini")));
+    QCOMPARE(Items(w.edSearch), QStringList{QString()});
+    QVERIFY(w.edSearch->currentText().isEmpty());
+    // Assistive technology reads every caption, fills the boxes and presses the buttons.
+    for (QAbstractButton* button : w.findChildren<QAbstractButton*>()) {
+      if (button->text().trimmed().isEmpty()) continue;
+      QAccessibleInterface* control = QAccessible::queryAccessibleInterface(button);
+      QVERIFY(control);
+      QCOMPARE(control->text(QAccessible::Name), button->text());
+    }
+    for (QWidget* unnamed : std::initializer_list<QWidget*>{w.edVerzeichnis, w.edSearch, w.lbDateienAuswahl,
+                                                             w.lbergebnis})
+      QVERIFY(!QAccessible::queryAccessibleInterface(unnamed)->text(QAccessible::Name).isEmpty());
+    QAccessibleInterface* phrase = QAccessible::queryAccessibleInterface(w.edSearch->lineEdit());
+    QVERIFY(phrase && phrase->editableTextInterface());
+    phrase->editableTextInterface()->insertText(0, QStringLiteral("Haselnuss"));
+    QCOMPARE(w.edSearch->currentText(), QStringLiteral("Haselnuss"));
+    QAccessibleInterface* start = QAccessible::queryAccessibleInterface(w.BtSuch);
+    QVERIFY(start->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    start->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QTRY_COMPARE(host_.messages.size(), std::size_t{1});
+    QCOMPARE(host_.messages.back(), std::string("Das Verzeichnis ist ungültig."));  // no folder yet
+    Type(w.edSearch, QString());
+
+    // Kind coupling with re-collection.
+    CopyCorpus(startup_->Path(), {"drawings", "letters", "sheets"});
+    const QString folder = QString::fromStdString(startup_->Path());
+    Type(w.edVerzeichnis, folder);
+    w.cbAlleDateien->click();
+    QVERIFY(w.cbDraw->isChecked() && w.cbFormel->isChecked());
+    QCOMPARE(w.lbDateienAuswahl->count(), 6);
+    w.cbDraw->click();
+    QVERIFY(!w.cbAlleDateien->isChecked());
+    QCOMPARE(w.lbDateienAuswahl->count(), 4);  // the two drawings are gone
+    QVERIFY(!Lines(w.lbDateienAuswahl).join('\n').contains("drawings"));
+    w.cbDraw->click();  // all five ticked by hand: "Alle Dateien" stays unticked
+    QVERIFY(!w.cbAlleDateien->isChecked());
+    QCOMPARE(Lines(w.lbDateienAuswahl).first(), folder + "/drawings/Floorplan.odg");
+
+    // Part coupling: nothing is rebuilt.
+    w.cbAlles->click();
+    QVERIFY(w.cbMeta->isChecked() && w.cbStyles->isChecked());
+    w.cbMeta->click();
+    QVERIFY(!w.cbAlles->isChecked() && w.cbConntent->isChecked() && w.cbStyles->isChecked());
+
+    // Re-read question: No keeps the list, Yes rebuilds it without sub-folders.
+    w.cbUnter->click();
+    QCOMPARE(host_.questions.back(), std::string("Soll das gewählte Verzeichnis neu eingelesen werden?"));
+    QCOMPARE(w.lbDateienAuswahl->count(), 6);
+    host_.answerYes = true;
+    w.cbUnter->click();
+    QCOMPARE(host_.questions.size(), std::size_t{2});
+    QCOMPARE(w.lbDateienAuswahl->count(), 6);  // ticked again: with sub-folders
+    w.cbUnter->click();
+    QCOMPARE(w.lbDateienAuswahl->count(), 0);  // the documents lie in sub-folders only
+
+    // Mode display: every choice of single words starts with "Jedes Wort".
+    w.RadioButton2->click();
+    QVERIFY(!w.GroupBox3->isHidden() && w.RadioButton3->isChecked());
+    w.RadioButton4->click();
+    w.RadioButton1->click();
+    QVERIFY(w.GroupBox3->isHidden() && !w.RadioButton2->isChecked());
+    w.RadioButton2->click();
+    QVERIFY(w.RadioButton3->isChecked() && !w.RadioButton4->isChecked());
+
+    // The folder chooser: German title; a chosen folder is read and enters the history.
+    host_.chosenFolder = startup_->Path() + "/letters";
+    w.cbUnter->click();
+    w.BtVerz->click();
+    QCOMPARE(host_.folderTitles.back(), std::string("Wählen Sie ein Verzeichnis"));
+    QCOMPARE(w.lbDateienAuswahl->count(), 2);
+    QVERIFY(w.lbdummy->isHidden());
+    QCOMPARE(w.edVerzeichnis->itemText(0), folder + "/letters");
+
+    // Info and help from the menu, modeless.
+    w.Info1->trigger();
+    QVERIFY(windows->frminfo->isVisible());
+    QCOMPARE(windows->frminfo->windowTitle(), QStringLiteral("Tarvik - Info"));
+    windows->frminfo->Button1->click();
+    QVERIFY(!windows->frminfo->isVisible());
+    w.Hilfe1->trigger();
+    QVERIFY(w.HelpWindow() && w.HelpWindow()->isVisible());
+    QVERIFY(w.HelpWindow()->ShownFile.endsWith("/tarvik.hlp"));
+    QVERIFY(w.HelpWindow()->Browser->toHtml().contains("Dateiauswahl"));
+  }
+
+  // A full search by clicking and by Enter, the count and result buttons, the
+  // commands on the results, the nothing-found line and the error window.
+  void searchAndActOnResults() {
+    CopyCorpus(startup_->Path(), {"letters", "sheets", "broken"});
+    auto windows = Start();
+    TfrmTarvik& w = *windows->frmTarvik;
+    TfrmError& e = *windows->frmError;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QString folder = QString::fromStdString(startup_->Path());
+    w.cbAlleDateien->click();
+    Type(w.edVerzeichnis, folder);
+    Type(w.edSearch, QStringLiteral("Fischer"));
+
+    // Enter does nothing while "Return/Enter direkt nach Suchtext" is unticked.
+    QTest::keyClick(w.edSearch->lineEdit(), Qt::Key_Return);
+    QCOMPARE(w.lbergebnis->count(), 0);
+
+    w.BtSuch->click();
+    const QStringList found{folder + "/letters/Einladung.sxw", folder + "/letters/Invitation.odt"};
+    QCOMPARE(Lines(w.lbergebnis), found);
+    QCOMPARE(Lines(w.lbpfad), (QStringList{folder + "/letters/", folder + "/letters/"}));
+    QCOMPARE(w.edLabel->text(), QStringLiteral("2"));
+    QVERIFY(!w.edLabel->isHidden() && !w.btcopy->isHidden() && !w.btopen->isHidden());
+    QVERIFY(!w.pnlergebnisbutton->isHidden() && w.btbreak->isHidden() && w.ProgressBar1->isHidden());
+    QVERIFY(w.BtSuch->isEnabled() && w.btende->isEnabled());
+    QVERIFY(fs::is_directory(File("temp")) && fs::is_empty(File("temp")));
+    // The bad documents are listed in run order, and the window is shown after the run.
+    QVERIFY(e.isVisible());
+    const QStringList bad = e.Memo1->toPlainText().split('\n');
+    QVERIFY(bad.contains(folder + "/broken/notazip.odt") && bad.contains(folder + "/broken/cut.odt"));
+    QVERIFY(bad.contains(folder + "/broken/tiny.sxw"));
+    QVERIFY(bad.indexOf(folder + "/broken/cut.odt") < bad.indexOf(folder + "/broken/notazip.odt"));
+    e.Button2->click();
+    QCOMPARE(QApplication::clipboard()->text(), e.Memo1->toPlainText());
+    e.Button1->click();
+    QVERIFY(!e.isVisible());
+
+    // Copy: every line followed by CR LF, then message 503.
+    w.btcopy->click();
+    QCOMPARE(QApplication::clipboard()->text(), found.join("\r\n") + "\r\n");
+    QCOMPARE(host_.messages.back(), std::string("Das Suchergebnis wurde in die Zwischenablage kopiert!"));
+
+    // Names only: bare names shown, full paths opened and copied as shown.
+    w.cbFile->click();
+    QCOMPARE(Lines(w.lbergebnis), (QStringList{"Einladung.sxw", "Invitation.odt"}));
+    w.lbergebnis->setCurrentRow(1);
+    w.btopen->click();
+    QCOMPARE(QString::fromStdString(shell_.opened.back()), found[1]);
+    DoubleClick(w.lbergebnis, 0);
+    QCOMPARE(QString::fromStdString(shell_.opened.back()), found[0]);
+    shell_.associated = false;
+    w.btopen->click();
+    QCOMPARE(host_.errors.back(), std::string("StarOffice / OpenOffice ist nicht verknüpft mit der Anwendung!"));
+    shell_.associated = true;
+    w.btcopy->click();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Einladung.sxw\r\nInvitation.odt\r\n"));
+
+    // The preview's gate (the extension lower-cased first), and the hint over long entries only.
+    w.btVorschau->click();
+    QVERIFY(windows->frmVorschau->isVisible());
+    QCOMPARE(windows->frmVorschau->Edit1->text(), found[0]);
+    QCOMPARE(windows->frmVorschau->Edit2->text(), folder);
+    windows->frmVorschau->Button1->click();
+    w.cbFile->click();
+    QCOMPARE(Lines(w.lbergebnis), found);
+    w.lbergebnis->item(0)->setText(folder + "/Brief.SXW");
+    w.btVorschau->click();
+    QCOMPARE(windows->frmVorschau->Edit1->text(), folder + "/Brief.SXW");
+    w.lbergebnis->item(0)->setText(folder + "/Folien.sxi");
+    w.btVorschau->click();
+    QCOMPARE(host_.messages.back(), std::string("Vorschau nur für Writer- und Calc-Dokumente ab 6.0/1.0 möglich."));
+    w.lbergebnis->setToolTip(QString());
+    w.lbergebnis->item(0)->setText(QString(50, 'b'));
+    HoverOver(w.lbergebnis, 0);
+    QVERIFY(w.lbergebnis->toolTip().isEmpty());  // 50 characters: no hint
+    w.lbergebnis->item(0)->setText(QString(51, 'b'));
+    HoverOver(w.lbergebnis, 0);
+    QCOMPARE(w.lbergebnis->toolTip(), QString(51, 'b'));
+    w.lbergebnis->item(0)->setText(found[0]);
+
+    // "Ergebnis übernehmen" with names only: full paths become the candidates,
+    // and a search by Enter searches exactly these.
+    w.cbFile->click();
+    QVERIFY(!w.lbdummy->isHidden());  // collected by the search: still under the placeholder
+    w.btnewsearch->click();
+    QCOMPARE(Lines(w.lbDateienAuswahl), found);
+    QVERIFY(w.lbdummy->isHidden());
+    QCOMPARE(w.lbergebnis->count(), 0);
+    QVERIFY(!w.btcopy->isHidden());
+    w.cbreturn->click();
+    Type(w.edSearch, QStringLiteral("Reiher"));
+    w.cbMeta->click();
+    QTest::keyClick(w.edSearch->lineEdit(), Qt::Key_Return);
+    QCOMPARE(Lines(w.lbergebnis), QStringList{"Einladung.sxw"});
+    QCOMPARE(e.LineCount(), 0);  // no bad document among the two; the list was emptied
+
+    // "Nur in den ausgewählten Dateien suchen": only the marked candidates.
+    QTest::mouseClick(w.lbDateienAuswahl->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      w.lbDateienAuswahl->visualItemRect(w.lbDateienAuswahl->item(1)).center());
+    QCOMPARE(w.lbDateienAuswahl->toolTip(), found[1]);  // a click shows the entry as the hint
+    w.cbOneFile->click();
+    Type(w.edSearch, QStringLiteral("Fischer"));
+    w.BtSuch->click();
+    QCOMPARE(Lines(w.lbergebnis), QStringList{"Invitation.odt"});
+    w.cbOneFile->click();
+
+    // Nothing found: the single line 507; the commands on it do no harm.
+    Type(w.edSearch, QStringLiteral("Zebrafink"));
+    w.BtSuch->click();
+    QCOMPARE(Lines(w.lbergebnis), QStringList{"Keine Datei mit den gesuchten Begriffen gefunden"});
+    QVERIFY(w.btcopy->isHidden() && w.edLabel->isHidden());
+    w.lbergebnis->setCurrentRow(0);
+    const auto openedBefore = shell_.opened.size();
+    DoubleClick(w.lbergebnis, 0);
+    QCOMPARE(shell_.opened.size(), openedBefore);
+    w.cbFile->click();
+    QCOMPARE(w.lbergebnis->item(0)->text(), QStringLiteral("Keine Datei mit den gesuchten Begriffen gefunden"));
+    w.btnewsearch->click();
+    QCOMPARE(w.lbDateienAuswahl->count(), 0);
+
+    // A folder that does not exist, and an empty phrase.
+    Type(w.edVerzeichnis, folder + "/nowhere");
+    w.BtSuch->click();
+    QCOMPARE(host_.messages.back(), std::string("Das Verzeichnis ist ungültig."));
+    Type(w.edVerzeichnis, folder);
+    Type(w.edSearch, QString());
+    w.BtSuch->click();
+    QCOMPARE(host_.messages.back(), std::string("Es wurde kein Suchbegriff eingeben."));
+
+    // "Neue Suche" empties both lists and hides the result commands.
+    Type(w.edSearch, QStringLiteral("Fischer"));
+    w.BtSuch->click();
+    QVERIFY(!w.btleeren->isHidden());
+    w.btleeren->click();
+    QVERIFY(w.lbergebnis->count() == 0 && w.lbDateienAuswahl->count() == 0 && !w.lbdummy->isHidden());
+    QVERIFY(w.btleeren->isHidden() && w.btcopy->isHidden() && w.Label4->isHidden());
+  }
+
+  // The stop button between documents; handlers used while the engine lets
+  // events run; Enter ignored during a run; closing during a run.
+  void stopAndCloseDuringARun() {
+    CopyCorpus(startup_->Path(), {"letters", "sheets"});
+    auto windows = Start();
+    TfrmTarvik& w = *windows->frmTarvik;
+    const QString folder = QString::fromStdString(startup_->Path());
+    w.cbAlleDateien->click();
+    w.cbreturn->click();
+    Type(w.edVerzeichnis, folder);
+    Type(w.edSearch, QStringLiteral("Fischer"));
+
+    // Stopped while the first document unpacks: it is searched to its end, no other.
+    host_.duringRun = [&] {
+      QVERIFY(w.IsSearching() && !w.BtSuch->isEnabled() && !w.btbreak->isHidden());
+      QTest::keyClick(w.edSearch->lineEdit(), Qt::Key_Return);  // ignored: no run inside a run
+      w.btbreak->click();
+    };
+    w.BtSuch->click();
+    QVERIFY(host_.processed > 0);
+    QCOMPARE(Lines(w.lbergebnis), QStringList{folder + "/letters/Einladung.sxw"});
+    QCOMPARE(w.edLabel->text(), QStringLiteral("1"));
+    QVERIFY(!w.btcopy->isHidden());
+
+    // Handlers that change the lists while the run goes on do no harm.
+    host_.duringRun = [&] {
+      w.cbFile->click();
+      w.btleeren->click();
+      w.cbCalc->click();
+      w.btVorschau->click();
+      w.btnewsearch->click();
+    };
+    w.BtSuch->click();
+    QVERIFY(!w.IsSearching());
+
+    // Closing during a run stops it, then closes and writes the histories.
+    QSignalSpy closed(windows->frmTarvik.get(), &TfrmTarvik::closed);
+    w.cbEinstellungen->click();
+    w.cbAlleDateien->click();
+    w.btleeren->click();
+    Type(w.edSearch, QStringLiteral("Haselnuss"));
+    host_.duringRun = [&] {
+      w.close();
+      QCOMPARE(closed.count(), 0);  // the close waits for the run to stop
+    };
+    w.show();
+    w.BtSuch->click();
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(w.lbergebnis->count() <= 2);
+    QCOMPARE(Slurp(File("such.ini")), std::string("Haselnuss\r\n"));
+    QCOMPARE(Slurp(File("tarvik.ini")), std::string("11111110100100101111\r\n"));
+  }
+
+  // Options and histories round trip through the three files, the compaction
+  // limits, the history rules, and the language switch and back.
+  void settingsHistoriesAndLanguage() {
+    startup_->Write("tarvik.ini", "0010000000010000110\r\nTURKISH_CHARSET\r\n");  // 19 characters: English
+    std::string folders;
+    for (int i = 0; i < 40; ++i) folders += "/folder" + std::to_string(i) + "\r\n";
+    startup_->Write("verz.ini", folders);
+    startup_->Write("such.ini", "\r\nabc\r\nxyz\r\n");
+    auto windows = Start();
+    TfrmTarvik& w = *windows->frmTarvik;
+
+    QVERIFY(w.rbEnglish->isChecked() && !w.rbGerman->isChecked());
+    QCOMPARE(w.HelpFile(), QStringLiteral("tarvike.hlp"));
+    QVERIFY(!w.cbWriter->isChecked() && w.cbCalc->isChecked() && !w.cbAlleDateien->isChecked());
+    QVERIFY(!w.cbUnter->isChecked() && !w.cbConntent->isChecked() && w.cbVorlagen->isChecked());
+    QVERIFY(w.cbOO->isChecked() && w.cbreturn->isChecked() && !w.cbEinstellungen->isChecked());
+    QCOMPARE(w.OptionSecondLine(), std::string("TURKISH_CHARSET"));
+    QCOMPARE(w.cbWriter->text(), QStringLiteral("Writer-Documents"));
+    QCOMPARE(w.BtSuch->text(), QStringLiteral("Search"));
+    QCOMPARE(w.btcopy->text(), QStringLiteral("Erg. in die Zwischenablage"));
+    QCOMPARE(w.btcopy->toolTip(), QStringLiteral("Copy result in clipboard"));
+    QCOMPARE(w.btnewsearch->text(), QStringLiteral("Ergebnis übernehmen"));
+    QCOMPARE(w.cbMeta->toolTip(), QStringLiteral("Enthält allgemeine Dokumentendaten ( Autor, letzte Speicherung etc.)"));
+    QCOMPARE(windows->frmError->windowTitle(), QStringLiteral("Fehlermeldung "));
+
+    // Compaction: an empty line and the first 30 lines.
+    QCOMPARE(w.edVerzeichnis->count(), 31);
+    QCOMPARE(w.edVerzeichnis->itemText(0), QString());
+    QCOMPARE(w.edVerzeichnis->itemText(30), QStringLiteral("/folder29"));
+    QCOMPARE(Items(w.edSearch), (QStringList{"", "abc", "xyz"}));
+
+    // History update when a list drops down: duplicates by exact case.
+    Type(w.edVerzeichnis, QStringLiteral("/folder3"));
+    w.edVerzeichnis->showPopup();
+    w.edVerzeichnis->hidePopup();
+    QCOMPARE(w.edVerzeichnis->count(), 31);
+    Type(w.edVerzeichnis, QStringLiteral("/FOLDER3"));
+    w.edVerzeichnis->showPopup();
+    w.edVerzeichnis->hidePopup();
+    QCOMPARE(w.edVerzeichnis->count(), 32);
+    QCOMPARE(w.edVerzeichnis->itemText(0), QStringLiteral("/FOLDER3"));
+    QCOMPARE(w.edVerzeichnis->currentText(), QStringLiteral("/FOLDER3"));
+    // Choosing "xyz", clearing the text and dropping down deletes it from the phrases only.
+    w.edSearch->setCurrentIndex(2);
+    QCOMPARE(w.edSearch->currentText(), QStringLiteral("xyz"));
+    Type(w.edSearch, QString());
+    w.edSearch->showPopup();
+    w.edSearch->hidePopup();
+    QCOMPARE(Items(w.edSearch), (QStringList{"", "abc"}));
+    QCOMPARE(w.edVerzeichnis->count(), 32);
+
+    // The language switch and back, messages in the language of the moment.
+    w.Button1->click();
+    QCOMPARE(host_.messages.back(), std::string("Options are saved!"));
+    QCOMPARE(Slurp(File("tarvik.ini")), std::string("00100000000100001100\r\nTURKISH_CHARSET\r\n"));
+    w.rbGerman->click();
+    QCOMPARE(w.HelpFile(), QStringLiteral("tarvik.hlp"));
+    QCOMPARE(w.cbWriter->text(), QStringLiteral("Writer-Dokumente"));
+    QCOMPARE(w.btcopy->toolTip(), QStringLiteral("Erg. in die Zwischenablage"));
+    QCOMPARE(w.gbDateiAuswahl->title(), QStringLiteral("Dateiauswahl"));
+    w.rbEnglish->click();
+    QCOMPARE(w.gbDateiAuswahl->title(), QStringLiteral("File"));
+    w.Hilfe1->trigger();
+    QVERIFY(w.HelpWindow()->ShownFile.endsWith("/tarvike.hlp"));
+    w.rbGerman->click();
+    w.cbEinstellungen->click();
+
+    // Close: verz.ini examines 15 entries, such.ini 25; options saved in German.
+    Type(w.edSearch, QStringLiteral("abc"));
+    QSignalSpy closed(&w, &TfrmTarvik::closed);
+    w.btende->click();
+    QCOMPARE(closed.count(), 1);
+    QCOMPARE(Slurp(File("such.ini")), std::string("abc\r\n"));
+    std::string expected = "/FOLDER3\r\n";
+    for (int i = 0; i < 13; ++i) expected += "/folder" + std::to_string(i) + "\r\n";
+    QCOMPARE(Slurp(File("verz.ini")), expected);
+    QCOMPARE(Slurp(File("tarvik.ini")), std::string("00100000000100001111\r\nTURKISH_CHARSET\r\n"));
+
+    // The next start reads them back.
+    windows.reset();
+    windows = Start();
+    QVERIFY(windows->frmTarvik->rbGerman->isChecked() && windows->frmTarvik->cbEinstellungen->isChecked());
+    QCOMPARE(Items(windows->frmTarvik->edSearch), (QStringList{"", "abc"}));
+    QCOMPARE(windows->frmTarvik->edVerzeichnis->count(), 15);
+  }
+
+  // A start-up folder where the files and the scratch folder cannot be written.
+  void writeProtectedStartupFolder() {
+    CopyCorpus(startup_->Path(), {"letters"});
+    startup_->Write("tarvik.ini", "11111111111100000001\r\n");
+    startup_->MakeFolder("such.ini");       // re-creating such.ini fails
+    startup_->Write("temp", "not a folder");  // the scratch folder cannot be made here
+    auto windows = Start();
+    TfrmTarvik& w = *windows->frmTarvik;
+    // The options are applied, the histories stay empty, the error box tells why.
+    QVERIFY(w.cbAlleDateien->isChecked() && w.cbAlles->isChecked());
+    QCOMPARE(host_.errors.size(), std::size_t{1});
+    QVERIFY(host_.errors[0].find("such.ini") != std::string::npos);
+    QCOMPARE(w.edSearch->count(), 0);
+    QCOMPARE(w.edVerzeichnis->count(), 0);
+
+    // The search unpacks into a private folder instead, which goes away at the end.
+    Type(w.edVerzeichnis, QString::fromStdString(startup_->Path()));
+    Type(w.edSearch, QStringLiteral("Osprey"));
+    w.BtSuch->click();
+    QCOMPARE(w.lbergebnis->count(), 1);
+    QCOMPARE(windows->frmError->LineCount(), 0);
+    const std::string scratch = w.ScratchFolder();
+    QVERIFY(scratch.rfind(startup_->Path(), 0) != 0 && fs::is_directory(scratch));
+
+    // Closing fails at such.ini: verz.ini is written, the window stays open.
+    QSignalSpy closed(&w, &TfrmTarvik::closed);
+    w.btende->click();
+    QCOMPARE(closed.count(), 0);
+    QCOMPARE(host_.errors.size(), std::size_t{2});
+    QVERIFY(fs::exists(File("verz.ini")));
+    w.Button1->click();  // saving works: the file is writable
+    QCOMPARE(host_.messages.back(), std::string("Die Einstellungen wurden gespeichert!"));
+    fs::remove(File("such.ini"));
+    w.btende->click();
+    QCOMPARE(closed.count(), 1);
+    windows.reset();
+    QVERIFY(!fs::exists(scratch));
+  }
+};
+
+QTEST_MAIN(TWindowTest)
+#include "window_test.moc"
