@@ -5,7 +5,7 @@ TARVIK_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 # Packages for the engine, the tools and the tests.
 TARVIK_CORE_PACKAGES=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-                      zlib1g-dev zip unzip python3)
+                      zlib1g-dev zip unzip python3 libdeflate-dev hyperfine ugrep)
 # Packages for the window (Qt 6 widgets; Xvfb lets its tests show a real window).
 TARVIK_GUI_PACKAGES=(qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth)
 # Packages for scripts/lint: the formatter, clang-tidy (with run-clang-tidy) and

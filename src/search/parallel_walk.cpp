@@ -85,17 +85,12 @@ void ParallelWalk(TSearchForm& form, int jobs) {
     }
   } jobThreads{{}, next, count};
   const int workers = std::max(1, std::min<int>(jobs, static_cast<int>(count)));
-<<<<<<< HEAD
   try {
     jobThreads.threads.reserve(static_cast<std::size_t>(workers));
     for (int n = 0; n < workers; ++n) jobThreads.threads.emplace_back(job);
   } catch (const std::exception&) {  // no more threads to be had: go on with those running
   }
   if (jobThreads.threads.empty()) job();  // the calling thread does the whole walk
-=======
-  threads.reserve(static_cast<std::size_t>(workers));
-  for (int n = 0; n < workers; ++n) threads.emplace_back(job);
->>>>>>> tidy
 
   for (std::size_t i = 0; i < count; ++i) {
     TOutcome outcome;
