@@ -11,11 +11,24 @@ namespace {
 
 constexpr char kEndOfFile = 26;
 
+// Whether needle can be looked for in the UTF-8 bytes themselves: plain
+// ASCII without "?". Conversion keeps every byte below 0x80 and turns every
+// other sequence, valid or not, into one byte that is 0x80 or above or a "?";
+// upper-casing keeps bytes below 0x80 there and bytes above above. So such a
+// needle occurs in a converted line exactly where it occurs in its bytes.
+bool SearchableUnconverted(const std::string& folded) {
+  return std::all_of(folded.begin(), folded.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80 && c != '?'; });
+}
+
 }  // namespace
 
 TPartMatcher::TPartMatcher(const TTermMatcher& terms) : terms_(terms), found_(terms.Needles().size(), 0) {
-  for (const TFoldedNeedle& needle : terms.Needles())
+  unconverted_ = true;
+  for (const TFoldedNeedle& needle : terms.Needles()) {
     keep_ = std::max(keep_, needle.Folded().empty() ? 0 : needle.Folded().size() - 1);
+    unconverted_ = unconverted_ && SearchableUnconverted(needle.Folded());
+  }
 }
 
 void TPartMatcher::Reset() {
@@ -69,6 +82,24 @@ bool TPartMatcher::Finish() {
 }
 
 void TPartMatcher::AddLineBytes(const char* from, const char* to) {
+  if (unconverted_) {
+    // The needles straight over the piece; what begins in the kept tail of
+    // the line is looked for in the tail and the piece's first bytes.
+    const auto size = static_cast<std::size_t>(to - from);
+    const std::size_t joined = std::min(size, keep_);
+    if (tail_ != 0 || size < keep_) std::memcpy(TextRoom(joined), from, joined);
+    if (tail_ != 0) SearchIn(std::string_view(text_.data(), tail_ + joined));
+    SearchIn(std::string_view(from, size));
+    if (size >= keep_) {
+      if (text_.size() < keep_) text_.resize(keep_);
+      std::memcpy(text_.data(), to - keep_, keep_);
+      tail_ = keep_;
+    } else {
+      KeepTail(tail_ + joined);
+    }
+    if (terms_.Decides(found_)) matched_ = true;
+    return;
+  }
   char* out = TextRoom(static_cast<std::size_t>(to - from) + sizeof pending_);
   std::size_t written = 0;
   // First the sequence the previous piece cut short, one byte at a time: it
@@ -93,11 +124,18 @@ void TPartMatcher::AddLineBytes(const char* from, const char* to) {
   if (terms_.Decides(found_)) matched_ = true;
 }
 
-void TPartMatcher::Search(std::size_t size) {
-  const std::string_view text(text_.data(), size);
+void TPartMatcher::SearchIn(std::string_view text) {
   const std::vector<TFoldedNeedle>& needles = terms_.Needles();
   for (std::size_t i = 0; i < needles.size(); ++i)
     if (!found_[i] && needles[i].FoundIn(text, scratch_)) found_[i] = 1;
+}
+
+void TPartMatcher::Search(std::size_t size) {
+  SearchIn(std::string_view(text_.data(), size));
+  KeepTail(size);
+}
+
+void TPartMatcher::KeepTail(std::size_t size) {
   // The bytes a needle found later may begin with.
   const std::size_t kept = std::min(keep_, size);
   std::memmove(text_.data(), text_.data() + size - kept, kept);

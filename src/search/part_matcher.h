@@ -6,10 +6,12 @@
 // the next: the last bytes a needle may continue from, the needles found, a
 // UTF-8 sequence cut short, a CR whose LF is still to come; byte 26 ends the
 // part. Memory stays at one piece plus the longest needle, however long a
-// line is.
+// line is. When no needle can tell a converted line from its bytes (plain
+// ASCII without "?"), the bytes are matched without converting them.
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "search/term_match.h"
@@ -33,14 +35,18 @@ class TPartMatcher {
  private:
   // Converts the line bytes [from, to) and looks for the needles in them.
   void AddLineBytes(const char* from, const char* to);
-  // Marks the needles found in the first size bytes of text_.
+  // Marks the needles found in the first size bytes of text_ and keeps the
+  // last bytes of those for the next piece.
   void Search(std::size_t size);
+  void SearchIn(std::string_view text);
+  void KeepTail(std::size_t size);
   // Closes the current line; exists tells whether it counts as a line.
   void EndLine(bool exists);
   char* TextRoom(std::size_t size);
 
   const TTermMatcher& terms_;
   std::size_t keep_ = 0;     // the longest needle less one byte
+  bool unconverted_ = false;  // the needles are matched on the UTF-8 bytes
   std::vector<char> found_;  // per needle: occurs in the current line
   std::string text_;         // converted: the line's last keep_ bytes, then the newest piece
   std::size_t tail_ = 0;     // how many of the former are there

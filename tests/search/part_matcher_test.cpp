@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ansi_upper.h"
 #include "platform/code_page.h"
 #include "search/line_reader.h"
 
@@ -95,6 +96,18 @@ TEST(PartMatcher, PhraseUtf8CrLfAndWordsSplitAcrossPieces) {
       "\xED\xA0\x80\xF4\x90\x80\x80\xC0\xAF caf\xC3\xA9",  // surrogate, too high, overlong
   };
   ExpectSameAsPlain(parts, Queries());
+}
+
+// ASCII needles without "?" are matched on the UTF-8 bytes: right only while
+// no character outside ASCII converts or upper-cases into ASCII.
+TEST(PartMatcher, NothingOutsideAsciiBecomesAscii) {
+  for (char32_t cp = 0x80; cp <= 0x10FFFF; ++cp) {
+    unsigned char ansi = 0;
+    if (UnicodeToAnsi(cp, ansi)) {
+      ASSERT_GE(ansi, 0x80) << std::hex << static_cast<unsigned>(cp);
+    }
+  }
+  for (int byte = 0; byte < 256; ++byte) EXPECT_EQ(kAnsiUpper[byte] < 0x80, byte < 0x80) << byte;
 }
 
 TEST(PartMatcher, RandomHostileParts) {
