@@ -2,6 +2,8 @@
 // it, read the central directory, inflate the root content.xml into a reused
 // buffer with libdeflate, and print the document's path when the phrase
 // occurs in it (byte for byte). One thread; the least any search has to do.
+// Documents are the files named *.od? or *.sx? (letter case ignored), the
+// ones tarvik-find searches in the benchmark corpus.
 //
 // usage: deflate_floor FOLDER PHRASE
 
@@ -22,6 +24,8 @@ namespace {
 const char* gPhrase = nullptr;
 libdeflate_decompressor* gDecompressor = nullptr;
 std::vector<unsigned char> gFile, gOut;
+std::size_t gOutSize = 0;
+std::size_t gFileSize = 0;  // the bytes of gOut the last document filled
 
 unsigned Read16(const unsigned char* p) { return p[0] | p[1] << 8; }
 std::uint32_t Read32(const unsigned char* p) { return Read16(p) | static_cast<std::uint32_t>(Read16(p + 2)) << 16; }
@@ -34,20 +38,21 @@ bool ReadWhole(const char* path) {
     close(fd);
     return false;
   }
-  gFile.resize(static_cast<std::size_t>(info.st_size));
+  if (gFile.size() < static_cast<std::size_t>(info.st_size)) gFile.resize(static_cast<std::size_t>(info.st_size));
+  gFileSize = static_cast<std::size_t>(info.st_size);
   std::size_t got = 0;
-  while (got < gFile.size()) {
-    const ssize_t n = read(fd, gFile.data() + got, gFile.size() - got);
+  while (got < gFileSize) {
+    const ssize_t n = read(fd, gFile.data() + got, gFileSize - got);
     if (n <= 0) break;
     got += static_cast<std::size_t>(n);
   }
   close(fd);
-  return got == gFile.size();
+  return got == gFileSize;
 }
 
 // Inflates the root content.xml of the archive in gFile into gOut.
 bool InflateContent() {
-  const std::size_t size = gFile.size();
+  const std::size_t size = gFileSize;
   if (size < 22) return false;
   const unsigned char* base = gFile.data();
   std::size_t end = size - 22;
@@ -67,12 +72,10 @@ bool InflateContent() {
       const std::size_t packed = Read32(record + 20);
       const std::size_t unpacked = Read32(record + 24);
       if (data + packed > size) return false;
-      if (gOut.size() < unpacked) gOut.resize(unpacked);
-      std::size_t actual = 0;
-      if (libdeflate_deflate_decompress(gDecompressor, base + data, packed, gOut.data(), unpacked, &actual) !=
+      if (gOut.size() < unpacked) gOut.resize(unpacked);  // grows only: no buffer is cleared per document
+      if (libdeflate_deflate_decompress(gDecompressor, base + data, packed, gOut.data(), unpacked, &gOutSize) !=
           LIBDEFLATE_SUCCESS)
         return false;
-      gOut.resize(actual);
       return true;
     }
     at += 46 + nameLength + Read16(record + 30) + Read16(record + 32);
@@ -80,10 +83,14 @@ bool InflateContent() {
   return false;
 }
 
+bool IsDocument(const char* path) {
+  const char* dot = std::strrchr(path, '.');
+  return dot && std::strlen(dot) == 4 && (strncasecmp(dot, ".od", 3) == 0 || strncasecmp(dot, ".sx", 3) == 0);
+}
+
 int Visit(const char* path, const struct stat*, int type, FTW*) {
-  if (type != FTW_F || !ReadWhole(path) || !InflateContent()) return 0;
-  if (memmem(gOut.data(), gOut.size(), gPhrase, std::strlen(gPhrase))) std::printf("%s\n", path);
-  gOut.resize(gOut.capacity());
+  if (type != FTW_F || !IsDocument(path) || !ReadWhole(path) || !InflateContent()) return 0;
+  if (memmem(gOut.data(), gOutSize, gPhrase, std::strlen(gPhrase))) std::printf("%s\n", path);
   return 0;
 }
 
