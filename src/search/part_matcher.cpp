@@ -119,7 +119,8 @@ void TPartMatcher::AddLineBytes(const char* from, const char* to) {
   }
   std::size_t consumed = 0;
   written += Utf8ToAnsiPiece(from, static_cast<std::size_t>(to - from), out + written, consumed);
-  for (const char* rest = from + consumed; rest < to; ++rest) pending_[pendingCount_++] = static_cast<unsigned char>(*rest);
+  for (const char* rest = from + consumed; rest < to; ++rest)
+    pending_[pendingCount_++] = static_cast<unsigned char>(*rest);
   Search(tail_ + written);
   if (terms_.Decides(found_)) matched_ = true;
 }

@@ -45,12 +45,12 @@ class TPartMatcher {
   char* TextRoom(std::size_t size);
 
   const TTermMatcher& terms_;
-  std::size_t keep_ = 0;     // the longest needle less one byte
+  std::size_t keep_ = 0;      // the longest needle less one byte
   bool unconverted_ = false;  // the needles are matched on the UTF-8 bytes
-  std::vector<char> found_;  // per needle: occurs in the current line
-  std::string text_;         // converted: the line's last keep_ bytes, then the newest piece
-  std::size_t tail_ = 0;     // how many of the former are there
-  std::string scratch_;      // the needles' work buffer
+  std::vector<char> found_;   // per needle: occurs in the current line
+  std::string text_;          // converted: the line's last keep_ bytes, then the newest piece
+  std::size_t tail_ = 0;      // how many of the former are there
+  std::string scratch_;       // the needles' work buffer
   unsigned char pending_[4] = {};
   std::size_t pendingCount_ = 0;  // a UTF-8 sequence the previous piece cut short
   bool matched_ = false;
