@@ -53,6 +53,8 @@ void ExtractDocumentPartsToMemory(const std::string& path, TPartTexts& parts) {
 void StreamDocumentParts(const std::string& path, TPartReceiver& receiver) {
   TZipExtractor extractor;
   Prepare(extractor, path);
+  // One opening serves the directory and the entries.
+  extractor.SetKeepZipOpen(true);
   // Entries are decoded one after the other, each after its start event.
   int slot = -1;
   extractor.OnStartUnZip = [&receiver, &slot](TZipExtractor& sender, int index, std::string&, bool&) {
