@@ -453,19 +453,33 @@ int TInflater::DecodeBulk(const TableEntry* literals, const TableEntry* distance
       // The source lies in the window before wp and the match fits before its end.
       std::uint8_t* to = window + wp;
       const std::uint8_t* source = to - distance;
-      if (distance >= 8) {
-        const std::uint64_t saved = Load64(to + length);
+      // Word-wide stores may run up to a word past the match (the work area
+      // has the slack); the bytes there are put back afterwards.
+      const std::uint64_t saved = Load64(to + length);
+      if (distance >= kWordBytes) {
         std::size_t i = 0;
         do {
           Store64(to + i, Load64(source + i));
-          i += 8;
+          i += kWordBytes;
         } while (i < length);
-        Store64(to + length, saved);
       } else if (distance == 1) {
-        std::memset(to, to[-1], length);
+        const std::uint64_t run = to[-1] * 0x0101010101010101ull;
+        std::size_t i = 0;
+        do {
+          Store64(to + i, run);
+          i += kWordBytes;
+        } while (i < length);
       } else {
-        for (unsigned i = 0; i < length; ++i) to[i] = source[i];  // repeats the pattern
+        // A pattern shorter than a word repeats with every multiple of its
+        // length too: bytes up to the first multiple that is a word or more,
+        // then words from that far back.
+        const std::size_t period = (kWordBytes + distance - 1) / distance * distance;
+        const std::size_t head = std::min<std::size_t>(period, length);
+        for (std::size_t i = 0; i < head; ++i) to[i] = source[i];
+        for (std::size_t i = head; i < length; i += kWordBytes)
+          Store64(to + i, Load64(to + i - period));
       }
+      Store64(to + length, saved);
       wp += length;
       if (wp == kWindowSize) break;
     } else {
