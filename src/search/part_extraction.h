@@ -1,7 +1,8 @@
 #pragma once
-// Unpacks the parts a search reads (see part_plan.h) into a folder or into
-// memory. Both ways select the same entries and apply the same rule: the last
-// entry of a slot decides whether the slot is filled.
+// Unpacks the parts a search reads (see part_plan.h) into a folder, into
+// memory, or hands them over block by block as they are decoded. All ways
+// select the same entries and apply the same rule: the last entry of a slot
+// decides whether the slot is filled.
 
 #include <array>
 #include <cstddef>
