@@ -1,6 +1,7 @@
 #include "decode/inflate.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <new>
 
@@ -48,6 +49,10 @@ static_assert(kBulkInputMinimum >= kWordBytes,
 constexpr std::size_t kCopyOverrun = kWordBytes;
 static_assert(kWorkAreaSlack >= kCopyOverrun && kWorkAreaSize >= kWindowSize + kCopyOverrun,
               "the match copy would run past the work area");
+
+// For a match distance d below a word (2 to 7 here): the least multiple of d
+// that is a word or more. No distance code gives 0.
+constexpr std::array<std::uint8_t, kWordBytes> kPatternPeriod = {8, 8, 8, 9, 8, 10, 12, 14};
 
 inline std::uint64_t Mask(unsigned n) { return (std::uint64_t{1} << n) - 1; }
 
@@ -473,7 +478,7 @@ int TInflater::DecodeBulk(const TableEntry* literals, const TableEntry* distance
         // A pattern shorter than a word repeats with every multiple of its
         // length too: bytes up to the first multiple that is a word or more,
         // then words from that far back.
-        const std::size_t period = (kWordBytes + distance - 1) / distance * distance;
+        const std::size_t period = kPatternPeriod[distance];
         const std::size_t head = std::min<std::size_t>(period, length);
         for (std::size_t i = 0; i < head; ++i) to[i] = source[i];
         for (std::size_t i = head; i < length; i += kWordBytes)
