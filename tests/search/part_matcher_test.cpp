@@ -66,6 +66,7 @@ const std::vector<TQuery>& Queries() {
       {mmWholeText, "Caf\xE9", false},       {mmWholeText, "\x80 5", false},
       {mmWholeText, "a?b", false},           {mmWholeText, "?", false},
       {mmWholeText, "", false},              {mmWholeText, "on\nHe", false},
+      {mmWholeText, "\nHe", false},
       {mmEveryWord, "heron caf\xE9", false}, {mmEveryWord, "Osprey Heron", false},
       {mmEveryWord, "", false},              {mmAnyWord, "osprey \xE9t\xE9", false},
       {mmAnyWord, "", false},                {mmNone, "Heron", false},
