@@ -53,8 +53,8 @@ void ExpectSameAsPlain(const std::vector<std::string>& parts, const std::vector<
       for (std::size_t size = 1; size <= 7; ++size)
         for (std::size_t first = 0; first < size; ++first)
           ASSERT_EQ(StreamedMatch(part, matcher, first, size), expected)
-              << "phrase \"" << query.phrase << "\" mode " << query.mode << " part \"" << part << "\" pieces "
-              << first << "+" << size;
+              << "phrase \"" << query.phrase << "\" mode " << query.mode << " part \"" << part << "\" pieces " << first
+              << "+" << size;
       ASSERT_EQ(StreamedMatch(part, matcher, part.size(), 1), expected) << "in one piece";
     }
   }
@@ -62,14 +62,21 @@ void ExpectSameAsPlain(const std::vector<std::string>& parts, const std::vector<
 
 const std::vector<TQuery>& Queries() {
   static const std::vector<TQuery> queries = {
-      {mmWholeText, "Heron", false},         {mmWholeText, "heron", true},
-      {mmWholeText, "Caf\xE9", false},       {mmWholeText, "\x80 5", false},
-      {mmWholeText, "a?b", false},           {mmWholeText, "?", false},
-      {mmWholeText, "", false},              {mmWholeText, "on\nHe", false},
+      {mmWholeText, "Heron", false},
+      {mmWholeText, "heron", true},
+      {mmWholeText, "Caf\xE9", false},
+      {mmWholeText, "\x80 5", false},
+      {mmWholeText, "a?b", false},
+      {mmWholeText, "?", false},
+      {mmWholeText, "", false},
+      {mmWholeText, "on\nHe", false},
       {mmWholeText, "\nHe", false},
-      {mmEveryWord, "heron caf\xE9", false}, {mmEveryWord, "Osprey Heron", false},
-      {mmEveryWord, "", false},              {mmAnyWord, "osprey \xE9t\xE9", false},
-      {mmAnyWord, "", false},                {mmNone, "Heron", false},
+      {mmEveryWord, "heron caf\xE9", false},
+      {mmEveryWord, "Osprey Heron", false},
+      {mmEveryWord, "", false},
+      {mmAnyWord, "osprey \xE9t\xE9", false},
+      {mmAnyWord, "", false},
+      {mmNone, "Heron", false},
   };
   return queries;
 }
@@ -85,9 +92,10 @@ TEST(PartMatcher, PhraseUtf8CrLfAndWordsSplitAcrossPieces) {
       "Heron",
       "<p>the HERON</p>\r\n<p>caf\xC3\xA9</p>",
       "Caf\xC3\xA9 heron\r\n",
-      "Caf\xC3\r\xA9",                 // a sequence cut by a line end
-      "Caf\xC3\xC3\xA9",               // a sequence broken by a lead byte
-      "a\xE2\x82?b a\xF0\x9F\x98\x80" "b",  // a cut sequence and one the code page lacks, each a "?"
+      "Caf\xC3\r\xA9",    // a sequence cut by a line end
+      "Caf\xC3\xC3\xA9",  // a sequence broken by a lead byte
+      "a\xE2\x82?b a\xF0\x9F\x98\x80"
+      "b",  // a cut sequence and one the code page lacks, each a "?"
       "\xE2\x82\xAC 5 \xE2\x82\xAC\x1a 5",
       "osprey\r\nheron\r\n",
       "osprey heron\rheron osprey",
@@ -112,9 +120,10 @@ TEST(PartMatcher, NothingOutsideAsciiBecomesAscii) {
 }
 
 TEST(PartMatcher, RandomHostileParts) {
-  const std::vector<std::string> atoms = {"a", "b", "He", "ron", "on", "caf", "\xC3\xA9", "\xC3", "\xA9", "\xE2\x82\xAC",
-                                          "\xE2\x82", "\xF0\x9F\x98\x80", "\r", "\n", "\r\n", "\x1a", "?", " ", "\x80", "5",
-                                          "osprey", "\xC3\x89", "HERON"};
+  const std::vector<std::string> atoms = {"a",        "b",    "He",     "ron",          "on",       "caf",
+                                          "\xC3\xA9", "\xC3", "\xA9",   "\xE2\x82\xAC", "\xE2\x82", "\xF0\x9F\x98\x80",
+                                          "\r",       "\n",   "\r\n",   "\x1a",         "?",        " ",
+                                          "\x80",     "5",    "osprey", "\xC3\x89",     "HERON"};
   std::mt19937 random(20261209);
   std::vector<std::string> parts;
   for (int n = 0; n < 150; ++n) {
