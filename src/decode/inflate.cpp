@@ -487,8 +487,28 @@ int TInflater::DecodeBulk(const TableEntry* literals, const TableEntry* distance
       Store64(to + length, saved);
       wp += length;
       if (wp == kWindowSize) break;
+    } else if (!firstLap_ && distance >= kWordBytes) {
+      // The source wraps around the window's end: its first part ends there
+      // and lies ahead of the destination, the rest starts at the window's
+      // beginning, distance bytes behind. Words forward suit both parts;
+      // the first part's overrun (into the slack, or into bytes the second
+      // part writes) is covered as in the copy above.
+      std::uint8_t* to = window + wp;
+      const std::size_t ahead = distance - wp;  // bytes before the window's end
+      const std::size_t first = std::min<std::size_t>(ahead, length);
+      const std::uint8_t* source = window + kWindowSize - ahead;
+      const std::uint64_t saved = Load64(to + length);
+      std::size_t i = 0;
+      do {
+        Store64(to + i, Load64(source + i));
+        i += kWordBytes;
+      } while (i < first);
+      for (i = first; i < length; i += kWordBytes) Store64(to + i, Load64(to + i - distance));
+      Store64(to + length, saved);
+      wp += length;
+      if (wp == kWindowSize) break;
     } else {
-      // The source wraps around the window's end: the exact piecewise copy.
+      // The first lap, or a short distance: the exact piecewise copy.
       wp_ = wp;
       bitBuffer_ = bb;
       bitCount_ = bk;
