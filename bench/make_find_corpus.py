@@ -4,9 +4,11 @@
 Takes the readable documents of tests/data/corpus and examples/ and writes
 COUNT variants of them into OUT: each a fresh deflated archive whose
 content.xml has a few paragraphs of generated text added; every tenth holds
-the phrase "Kastanienallee". Deterministic for a given seed.
+the phrase "Kastanienallee". With MIN_KB and MAX_KB, generated text is added
+until each content.xml holds between MIN_KB and MAX_KB kilobytes, as in real
+reports. Deterministic for a given seed.
 
-usage: make_find_corpus.py OUT [COUNT]
+usage: make_find_corpus.py OUT [COUNT [MIN_KB MAX_KB]]
 """
 import os
 import random
@@ -39,13 +41,21 @@ def paragraph(rng, with_phrase):
     return "<text:p>" + " ".join(words) + "</text:p>"
 
 
-def variant(source, target, rng, with_phrase):
+def variant(source, target, rng, with_phrase, size_kb):
     with zipfile.ZipFile(source) as zin, zipfile.ZipFile(target, "w") as zout:
         for info in zin.infolist():
             data = zin.read(info)
             if info.filename == "content.xml":
                 text = data.decode("utf-8")
                 extra = "".join(paragraph(rng, with_phrase and i == 0) for i in range(rng.randint(2, 30)))
+                if size_kb:
+                    target_size = rng.randint(size_kb[0], size_kb[1]) * 1024
+                    pieces = [extra]
+                    grown = len(text) + len(extra)
+                    while grown < target_size:
+                        pieces.append(paragraph(rng, False))
+                        grown += len(pieces[-1])
+                    extra = "".join(pieces)
                 cut = text.rfind("</office:text>")
                 if cut < 0:
                     cut = text.rfind("</office:body>")
@@ -58,6 +68,7 @@ def variant(source, target, rng, with_phrase):
 def main():
     out = sys.argv[1]
     count = int(sys.argv[2]) if len(sys.argv) > 2 else 2000
+    size_kb = (int(sys.argv[3]), int(sys.argv[4])) if len(sys.argv) > 4 else None
     rng = random.Random(1234)
     docs = list(sources())
     for i in range(count):
@@ -65,7 +76,7 @@ def main():
         folder = os.path.join(out, "d%02d" % (i % 50))
         os.makedirs(folder, exist_ok=True)
         stem, ext = os.path.splitext(os.path.basename(source))
-        variant(source, os.path.join(folder, "%s_%05d%s" % (stem, i, ext)), rng, i % 10 == 0)
+        variant(source, os.path.join(folder, "%s_%05d%s" % (stem, i, ext)), rng, i % 10 == 0, size_kb)
 
 
 if __name__ == "__main__":

@@ -5,7 +5,7 @@ TARVIK_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 # Packages for the engine, the tools and the tests.
 TARVIK_CORE_PACKAGES=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-                      zlib1g-dev zip unzip python3)
+                      zlib1g-dev zip unzip python3 libdeflate-dev hyperfine ugrep)
 # Packages for the window (Qt 6 widgets; Xvfb with openbox lets its tests show a real
 # window, wmctrl and xdotool drive it, xprop, xwd and netpbm take the screenshot).
 TARVIK_GUI_PACKAGES=(qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth openbox wmctrl

@@ -13,10 +13,12 @@
 
 namespace tarvik {
 
+// The input and output buffers are always filled before they are read, so
+// only the work area starts cleared.
 DecodeContext::DecodeContext()
     : workArea(new std::uint8_t[kWorkAreaSize]()),
-      inputBuffer(new std::uint8_t[kDecodeBufferSize]()),
-      outputBuffer(new std::uint8_t[kDecodeBufferSize]()),
+      inputBuffer(new std::uint8_t[kDecodeBufferSize]),
+      outputBuffer(new std::uint8_t[kDecodeBufferSize]),
       inputPointer(inputBuffer.get()) {}
 
 void DecodeContext::StartEntry(int entryMethod, bool entryEncrypted, std::int64_t compressedSize,

@@ -1,6 +1,7 @@
 #include "decode/inflate.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <new>
 
@@ -48,6 +49,10 @@ static_assert(kBulkInputMinimum >= kWordBytes,
 constexpr std::size_t kCopyOverrun = kWordBytes;
 static_assert(kWorkAreaSlack >= kCopyOverrun && kWorkAreaSize >= kWindowSize + kCopyOverrun,
               "the match copy would run past the work area");
+
+// For a match distance d below a word (2 to 7 here): the least multiple of d
+// that is a word or more. No distance code gives 0.
+constexpr std::array<std::uint8_t, kWordBytes> kPatternPeriod = {8, 8, 8, 9, 8, 10, 12, 14};
 
 inline std::uint64_t Mask(unsigned n) { return (std::uint64_t{1} << n) - 1; }
 
@@ -453,23 +458,57 @@ int TInflater::DecodeBulk(const TableEntry* literals, const TableEntry* distance
       // The source lies in the window before wp and the match fits before its end.
       std::uint8_t* to = window + wp;
       const std::uint8_t* source = to - distance;
-      if (distance >= 8) {
-        const std::uint64_t saved = Load64(to + length);
+      // Word-wide stores may run up to a word past the match (the work area
+      // has the slack); the bytes there are put back afterwards.
+      const std::uint64_t saved = Load64(to + length);
+      if (distance >= kWordBytes) {
         std::size_t i = 0;
         do {
           Store64(to + i, Load64(source + i));
-          i += 8;
+          i += kWordBytes;
         } while (i < length);
-        Store64(to + length, saved);
       } else if (distance == 1) {
-        std::memset(to, to[-1], length);
+        const std::uint64_t run = to[-1] * 0x0101010101010101ull;
+        std::size_t i = 0;
+        do {
+          Store64(to + i, run);
+          i += kWordBytes;
+        } while (i < length);
       } else {
-        for (unsigned i = 0; i < length; ++i) to[i] = source[i];  // repeats the pattern
+        // A pattern shorter than a word repeats with every multiple of its
+        // length too: bytes up to the first multiple that is a word or more,
+        // then words from that far back.
+        const std::size_t period = kPatternPeriod[distance];
+        const std::size_t head = std::min<std::size_t>(period, length);
+        for (std::size_t i = 0; i < head; ++i) to[i] = source[i];
+        for (std::size_t i = head; i < length; i += kWordBytes)
+          Store64(to + i, Load64(to + i - period));
       }
+      Store64(to + length, saved);
+      wp += length;
+      if (wp == kWindowSize) break;
+    } else if (!firstLap_ && distance >= kWordBytes) {
+      // The source wraps around the window's end: its first part ends there
+      // and lies ahead of the destination, the rest starts at the window's
+      // beginning, distance bytes behind. Words forward suit both parts;
+      // the first part's overrun (into the slack, or into bytes the second
+      // part writes) is covered as in the copy above.
+      std::uint8_t* to = window + wp;
+      const std::size_t ahead = distance - wp;  // bytes before the window's end
+      const std::size_t first = std::min<std::size_t>(ahead, length);
+      const std::uint8_t* source = window + kWindowSize - ahead;
+      const std::uint64_t saved = Load64(to + length);
+      std::size_t i = 0;
+      do {
+        Store64(to + i, Load64(source + i));
+        i += kWordBytes;
+      } while (i < first);
+      for (i = first; i < length; i += kWordBytes) Store64(to + i, Load64(to + i - distance));
+      Store64(to + length, saved);
       wp += length;
       if (wp == kWindowSize) break;
     } else {
-      // The source wraps around the window's end: the exact piecewise copy.
+      // The first lap, or a short distance: the exact piecewise copy.
       wp_ = wp;
       bitBuffer_ = bb;
       bitCount_ = bk;

@@ -2,6 +2,7 @@
 // Windows-1252 (the engine's text code page), UTF-8 and CP850 (names stored
 // by MS-DOS hosts). Our own tables; no iconv.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,14 @@ bool UnicodeToAnsi(char32_t codePoint, unsigned char& ansi);
 // buffer for many lines.
 void Utf8ToAnsiLine(std::string_view utf8, std::string& out);
 std::string Utf8ToAnsiLine(std::string_view utf8);
+
+// Utf8ToAnsiLine over a piece of a line whose end is still to come: converts
+// the size bytes at utf8 into out (room for size bytes) and returns the bytes
+// written. A sequence that the piece's end cuts short while it is still valid
+// is not converted: consumed, the bytes converted, stops at its first byte
+// (at most 3 bytes are left), so that the caller can finish it with the bytes
+// that follow.
+std::size_t Utf8ToAnsiPiece(const char* utf8, std::size_t size, char* out, std::size_t& consumed);
 
 // A phrase given as UTF-8 (window or command line), converted like an XML line.
 std::string PhraseToAnsi(std::string_view utf8);

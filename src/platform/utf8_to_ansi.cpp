@@ -76,17 +76,11 @@ unsigned char DecodeToAnsi(const unsigned char* in, const unsigned char* end, st
   return ansi;
 }
 
-}  // namespace
-
-void Utf8ToAnsiLine(std::string_view utf8, std::string& out) {
-  // Every character takes at least one input byte and gives exactly one
-  // output byte, so the input size bounds the output. resize keeps the
-  // capacity of a reused buffer.
-  out.resize(utf8.size());
-  const auto* in = reinterpret_cast<const unsigned char*>(utf8.data());
-  const auto* const end = in + utf8.size();
-  char* dst = out.data();
-
+// Converts [in, end) to dst and returns the end of the output. With
+// lineEnds false, a sequence that the end cuts short while it is still valid
+// is left alone: `in` then stops at its first byte, for the caller to finish
+// with the bytes that follow.
+char* ConvertRun(const unsigned char*& in, const unsigned char* const end, char* dst, bool lineEnds) {
   while (in < end) {
     while (end - in >= 8) {
       std::uint64_t word;
@@ -108,10 +102,33 @@ void Utf8ToAnsiLine(std::string_view utf8, std::string& out) {
       continue;
     }
     std::size_t length = 1;
-    *dst++ = static_cast<char>(DecodeToAnsi(in, end, length));
+    const unsigned char ansi = DecodeToAnsi(in, end, length);
+    const unsigned continuations = kLeadTable[*in].continuations;
+    if (!lineEnds && in + length == end && continuations != 0 && length <= continuations) break;
+    *dst++ = static_cast<char>(ansi);
     in += length;
   }
+  return dst;
+}
+
+}  // namespace
+
+void Utf8ToAnsiLine(std::string_view utf8, std::string& out) {
+  // Every character takes at least one input byte and gives exactly one
+  // output byte, so the input size bounds the output. resize keeps the
+  // capacity of a reused buffer.
+  out.resize(utf8.size());
+  const auto* in = reinterpret_cast<const unsigned char*>(utf8.data());
+  char* const dst = ConvertRun(in, in + utf8.size(), out.data(), true);
   out.resize(static_cast<std::size_t>(dst - out.data()));
+}
+
+std::size_t Utf8ToAnsiPiece(const char* utf8, std::size_t size, char* out, std::size_t& consumed) {
+  const auto* const start = reinterpret_cast<const unsigned char*>(utf8);
+  const auto* in = start;
+  char* const dst = ConvertRun(in, start + size, out, false);
+  consumed = static_cast<std::size_t>(in - start);
+  return static_cast<std::size_t>(dst - out);
 }
 
 }  // namespace tarvik

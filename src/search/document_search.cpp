@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <new>
 
 #include "platform/ascii_case.h"
 #include "platform/code_page.h"
@@ -13,6 +14,7 @@
 #include "search/legacy_search.h"
 #include "search/line_reader.h"
 #include "search/part_extraction.h"
+#include "search/part_matcher.h"
 #include "search/part_plan.h"
 #include "search/search_form.h"
 #include "search/term_match.h"
@@ -68,24 +70,51 @@ class TScratchParts : public TPartSource {
   const std::string& folder_;
 };
 
-class TMemoryParts : public TPartSource {
+// The longest manifest kept for the password check; a longer one fails the
+// document like a part too large for memory. Real manifests take a few KB.
+constexpr std::size_t kManifestLimit = std::size_t{4} << 20;
+
+// The document's parts as they are decoded: each chosen part streams through
+// the matcher, the manifest is kept for the password check afterwards.
+class TStreamedParts : public TPartReceiver {
  public:
-  explicit TMemoryParts(TPartTexts& texts) : texts_(texts) {}
+  TStreamedParts(const TPartPlan& plan, const TTermMatcher& terms) : plan_(plan), matcher_(terms) {}
 
-  std::optional<std::string> Manifest() override { return std::move(texts_[kManifest]); }
-
-  TPartScan Scan(int part, TTermMatcher& matcher, std::string& converted) override {
-    if (!texts_[part]) return TPartScan::Absent;
-    std::string_view rest = *texts_[part], line;
-    while (NextTextLine(rest, line)) {
-      Utf8ToAnsiLine(line, converted);
-      if (matcher.Matches(converted)) return TPartScan::Match;
+  void Begin(int slot) override {
+    if (slot == kManifest) {
+      manifest_.reset();
+      text_.clear();
+      return;
     }
-    return TPartScan::NoMatch;
+    matched_[slot] = false;
+    matcher_.Reset();
+  }
+  void Data(int slot, const char* data, std::size_t size) override {
+    if (slot == kManifest) {
+      if (text_.size() + size > kManifestLimit) throw std::bad_alloc();
+      text_.append(data, size);
+    } else if (plan_.chosen[slot]) {
+      matcher_.Feed(data, size);
+    }
+  }
+  void Complete(int slot) override {
+    if (slot == kManifest) {
+      manifest_ = std::move(text_);
+      text_.clear();
+    } else if (plan_.chosen[slot]) {
+      matched_[slot] = matcher_.Finish();
+    }
   }
 
+  const std::optional<std::string>& Manifest() const { return manifest_; }
+  bool Matched(int part) const { return matched_[part]; }
+
  private:
-  TPartTexts& texts_;
+  const TPartPlan& plan_;
+  TPartMatcher matcher_;
+  std::array<bool, kPartCount> matched_{};
+  std::optional<std::string> manifest_;
+  std::string text_;
 };
 
 // Searches the parts of an unpacked document as the plan says and registers
@@ -219,11 +248,19 @@ void ScanDocumentParts(TSearchForm& form, const std::string& scratchFolder, cons
 void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive) {
   if (SettledWithoutUnpacking(form, path, phrase, caseSensitive)) return;
   try {
-    TPartTexts texts;
-    ExtractDocumentPartsToMemory(path, texts);
-    TMemoryParts parts(texts);
-    SearchParts(form, path, phrase, caseSensitive, parts);
-  } catch (...) {  // a damaged archive, or a part too large for memory
+    // Results wait for the whole archive: the manifest that may refuse the
+    // document often comes last.
+    const TPartPlan plan(form);
+    const TTermMatcher terms(CurrentMatchMode(form), phrase, SplitWords(phrase), caseSensitive);
+    TStreamedParts parts(plan, terms);
+    StreamDocumentParts(path, parts);
+    if (plan.RefusedBy(parts.Manifest())) {
+      form.AddError(path);
+      return;
+    }
+    for (int part = 0; part < kPartCount; ++part)
+      if (parts.Matched(part)) AddResult(form, path);
+  } catch (...) {  // a damaged archive, or a manifest too large for memory
     form.AddError(path);
   }
 }

@@ -30,9 +30,12 @@ void AddResult(TSearchForm& form, const std::string& path);
 void SearchDocument(TSearchForm& form, const std::string& scratchFolder, const std::string& path,
                     const std::string& phrase, bool caseSensitive);
 
-// SearchDocument with the parts unpacked into memory instead of a scratch
-// folder: the same results and errors, without a file written. Failures,
-// out of memory included, go to the form's error list.
+// SearchDocument without a scratch folder: each part streams from the
+// decoder through the line matcher block by block, so memory stays bounded
+// whatever a part's size; the same results and errors, without a file
+// written. Results are registered once the whole archive is read (the
+// manifest that may refuse the document often comes last). Failures go to
+// the form's error list.
 void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive);
 
 // Scans the parts extracted into scratchFolder (each under its slot's file

@@ -12,7 +12,8 @@ namespace {
 constexpr std::size_t kBlockSize = 1 << 16;
 constexpr char kEndOfFile = 26;
 
-// First CR or byte 26 in [from, to), or to.
+}  // namespace
+
 const char* FindLineEnd(const char* from, const char* to) {
   // Two memchr passes beat one byte loop: parts are often a single long line.
   const auto* cr = static_cast<const char*>(std::memchr(from, '\r', static_cast<std::size_t>(to - from)));
@@ -20,8 +21,6 @@ const char* FindLineEnd(const char* from, const char* to) {
   const auto* eof = static_cast<const char*>(std::memchr(from, kEndOfFile, static_cast<std::size_t>(limit - from)));
   return eof ? eof : limit;
 }
-
-}  // namespace
 
 bool NextTextLine(std::string_view& rest, std::string_view& line) {
   if (rest.empty()) return false;

@@ -10,6 +10,9 @@
 
 namespace tarvik {
 
+// The first CR or byte 26 in [from, to), or to.
+const char* FindLineEnd(const char* from, const char* to);
+
 // The same rules over a text in memory: takes the next line off the front of
 // rest; false when no line is left.
 bool NextTextLine(std::string_view& rest, std::string_view& line);

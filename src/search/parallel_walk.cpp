@@ -85,9 +85,10 @@ void ParallelWalk(TSearchForm& form, int jobs) {
     }
   } jobThreads{{}, next, count};
   const int workers = std::max(1, std::min<int>(jobs, static_cast<int>(count)));
+  // A single job runs on the calling thread: no hand-over per document.
   try {
     jobThreads.threads.reserve(static_cast<std::size_t>(workers));
-    for (int n = 0; n < workers; ++n) jobThreads.threads.emplace_back(job);
+    for (int n = 0; workers > 1 && n < workers; ++n) jobThreads.threads.emplace_back(job);
   } catch (const std::exception&) {  // no more threads to be had: go on with those running
   }
   if (jobThreads.threads.empty()) job();  // the calling thread does the whole walk

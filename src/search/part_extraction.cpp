@@ -50,4 +50,24 @@ void ExtractDocumentPartsToMemory(const std::string& path, TPartTexts& parts) {
   extractor.ExtractFiles();
 }
 
+void StreamDocumentParts(const std::string& path, TPartReceiver& receiver) {
+  TZipExtractor extractor;
+  Prepare(extractor, path);
+  // One opening serves the directory and the entries.
+  extractor.SetKeepZipOpen(true);
+  // Entries are decoded one after the other, each after its start event.
+  int slot = -1;
+  extractor.OnStartUnZip = [&receiver, &slot](TZipExtractor& sender, int index, std::string&, bool&) {
+    slot = SlotOfEntry(sender.Entry(index));
+    if (slot >= 0) receiver.Begin(slot);
+  };
+  extractor.OnMemoryChunk = [&receiver, &slot](TZipExtractor&, int, const std::uint8_t* data, std::size_t count) {
+    if (slot >= 0) receiver.Data(slot, reinterpret_cast<const char*>(data), count);
+  };
+  extractor.OnMemoryOutput = [&receiver, &slot](TZipExtractor&, int, const std::string&, std::string&) {
+    if (slot >= 0) receiver.Complete(slot);
+  };
+  extractor.ExtractFiles();
+}
+
 }  // namespace tarvik

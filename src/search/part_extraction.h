@@ -1,9 +1,11 @@
 #pragma once
-// Unpacks the parts a search reads (see part_plan.h) into a folder or into
-// memory. Both ways select the same entries and apply the same rule: the last
-// entry of a slot decides whether the slot is filled.
+// Unpacks the parts a search reads (see part_plan.h) into a folder, into
+// memory, or hands them over block by block as they are decoded. All ways
+// select the same entries and apply the same rule: the last entry of a slot
+// decides whether the slot is filled.
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -23,5 +25,24 @@ using TPartTexts = std::array<std::optional<std::string>, kSlotCount>;
 
 // Like ExtractDocumentParts, decoding into memory instead of files.
 void ExtractDocumentPartsToMemory(const std::string& path, TPartTexts& parts);
+
+// Takes the slots' entries as the reader decodes them, in archive order.
+class TPartReceiver {
+ public:
+  virtual ~TPartReceiver() = default;
+  // An entry of slot starts: what an earlier entry of the slot delivered no
+  // longer counts.
+  virtual void Begin(int slot) = 0;
+  // The entry's next decoded bytes, at most 32 KB at a time.
+  virtual void Data(int slot, const char* data, std::size_t size) = 0;
+  // The entry decoded to its end with the right CRC: it is the slot's part.
+  virtual void Complete(int slot) = 0;
+};
+
+// Like ExtractDocumentPartsToMemory, handing the bytes over as they are
+// decoded instead of keeping them: a slot is filled when Complete is the last
+// call for it. An exception the receiver throws ends the run (std::bad_alloc
+// passes through every decoder unchanged).
+void StreamDocumentParts(const std::string& path, TPartReceiver& receiver);
 
 }  // namespace tarvik

@@ -63,6 +63,15 @@ bool TTermMatcher::Matches(std::string_view text) {
   }
 }
 
+bool TTermMatcher::Decides(const std::vector<char>& found) const {
+  switch (mode_) {
+    case mmWholeText: return found.front() != 0;
+    case mmEveryWord: return std::all_of(found.begin(), found.end(), [](char f) { return f != 0; });
+    case mmAnyWord: return std::any_of(found.begin(), found.end(), [](char f) { return f != 0; });
+    default: return false;
+  }
+}
+
 bool TextMatches(std::string_view text, TMatchMode mode, std::string_view phrase, const std::vector<std::string>& words,
                  bool caseSensitive) {
   return TTermMatcher(mode, phrase, words, caseSensitive).Matches(text);

@@ -33,6 +33,11 @@ class TTermMatcher {
   // Not const: the matcher keeps a work buffer between calls.
   bool Matches(std::string_view text);
 
+  TMatchMode Mode() const { return mode_; }
+  const std::vector<TFoldedNeedle>& Needles() const { return needles_; }
+  // Whether a line matches, given which needles (in Needles() order) occur in it.
+  bool Decides(const std::vector<char>& found) const;
+
  private:
   TMatchMode mode_;
   // Whole phrase: the phrase alone. Word modes: each distinct word once

@@ -139,6 +139,13 @@ class TZipExtractor : public TPersistent {
   using TMemoryOutputEvent =
       std::function<void(TZipExtractor&, int fileIndex, const std::string& name, std::string& data)>;
   TMemoryOutputEvent OnMemoryOutput;
+  // With OnMemoryOutput: the decoded bytes go to this handler block by block
+  // (at most 32 KB each, straight from the decoder's output stage) instead of
+  // being collected, and OnMemoryOutput, raised once the CRC is right, gets
+  // an empty string. A handler that throws ends the run with its exception.
+  using TMemoryChunkEvent =
+      std::function<void(TZipExtractor&, int fileIndex, const std::uint8_t* data, std::size_t count)>;
+  TMemoryChunkEvent OnMemoryChunk;
 
   // The handler installed at creation: a numbered volume file named like the
   // archive with the extension ".NNN"; emptied (cancel) when that file does not

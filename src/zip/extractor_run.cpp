@@ -58,6 +58,29 @@ class TExtractorBridge : public TDecodeComponent {
   TZipExtractor& owner_;
 };
 
+namespace {
+
+// Hands every block the output stage writes to the extractor's chunk event.
+class TChunkSink : public TStream {
+ public:
+  TChunkSink(TZipExtractor& owner, int index) : owner_(owner), index_(index) {}
+  std::size_t Read(void*, std::size_t) override { return 0; }
+  std::size_t Write(const void* buffer, std::size_t count) override {
+    owner_.OnMemoryChunk(owner_, index_, static_cast<const std::uint8_t*>(buffer), count);
+    position_ += static_cast<std::int64_t>(count);
+    return count;
+  }
+  // Writing only ever appends: the position is the end.
+  std::int64_t Seek(std::int64_t, int) override { return position_; }
+
+ private:
+  TZipExtractor& owner_;
+  int index_;
+  std::int64_t position_ = 0;
+};
+
+}  // namespace
+
 struct TZipExtractor::TExtractRun {
   explicit TExtractRun(TZipExtractor& owner) : bridge(owner) { context.component = &bridge; }
   TExtractorBridge bridge;
@@ -255,7 +278,11 @@ void TZipExtractor::ExtractEntry(int index, TExtractRun& run) {
   }
   std::string decoded;
   if (toMemory) {
-    context.output = std::make_unique<TStringSink>(decoded);
+    if (OnMemoryChunk) {
+      context.output = std::make_unique<TChunkSink>(*this, index);
+    } else {
+      context.output = std::make_unique<TStringSink>(decoded);
+    }
     context.outputPath.clear();
   } else {
     if (!MayReplace(index, entry, fName)) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/code_page.h"
@@ -127,14 +128,15 @@ bool TEndCentral::FindEndRecord(TStream& stream) {
   if (size < kEndCentralSize) return size == 0;
 
   const std::int64_t n = std::min<std::int64_t>(kMaxArchiveComment + kEndCentralSize, size);
-  std::vector<std::uint8_t> tail(static_cast<std::size_t>(n));
+  // Left uncleared: every byte is read into before it is looked at.
+  const auto tail = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(n));
   if (stream.Seek(size - n, soFromBeginning) != size - n) return false;
-  if (stream.Read(tail.data(), tail.size()) != tail.size()) return false;
+  if (stream.Read(tail.get(), static_cast<std::size_t>(n)) != static_cast<std::size_t>(n)) return false;
 
   // The occurrence nearest to the end wins; the comment length is not checked
   // against the bytes that follow it.
   for (std::int64_t i = n - kEndCentralSize; i >= 0; --i) {
-    const std::uint8_t* p = tail.data() + i;
+    const std::uint8_t* p = tail.get() + i;
     if (p[0] != 0x50 || Get32(p) != kEndCentralSignature) continue;
     ThisDisk = Get16(p + 4);
     CentralDisk = Get16(p + 6);

@@ -1,0 +1,139 @@
+// The part matcher, fed a part in pieces, gives exactly what reading the whole
+// part line by line, converting and matching each line gives: whatever the
+// piece size and wherever the pieces begin and end.
+
+#include "search/part_matcher.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/ansi_upper.h"
+#include "platform/code_page.h"
+#include "search/line_reader.h"
+
+namespace tarvik {
+namespace {
+
+// The plain way: the whole part in memory, line by line.
+bool PlainMatch(const std::string& part, TTermMatcher& terms) {
+  std::string_view rest = part, line;
+  std::string converted;
+  while (NextTextLine(rest, line)) {
+    Utf8ToAnsiLine(line, converted);
+    if (terms.Matches(converted)) return true;
+  }
+  return false;
+}
+
+// The part fed as a first piece of `first` bytes, then pieces of `size`.
+bool StreamedMatch(const std::string& part, TPartMatcher& matcher, std::size_t first, std::size_t size) {
+  matcher.Reset();
+  std::size_t at = std::min(first, part.size());
+  matcher.Feed(part.data(), at);
+  for (; at < part.size(); at += size) matcher.Feed(part.data() + at, std::min(size, part.size() - at));
+  return matcher.Finish();
+}
+
+struct TQuery {
+  TMatchMode mode;
+  std::string phrase;  // Windows-1252
+  bool caseSensitive;
+};
+
+// Every query on every part, pieces of 1 to 7 bytes starting at every offset.
+void ExpectSameAsPlain(const std::vector<std::string>& parts, const std::vector<TQuery>& queries) {
+  for (const TQuery& query : queries) {
+    TTermMatcher terms(query.mode, query.phrase, SplitWords(query.phrase), query.caseSensitive);
+    TPartMatcher matcher(terms);
+    for (const std::string& part : parts) {
+      const bool expected = PlainMatch(part, terms);
+      for (std::size_t size = 1; size <= 7; ++size)
+        for (std::size_t first = 0; first < size; ++first)
+          ASSERT_EQ(StreamedMatch(part, matcher, first, size), expected)
+              << "phrase \"" << query.phrase << "\" mode " << query.mode << " part \"" << part << "\" pieces " << first
+              << "+" << size;
+      ASSERT_EQ(StreamedMatch(part, matcher, part.size(), 1), expected) << "in one piece";
+    }
+  }
+}
+
+const std::vector<TQuery>& Queries() {
+  static const std::vector<TQuery> queries = {
+      {mmWholeText, "Heron", false},
+      {mmWholeText, "heron", true},
+      {mmWholeText, "Caf\xE9", false},
+      {mmWholeText, "\x80 5", false},
+      {mmWholeText, "a?b", false},
+      {mmWholeText, "?", false},
+      {mmWholeText, "", false},
+      {mmWholeText, "on\nHe", false},
+      {mmWholeText, "\nHe", false},
+      {mmEveryWord, "heron caf\xE9", false},
+      {mmEveryWord, "Osprey Heron", false},
+      {mmEveryWord, "", false},
+      {mmAnyWord, "osprey \xE9t\xE9", false},
+      {mmAnyWord, "", false},
+      {mmNone, "Heron", false},
+  };
+  return queries;
+}
+
+TEST(PartMatcher, PhraseUtf8CrLfAndWordsSplitAcrossPieces) {
+  const std::vector<std::string> parts = {
+      "",
+      "\r",
+      "\x1a",
+      "x\x1aHeron",
+      "Her\r\non",
+      "He\ron\rHeron",
+      "Heron",
+      "<p>the HERON</p>\r\n<p>caf\xC3\xA9</p>",
+      "Caf\xC3\xA9 heron\r\n",
+      "Caf\xC3\r\xA9",    // a sequence cut by a line end
+      "Caf\xC3\xC3\xA9",  // a sequence broken by a lead byte
+      "a\xE2\x82?b a\xF0\x9F\x98\x80"
+      "b",  // a cut sequence and one the code page lacks, each a "?"
+      "\xE2\x82\xAC 5 \xE2\x82\xAC\x1a 5",
+      "osprey\r\nheron\r\n",
+      "osprey heron\rheron osprey",
+      "On\nHeron",
+      "Osprey\n\r\n\r\rheron\r",
+      "\xC3\xA9t\xC3\xA9\r",
+      "\xED\xA0\x80\xF4\x90\x80\x80\xC0\xAF caf\xC3\xA9",  // surrogate, too high, overlong
+  };
+  ExpectSameAsPlain(parts, Queries());
+}
+
+// ASCII needles without "?" are matched on the UTF-8 bytes: right only while
+// no character outside ASCII converts or upper-cases into ASCII.
+TEST(PartMatcher, NothingOutsideAsciiBecomesAscii) {
+  for (char32_t cp = 0x80; cp <= 0x10FFFF; ++cp) {
+    unsigned char ansi = 0;
+    if (UnicodeToAnsi(cp, ansi)) {
+      ASSERT_GE(ansi, 0x80) << std::hex << static_cast<unsigned>(cp);
+    }
+  }
+  for (int byte = 0; byte < 256; ++byte) EXPECT_EQ(kAnsiUpper[byte] < 0x80, byte < 0x80) << byte;
+}
+
+TEST(PartMatcher, RandomHostileParts) {
+  const std::vector<std::string> atoms = {"a",        "b",    "He",     "ron",          "on",       "caf",
+                                          "\xC3\xA9", "\xC3", "\xA9",   "\xE2\x82\xAC", "\xE2\x82", "\xF0\x9F\x98\x80",
+                                          "\r",       "\n",   "\r\n",   "\x1a",         "?",        " ",
+                                          "\x80",     "5",    "osprey", "\xC3\x89",     "HERON"};
+  std::mt19937 random(20261209);
+  std::vector<std::string> parts;
+  for (int n = 0; n < 150; ++n) {
+    std::string part;
+    const int length = static_cast<int>(random() % 14);
+    for (int i = 0; i < length; ++i) part += atoms[random() % atoms.size()];
+    parts.push_back(part);
+  }
+  ExpectSameAsPlain(parts, Queries());
+}
+
+}  // namespace
+}  // namespace tarvik
