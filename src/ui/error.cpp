@@ -9,6 +9,7 @@
 
 #include <cmath>
 
+#include "ui/modeless.h"
 #include "ui/sprache.h"
 
 namespace tarvik::ui {
@@ -73,16 +74,6 @@ int TfrmError::LineCount() const {
   return Memo1->document()->blockCount();
 }
 
-void TfrmError::ShowList() {
-  if (!isVisible() && owner_) {
-    // Centred on the main window.
-    QRect area = frameGeometry();
-    area.moveCenter(owner_->frameGeometry().center());
-    move(area.topLeft());
-  }
-  show();
-  raise();
-  activateWindow();
-}
+void TfrmError::ShowList() { ShowModeless(*this, owner_); }
 
 }  // namespace tarvik::ui

@@ -8,6 +8,7 @@
 
 #include <cmath>
 
+#include "ui/modeless.h"
 #include "ui/sprache.h"
 
 namespace tarvik::ui {
@@ -54,15 +55,6 @@ TfrmVorschau::TfrmVorschau(QWidget* owner) : QWidget(nullptr, Qt::Window), owner
 
 TfrmVorschau::~TfrmVorschau() { UnregisterWindow(this); }
 
-void TfrmVorschau::ShowPreview() {
-  if (!isVisible() && owner_) {
-    QRect area = frameGeometry();
-    area.moveCenter(owner_->frameGeometry().center());
-    move(area.topLeft());
-  }
-  show();
-  raise();
-  activateWindow();
-}
+void TfrmVorschau::ShowPreview() { ShowModeless(*this, owner_); }
 
 }  // namespace tarvik::ui
