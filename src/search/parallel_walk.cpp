@@ -56,16 +56,24 @@ void ParallelWalk(TSearchForm& form, int jobs) {
   std::mutex lock;
   std::condition_variable finished;
 
+  auto searchOne = [&](std::size_t i) {
+    TOutcome outcome;
+    TDocumentForm documentForm(form, outcome);
+    try {
+      SearchDocumentInMemory(documentForm, paths[i], phrase, caseSensitive);
+    } catch (...) {  // out of memory, say: this document failed, the walk goes on
+      outcome.results.clear();
+      outcome.errors.assign(1, paths[i]);
+    }
+    return outcome;
+  };
+  auto emit = [&form](const TOutcome& outcome) {
+    for (const auto& [shown, folder] : outcome.results) form.AddResult(shown, folder);
+    for (const std::string& path : outcome.errors) form.AddError(path);
+  };
   auto job = [&] {
     for (std::size_t i; (i = next.fetch_add(1)) < count;) {
-      TOutcome outcome;
-      TDocumentForm documentForm(form, outcome);
-      try {
-        SearchDocumentInMemory(documentForm, paths[i], phrase, caseSensitive);
-      } catch (...) {  // out of memory, say: this document failed, the walk goes on
-        outcome.results.clear();
-        outcome.errors.assign(1, paths[i]);
-      }
+      TOutcome outcome = searchOne(i);
       outcome.ready = true;
       std::lock_guard<std::mutex> guard(lock);
       outcomes[i] = std::move(outcome);
@@ -85,13 +93,17 @@ void ParallelWalk(TSearchForm& form, int jobs) {
     }
   } jobThreads{{}, next, count};
   const int workers = std::max(1, std::min<int>(jobs, static_cast<int>(count)));
-  // A single job runs on the calling thread: no hand-over per document.
+  // A single job runs on the calling thread: no hand-over per document, and
+  // each document's lines appear as soon as it is searched.
   try {
     jobThreads.threads.reserve(static_cast<std::size_t>(workers));
     for (int n = 0; workers > 1 && n < workers; ++n) jobThreads.threads.emplace_back(job);
   } catch (const std::exception&) {  // no more threads to be had: go on with those running
   }
-  if (jobThreads.threads.empty()) job();  // the calling thread does the whole walk
+  if (jobThreads.threads.empty()) {
+    for (std::size_t i; (i = next.fetch_add(1)) < count;) emit(searchOne(i));
+    return;
+  }
 
   for (std::size_t i = 0; i < count; ++i) {
     TOutcome outcome;
@@ -100,8 +112,7 @@ void ParallelWalk(TSearchForm& form, int jobs) {
       finished.wait(guard, [&] { return outcomes[i].ready; });
       outcome = std::move(outcomes[i]);
     }
-    for (const auto& [shown, folder] : outcome.results) form.AddResult(shown, folder);
-    for (const std::string& path : outcome.errors) form.AddError(path);
+    emit(outcome);
   }
 }
 
