@@ -83,8 +83,7 @@ void TInflater::Run() {
   do {
     if (InflateBlock(last) != kInflateOk) return;
   } while (!last);
-  context_.FlushWindow(wp_);
-  context_.FlushOutput();
+  context_.FinishWindow(wp_);
 }
 
 void TInflater::NeedBits(unsigned n) {
