@@ -126,6 +126,17 @@ void DecodeContext::FlushWindow(std::size_t count) {
   }
 }
 
+void DecodeContext::FinishWindow(std::size_t count) {
+  if (outputCount == 0 && count > 0 && count < kDecodeBlockSize && !(method == 0 && encrypted)) {
+    // The last piece is one write straight from the work area: the same bytes,
+    // write and events as through the output buffer, without the copy.
+    WriteBlock(workArea.get(), count);
+    return;
+  }
+  FlushWindow(count);
+  FlushOutput();
+}
+
 void DecodeContext::CopyStored() {
   while (archiveBytesUnread > 0) {
     if (component->DoProcessMessages) Host().ProcessMessages();

@@ -50,6 +50,10 @@ class DecodeContext {
   // Moves the first count bytes of the work area to the output buffer,
   // flushing whenever it holds 32 KB.
   void FlushWindow(std::size_t count);
+  // Moves the first count bytes of the work area out and writes everything
+  // buffered: the same writes and events as FlushWindow(count) followed by
+  // FlushOutput().
+  void FinishWindow(std::size_t count);
   // Appends one byte, flushing at 32 KB.
   void PutOutputByte(std::uint8_t b) {
     outputBuffer[outputCount++] = b;

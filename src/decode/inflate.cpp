@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <new>
+#include <optional>
 
 #include "decode/decode_context.h"
 #include "zip/exceptions.h"
@@ -82,8 +83,7 @@ void TInflater::Run() {
   do {
     if (InflateBlock(last) != kInflateOk) return;
   } while (!last);
-  context_.FlushWindow(wp_);
-  context_.FlushOutput();
+  context_.FinishWindow(wp_);
 }
 
 void TInflater::NeedBits(unsigned n) {
@@ -173,27 +173,48 @@ int TInflater::InflateStored() {
   return kInflateOk;
 }
 
-int TInflater::InflateFixed() {
-  std::uint8_t lengths[288];
-  std::fill(lengths, lengths + 144, 8);
-  std::fill(lengths + 144, lengths + 256, 9);
-  std::fill(lengths + 256, lengths + 280, 7);
-  std::fill(lengths + 280, lengths + 288, 8);
+namespace {
+
+// The fixed code's tables. They are the same for every fixed block, so one
+// set is built on first use and shared, read-only, for the process's life.
+struct TFixedTables {
+  TFixedTables() {
+    std::uint8_t lengths[288];
+    std::fill(lengths, lengths + 144, 8);
+    std::fill(lengths + 144, lengths + 256, 9);
+    std::fill(lengths + 256, lengths + 280, 7);
+    std::fill(lengths + 280, lengths + 288, 8);
+    literals.lookupBits = 7;
+    result = BuildHuffmanTable(lengths, 257, kLengthBase, kLengthExtra, literals.table,
+                               literals.lookupBits);
+    if (result != kHuffmanComplete) return;
+
+    std::fill(lengths, lengths + 30, 5);
+    distances.lookupBits = 5;
+    result = BuildHuffmanTable(std::span(lengths, 30), 0, kDistanceBase, kDistanceExtra,
+                               distances.table, distances.lookupBits);
+    if (result == kHuffmanIncomplete) result = kHuffmanComplete;  // 30 of 32 codes is fine
+  }
+
   THuffmanTableOwner literals;
-  literals.lookupBits = 7;
-  int result = BuildHuffmanTable(lengths, 257, kLengthBase, kLengthExtra, literals.table,
-                                 literals.lookupBits);
-  if (result != kHuffmanComplete) return result;
-
-  std::fill(lengths, lengths + 30, 5);
   THuffmanTableOwner distances;
-  distances.lookupBits = 5;
-  result = BuildHuffmanTable(std::span(lengths, 30), 0, kDistanceBase, kDistanceExtra,
-                             distances.table, distances.lookupBits);
-  if (result > kHuffmanIncomplete) return result;  // 30 of 32 codes: incomplete is fine
+  int result = kHuffmanComplete;  // kHuffmanOutOfMemory when they could not be built
+};
 
-  return InflateCodes(literals.table, distances.table, literals.lookupBits, distances.lookupBits) ==
-                 0
+}  // namespace
+
+int TInflater::InflateFixed() {
+  static const TFixedTables shared;
+  const TFixedTables* tables = &shared;
+  // Without the shared set (it ran out of memory) each block builds its own.
+  std::optional<TFixedTables> own;
+  if (shared.result != kHuffmanComplete) {
+    own.emplace();
+    if (own->result != kHuffmanComplete) return own->result;
+    tables = &*own;
+  }
+  return InflateCodes(tables->literals.table, tables->distances.table, tables->literals.lookupBits,
+                      tables->distances.lookupBits) == 0
              ? kInflateOk
              : kInflateDataError;
 }
