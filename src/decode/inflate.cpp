@@ -4,7 +4,6 @@
 #include <array>
 #include <cstring>
 #include <new>
-#include <optional>
 
 #include "decode/decode_context.h"
 #include "zip/exceptions.h"
@@ -66,6 +65,115 @@ inline void Store64(std::uint8_t* p, std::uint64_t v) { std::memcpy(p, &v, sizeo
 
 // The stream went on past the end of its data for longer than any valid one can.
 struct TPastEndOfData {};
+
+// Entries of the flat decoding tables. The low byte is the number of bits the
+// entry's code takes at its level; bits 8..11 the extra bits of a length or
+// distance (the index width of a link's sub-table); bits 16..30 the base, the
+// literal byte or a link's sub-table offset. A literal entry has the top bit
+// set, so it tests as negative.
+constexpr std::uint32_t kEntryEnd = 0x1000;
+constexpr std::uint32_t kEntryLink = 0x2000;
+constexpr std::uint32_t kEntryInvalid = 0x4000;
+constexpr std::uint32_t kEntryLiteral = 0x80000000;
+
+inline unsigned CodeBits(std::uint32_t e) { return e & 0xFF; }
+inline unsigned ExtraBits(std::uint32_t e) { return (e >> 8) & 0xF; }
+inline unsigned EntryValue(std::uint32_t e) { return (e >> 16) & 0x7FFF; }
+inline bool IsLiteral(std::uint32_t e) { return static_cast<std::int32_t>(e) < 0; }
+
+// The entry of symbol s of a literal/length code (distance == false) or a
+// distance code; symbols 286, 287, 30 and 31 are invalid.
+std::uint32_t SymbolEntry(unsigned s, bool distance, unsigned bits) {
+  if (distance) {
+    if (s >= 30) return kEntryInvalid | bits;
+    return std::uint32_t{kDistanceBase[s]} << 16 | std::uint32_t{kDistanceExtra[s]} << 8 | bits;
+  }
+  if (s < 256) return kEntryLiteral | s << 16 | bits;
+  if (s == 256) return kEntryEnd | bits;
+  if (s >= 286) return kEntryInvalid | bits;
+  return std::uint32_t{kLengthBase[s - 257]} << 16 | std::uint32_t{kLengthExtra[s - 257]} << 8 |
+         bits;
+}
+
+// Builds the flat table of the code given by lengths (each 0..15) with a
+// first level of up to rootBits bits; bits is the width used, 0 for an empty
+// code. Returns kHuffmanInvalid for an over-subscribed code and
+// kHuffmanIncomplete for an incomplete one (a single code of length 1 counts
+// as complete) unless acceptIncomplete; nothing is built then.
+int BuildDecodeTable(std::span<const std::uint8_t> lengths, bool distance, bool acceptIncomplete,
+                     std::uint32_t* table, std::size_t capacity, int rootBits, int& bits) {
+  constexpr int kMaxLength = 15;
+  unsigned count[kMaxLength + 1] = {};
+  for (const std::uint8_t len : lengths) ++count[len];
+  bits = 0;
+  if (count[0] == lengths.size()) return kHuffmanComplete;
+  int longest = kMaxLength;
+  while (count[longest] == 0) --longest;
+  int space = 1;
+  for (int k = 1; k <= kMaxLength; ++k) {
+    space = (space << 1) - static_cast<int>(count[k]);
+    if (space < 0) return kHuffmanInvalid;
+  }
+  if (space > 0 && longest != 1 && !acceptIncomplete) return kHuffmanIncomplete;
+
+  unsigned offset[kMaxLength + 2] = {};
+  for (int k = 1; k <= kMaxLength; ++k) offset[k + 1] = offset[k] + count[k];
+  std::uint16_t sorted[kMaxHuffmanSymbols];
+  for (unsigned s = 0; s < lengths.size(); ++s)
+    if (lengths[s] != 0) sorted[offset[lengths[s]]++] = static_cast<std::uint16_t>(s);
+
+  const int m = std::min(rootBits, longest);
+  const unsigned rootSize = 1u << m;
+  std::fill(table, table + rootSize, kEntryInvalid | static_cast<std::uint32_t>(m));
+  std::size_t used = rootSize;
+  std::uint32_t* sub = nullptr;
+  unsigned subPrefix = 0;
+  unsigned subSize = 0;
+  unsigned code = 0;  // the current code bit-reversed, as it appears in the bit buffer
+  unsigned next = 0;
+  for (int len = 1; len <= longest; ++len) {
+    for (; count[len] > 0; --count[len]) {
+      const unsigned symbol = sorted[next++];
+      if (len <= m) {
+        const std::uint32_t e = SymbolEntry(symbol, distance, static_cast<unsigned>(len));
+        for (unsigned j = code; j < rootSize; j += 1u << len) table[j] = e;
+      } else {
+        const unsigned prefix = code & (rootSize - 1);
+        if (!sub || prefix != subPrefix) {
+          // A new sub-table, wide enough for the codes that share the prefix:
+          // it grows while the codes of the lengths reached leave room.
+          int t = len - m;
+          int room = 1 << t;
+          while (t + m < longest) {
+            room -= static_cast<int>(count[t + m]);
+            if (room <= 0) break;
+            ++t;
+            room <<= 1;
+          }
+          subSize = 1u << t;
+          if (used + subSize > capacity) return kHuffmanInvalid;  // not for a valid code set
+          sub = table + used;
+          std::fill(sub, sub + subSize, kEntryInvalid | static_cast<std::uint32_t>(t));
+          table[prefix] = kEntryLink | static_cast<std::uint32_t>(used) << 16 |
+                          static_cast<std::uint32_t>(t) << 8 | static_cast<std::uint32_t>(m);
+          used += subSize;
+          subPrefix = prefix;
+        }
+        const std::uint32_t e = SymbolEntry(symbol, distance, static_cast<unsigned>(len - m));
+        for (unsigned j = code >> m; j < subSize; j += 1u << (len - m)) sub[j] = e;
+      }
+      // The next code in canonical order, counted bit-reversed.
+      unsigned bit = 1u << (len - 1);
+      while (code & bit) {
+        code ^= bit;
+        bit >>= 1;
+      }
+      code ^= bit;
+    }
+  }
+  bits = m;
+  return kHuffmanComplete;
+}
 
 }  // namespace
 
@@ -184,37 +292,25 @@ struct TFixedTables {
     std::fill(lengths + 144, lengths + 256, 9);
     std::fill(lengths + 256, lengths + 280, 7);
     std::fill(lengths + 280, lengths + 288, 8);
-    literals.lookupBits = 7;
-    result = BuildHuffmanTable(lengths, 257, kLengthBase, kLengthExtra, literals.table,
-                               literals.lookupBits);
-    if (result != kHuffmanComplete) return;
-
-    std::fill(lengths, lengths + 30, 5);
-    distances.lookupBits = 5;
-    result = BuildHuffmanTable(std::span(lengths, 30), 0, kDistanceBase, kDistanceExtra,
-                               distances.table, distances.lookupBits);
-    if (result == kHuffmanIncomplete) result = kHuffmanComplete;  // 30 of 32 codes is fine
+    BuildDecodeTable(lengths, false, false, literals, kLiteralTableSize, kLiteralTableBits,
+                     literalBits);
+    std::fill(lengths, lengths + 30, 5);  // 30 of 32 codes: the other two are invalid
+    BuildDecodeTable(std::span(lengths, 30), true, true, distances, kDistanceTableSize,
+                     kDistanceTableBits, distanceBits);
   }
 
-  THuffmanTableOwner literals;
-  THuffmanTableOwner distances;
-  int result = kHuffmanComplete;  // kHuffmanOutOfMemory when they could not be built
+  std::uint32_t literals[kLiteralTableSize];
+  std::uint32_t distances[kDistanceTableSize];
+  int literalBits = 0;
+  int distanceBits = 0;
 };
 
 }  // namespace
 
 int TInflater::InflateFixed() {
-  static const TFixedTables shared;
-  const TFixedTables* tables = &shared;
-  // Without the shared set (it ran out of memory) each block builds its own.
-  std::optional<TFixedTables> own;
-  if (shared.result != kHuffmanComplete) {
-    own.emplace();
-    if (own->result != kHuffmanComplete) return own->result;
-    tables = &*own;
-  }
-  return InflateCodes(tables->literals.table, tables->distances.table, tables->literals.lookupBits,
-                      tables->distances.lookupBits) == 0
+  static const TFixedTables tables;
+  return InflateCodes(tables.literals, tables.distances, tables.literalBits, tables.distanceBits) ==
+                 0
              ? kInflateOk
              : kInflateDataError;
 }
@@ -286,26 +382,24 @@ int TInflater::InflateDynamic() {
     }
   }
 
-  THuffmanTableOwner literals;
-  literals.lookupBits = 9;
-  int result = BuildHuffmanTable(std::span(lengths, literalCount), 257, kLengthBase, kLengthExtra,
-                                 literals.table, literals.lookupBits);
+  int literalBits = 0;
+  int result = BuildDecodeTable(std::span(lengths, literalCount), false, false, literalTable_,
+                                kLiteralTableSize, kLiteralTableBits, literalBits);
   if (result != kHuffmanComplete) return result;
-  THuffmanTableOwner distances;
-  distances.lookupBits = 6;
-  result = BuildHuffmanTable(std::span(lengths + literalCount, distanceCount), 0, kDistanceBase,
-                             kDistanceExtra, distances.table, distances.lookupBits);
+  int distanceBits = 0;
+  result = BuildDecodeTable(std::span(lengths + literalCount, distanceCount), true, false,
+                            distanceTable_, kDistanceTableSize, kDistanceTableBits, distanceBits);
   if (result != kHuffmanComplete) return result;
 
-  return InflateCodes(literals.table, distances.table, literals.lookupBits, distances.lookupBits) ==
-                 0
+  return InflateCodes(literalTable_, distanceTable_, literalBits, distanceBits) == 0
              ? kInflateOk
              : kInflateDataError;
 }
 
-int TInflater::InflateCodes(const TableEntry* literals, const TableEntry* distances,
+int TInflater::InflateCodes(const std::uint32_t* literals, const std::uint32_t* distances,
                             int literalBits, int distanceBits) {
-  if (!literals) return 1;
+  if (literalBits == 0) return 1;  // an empty code
+  if (distanceBits == 0) distances = nullptr;
   for (;;) {
     if (context_.inputCount >= kBulkInputMinimum && wp_ <= kWindowSize - kMaxMatch) {
       const int result = DecodeBulk(literals, distances, literalBits, distanceBits);
@@ -317,41 +411,38 @@ int TInflater::InflateCodes(const TableEntry* literals, const TableEntry* distan
   }
 }
 
-// Looks a code up the exact way; nullptr for an invalid code.
-const TableEntry* TInflater::DecodeSymbol(const TableEntry* table, int lookupBits) {
+std::uint32_t TInflater::DecodeSymbol(const std::uint32_t* table, int lookupBits) {
   NeedBits(static_cast<unsigned>(lookupBits));
-  const TableEntry* entry = table + (bitBuffer_ & Mask(static_cast<unsigned>(lookupBits)));
-  while (entry->Op > huffman_op::kLinkBase) {
-    if (entry->Op == huffman_op::kInvalid) return nullptr;
-    DumpBits(entry->Bits);
-    const unsigned bits = entry->Op - huffman_op::kLinkBase;
-    NeedBits(bits);
-    entry = entry->Next + (bitBuffer_ & Mask(bits));
+  std::uint32_t e = table[bitBuffer_ & Mask(static_cast<unsigned>(lookupBits))];
+  if (e & kEntryLink) {
+    DumpBits(CodeBits(e));
+    NeedBits(ExtraBits(e));
+    e = table[EntryValue(e) + (bitBuffer_ & Mask(ExtraBits(e)))];
   }
-  DumpBits(entry->Bits);
-  return entry;
+  if (e & kEntryInvalid) return e;
+  DumpBits(CodeBits(e));
+  return e;
 }
 
-int TInflater::DecodeOne(const TableEntry* literals, const TableEntry* distances, int literalBits,
-                         int distanceBits) {
-  const TableEntry* entry = DecodeSymbol(literals, literalBits);
-  if (!entry) return 1;
-  if (entry->Op == huffman_op::kLiteral) {
-    PutWindowByte(static_cast<std::uint8_t>(entry->Value));
+int TInflater::DecodeOne(const std::uint32_t* literals, const std::uint32_t* distances,
+                         int literalBits, int distanceBits) {
+  std::uint32_t e = DecodeSymbol(literals, literalBits);
+  if (IsLiteral(e)) {
+    PutWindowByte(static_cast<std::uint8_t>(EntryValue(e)));
     return -1;
   }
-  if (entry->Op == huffman_op::kEndOfBlock) return 0;
-  unsigned extra = entry->Op;
+  if (e & (kEntryEnd | kEntryInvalid)) return (e & kEntryEnd) ? 0 : 1;
+  unsigned extra = ExtraBits(e);
   NeedBits(extra);
-  const unsigned length = entry->Value + static_cast<unsigned>(bitBuffer_ & Mask(extra));
+  const unsigned length = EntryValue(e) + static_cast<unsigned>(bitBuffer_ & Mask(extra));
   DumpBits(extra);
 
   if (!distances) return 1;  // a length code, but no distance code
-  entry = DecodeSymbol(distances, distanceBits);
-  if (!entry) return 1;
-  extra = entry->Op;
+  e = DecodeSymbol(distances, distanceBits);
+  if (e & kEntryInvalid) return 1;
+  extra = ExtraBits(e);
   NeedBits(extra);
-  const unsigned distance = entry->Value + static_cast<unsigned>(bitBuffer_ & Mask(extra));
+  const unsigned distance = EntryValue(e) + static_cast<unsigned>(bitBuffer_ & Mask(extra));
   DumpBits(extra);
   CopyMatch(length, distance);
   return -1;
@@ -393,8 +484,8 @@ void TInflater::CopyMatch(unsigned length, unsigned distance) {
   }
 }
 
-int TInflater::DecodeBulk(const TableEntry* literals, const TableEntry* distances, int literalBits,
-                          int distanceBits) {
+int TInflater::DecodeBulk(const std::uint32_t* literals, const std::uint32_t* distances,
+                          int literalBits, int distanceBits) {
   const std::uint8_t* in = context_.inputPointer;
   const std::uint8_t* const inLast = in + (context_.inputCount - kBulkInputMinimum);
   const std::uint64_t literalMask = Mask(static_cast<unsigned>(literalBits));
@@ -406,74 +497,66 @@ int TInflater::DecodeBulk(const TableEntry* literals, const TableEntry* distance
   int result = -1;
 
   // Top the bit buffer up to 56..63 bits. Bits above bk are the next input
-  // bytes (later refills put the same bits in the same place), so after a code
-  // of at most 50 bits at least 14 real bits remain: enough to look the next
-  // code up before the next refill.
+  // bytes (later refills put the same bits in the same place), so after a
+  // length and a distance (at most 48 bits) at least 16 real bits remain:
+  // enough to look the next code up before the next refill.
   const auto refill = [&] {
     bb |= Load64(in) << bk;
     in += (63 - bk) >> 3;
     bk |= 56;
   };
+  const auto take = [&](unsigned n) {
+    bb >>= n;
+    bk -= n;
+  };
+  // Follows a link entry into its sub-table.
+  const auto resolve = [&](const std::uint32_t* table, std::uint32_t e) {
+    if (e & kEntryLink) {
+      take(CodeBits(e));
+      e = table[EntryValue(e) + (bb & Mask(ExtraBits(e)))];
+    }
+    return e;
+  };
   refill();
-  const TableEntry* entry = literals + (bb & literalMask);
+  std::uint32_t e = literals[bb & literalMask];
 
   while (in <= inLast && wp <= kWindowSize - kMaxMatch) {
     refill();
-    unsigned op = entry->Op;
-    while (op > huffman_op::kLinkBase) {
-      if (op == huffman_op::kInvalid) {
-        result = 1;
-        goto done;
-      }
-      bb >>= entry->Bits;
-      bk -= entry->Bits;
-      entry = entry->Next + (bb & Mask(op - huffman_op::kLinkBase));
-      op = entry->Op;
-    }
-    bb >>= entry->Bits;
-    bk -= entry->Bits;
-    if (op == huffman_op::kLiteral) {
-      window[wp++] = static_cast<std::uint8_t>(entry->Value);
-      entry = literals + (bb & literalMask);
-      if (entry->Op == huffman_op::kLiteral) {
-        // A second literal from the same refill (at most 2 x 16 bits used).
-        bb >>= entry->Bits;
-        bk -= entry->Bits;
-        window[wp++] = static_cast<std::uint8_t>(entry->Value);
-        entry = literals + (bb & literalMask);
+    e = resolve(literals, e);
+    if (IsLiteral(e)) {
+      take(CodeBits(e));
+      window[wp++] = static_cast<std::uint8_t>(EntryValue(e));
+      e = literals[bb & literalMask];
+      if (IsLiteral(e)) {
+        // A second literal from the same refill (at most 2 x 15 bits used).
+        take(CodeBits(e));
+        window[wp++] = static_cast<std::uint8_t>(EntryValue(e));
+        e = literals[bb & literalMask];
       }
       continue;
     }
-    if (op == huffman_op::kEndOfBlock) {
-      result = 0;
+    if (e & (kEntryEnd | kEntryInvalid)) {
+      if (e & kEntryEnd) take(CodeBits(e));
+      result = (e & kEntryEnd) ? 0 : 1;
       goto done;
     }
-    const unsigned length = entry->Value + static_cast<unsigned>(bb & Mask(op));
-    bb >>= op;
-    bk -= op;
+    take(CodeBits(e));
+    const unsigned length = EntryValue(e) + static_cast<unsigned>(bb & Mask(ExtraBits(e)));
+    take(ExtraBits(e));
 
     if (!distances) {
       result = 1;
       goto done;
     }
-    entry = distances + (bb & distanceMask);
-    op = entry->Op;
-    while (op > huffman_op::kLinkBase) {
-      if (op == huffman_op::kInvalid) {
-        result = 1;
-        goto done;
-      }
-      bb >>= entry->Bits;
-      bk -= entry->Bits;
-      entry = entry->Next + (bb & Mask(op - huffman_op::kLinkBase));
-      op = entry->Op;
+    e = resolve(distances, distances[bb & distanceMask]);
+    if (e & kEntryInvalid) {
+      result = 1;
+      goto done;
     }
-    bb >>= entry->Bits;
-    bk -= entry->Bits;
-    const unsigned distance = entry->Value + static_cast<unsigned>(bb & Mask(op));
-    bb >>= op;
-    bk -= op;
-    entry = literals + (bb & literalMask);
+    take(CodeBits(e));
+    const unsigned distance = EntryValue(e) + static_cast<unsigned>(bb & Mask(ExtraBits(e)));
+    take(ExtraBits(e));
+    e = literals[bb & literalMask];
 
     if (distance <= wp) {
       // The source lies in the window before wp and the match fits before its end.

@@ -24,6 +24,15 @@ inline constexpr int kInflateOutOfMemory = 3;
 // looks more than three bytes beyond its end.
 inline constexpr std::int64_t kInflatePastEndLimit = 256;
 
+// Inflate's own decoding tables: 32-bit entries in one flat array, a
+// first-level table indexed by the low bits of the bit buffer followed by the
+// sub-tables of the longer codes. A sub-table of width t holds at least t + 1
+// codes of a complete code set, which bounds the sub-tables' total size.
+inline constexpr int kLiteralTableBits = 10;
+inline constexpr std::size_t kLiteralTableSize = (1u << kLiteralTableBits) + 288 / 6 * 32;
+inline constexpr int kDistanceTableBits = 8;
+inline constexpr std::size_t kDistanceTableSize = (1u << kDistanceTableBits) + 30 * 16;
+
 // Decodes the current entry. EUserCanceled passes through; the exceptions of
 // the final flush (after the last block) reach the caller; nothing else does.
 void Inflate(DecodeContext& context);
@@ -47,7 +56,7 @@ class TInflater {
   int InflateDynamic();
   // Decodes literal/length and distance codes up to the end-of-block code:
   // 0 at the end of the block, 1 on an invalid code or an empty table.
-  int InflateCodes(const TableEntry* literals, const TableEntry* distances, int literalBits,
+  int InflateCodes(const std::uint32_t* literals, const std::uint32_t* distances, int literalBits,
                    int distanceBits);
   // Reads whole bytes through the context until bitCount >= n (n <= 16).
   void NeedBits(unsigned n);
@@ -67,12 +76,13 @@ class TInflater {
   // The bulk path of InflateCodes; runs while enough input is buffered and the
   // window has room for a whole match. Returns 0 or 1 as InflateCodes does, or
   // -1 when it stopped for the exact path to go on.
-  int DecodeBulk(const TableEntry* literals, const TableEntry* distances, int literalBits,
+  int DecodeBulk(const std::uint32_t* literals, const std::uint32_t* distances, int literalBits,
                  int distanceBits);
   // Decodes one code the exact way: -1 to go on, 0 end of block, 1 invalid.
-  int DecodeOne(const TableEntry* literals, const TableEntry* distances, int literalBits,
+  int DecodeOne(const std::uint32_t* literals, const std::uint32_t* distances, int literalBits,
                 int distanceBits);
-  const TableEntry* DecodeSymbol(const TableEntry* table, int lookupBits);
+  // Looks one code up the exact way and takes its bits unless it is invalid.
+  std::uint32_t DecodeSymbol(const std::uint32_t* table, int lookupBits);
 
   DecodeContext& context_;
   std::uint8_t* window_;
@@ -83,6 +93,9 @@ class TInflater {
   bool tailCleared_ = false;
   std::uint64_t bitBuffer_ = 0;  // bits above bitCount_ may hold input read ahead
   unsigned bitCount_ = 0;
+  // The current dynamic block's tables.
+  std::uint32_t literalTable_[kLiteralTableSize];
+  std::uint32_t distanceTable_[kDistanceTableSize];
 };
 
 }  // namespace tarvik
