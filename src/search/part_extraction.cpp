@@ -36,20 +36,6 @@ void ExtractDocumentParts(const std::string& path, const std::string& destFolder
   extractor.ExtractFiles();
 }
 
-void ExtractDocumentPartsToMemory(const std::string& path, TPartTexts& parts) {
-  TZipExtractor extractor;
-  Prepare(extractor, path);
-  extractor.OnStartUnZip = [&parts](TZipExtractor& sender, int index, std::string&, bool&) {
-    const int slot = SlotOfEntry(sender.Entry(index));
-    if (slot >= 0) parts[slot].reset();
-  };
-  extractor.OnMemoryOutput = [&parts](TZipExtractor& sender, int index, const std::string&, std::string& data) {
-    const int slot = SlotOfEntry(sender.Entry(index));
-    if (slot >= 0) parts[slot] = std::move(data);
-  };
-  extractor.ExtractFiles();
-}
-
 void StreamDocumentParts(const std::string& path, TPartReceiver& receiver) {
   TZipExtractor extractor;
   Prepare(extractor, path);

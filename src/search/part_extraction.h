@@ -1,12 +1,10 @@
 #pragma once
-// Unpacks the parts a search reads (see part_plan.h) into a folder, into
-// memory, or hands them over block by block as they are decoded. All ways
+// Unpacks the parts a search reads (see part_plan.h) into a folder, or hands
+// them over block by block as they are decoded. Both ways
 // select the same entries and apply the same rule: the last entry of a slot
 // decides whether the slot is filled.
 
-#include <array>
 #include <cstddef>
-#include <optional>
 #include <string>
 
 #include "search/part_plan.h"
@@ -18,13 +16,6 @@ namespace tarvik {
 // file exists exactly when the slot's last entry was extracted whole. Failures
 // that concern the whole archive are thrown as the reader's exceptions.
 void ExtractDocumentParts(const std::string& path, const std::string& destFolder);
-
-// The slots in memory, in the order content, meta, styles, manifest; an empty
-// slot was not delivered.
-using TPartTexts = std::array<std::optional<std::string>, kSlotCount>;
-
-// Like ExtractDocumentParts, decoding into memory instead of files.
-void ExtractDocumentPartsToMemory(const std::string& path, TPartTexts& parts);
 
 // Takes the slots' entries as the reader decodes them, in archive order.
 class TPartReceiver {
@@ -39,8 +30,8 @@ class TPartReceiver {
   virtual void Complete(int slot) = 0;
 };
 
-// Like ExtractDocumentPartsToMemory, handing the bytes over as they are
-// decoded instead of keeping them: a slot is filled when Complete is the last
+// Like ExtractDocumentParts, handing the bytes over as they are decoded
+// instead of writing them: a slot is filled when Complete is the last
 // call for it. An exception the receiver throws ends the run (std::bad_alloc
 // passes through every decoder unchanged).
 void StreamDocumentParts(const std::string& path, TPartReceiver& receiver);

@@ -17,6 +17,7 @@
 #include "search/part_extraction.h"
 #include "support/fake_form.h"
 #include "support/temp_folder.h"
+#include "zip/extractor.h"
 
 // While not 0, any single allocation larger than this fails as when memory
 // runs out. The replacements serve the whole test program. GCC cannot see that
@@ -50,6 +51,26 @@ namespace tarvik {
 namespace {
 
 using test::TFakeForm;
+
+// The slots decoded whole into memory, selected as the search selects them;
+// an empty slot was not delivered, and the last entry of a slot decides.
+using TPartTexts = std::array<std::optional<std::string>, kSlotCount>;
+void ExtractDocumentPartsToMemory(const std::string& path, TPartTexts& parts) {
+  TZipExtractor extractor;
+  extractor.SetOverwriteMode(Always);
+  for (const TSlotName& name : kSlotNames) extractor.FilesList().push_back(name.pattern);
+  extractor.SetZipName(path);
+  extractor.SetDoAll(false);
+  extractor.OnStartUnZip = [&parts](TZipExtractor& sender, int index, std::string&, bool&) {
+    const int slot = SlotOfEntry(sender.Entry(index));
+    if (slot >= 0) parts[slot].reset();
+  };
+  extractor.OnMemoryOutput = [&parts](TZipExtractor& sender, int index, const std::string&, std::string& data) {
+    const int slot = SlotOfEntry(sender.Entry(index));
+    if (slot >= 0) parts[slot] = std::move(data);
+  };
+  extractor.ExtractFiles();
+}
 
 struct TAllocationLimit {
   explicit TAllocationLimit(std::size_t bytes) { gAllocationLimit = bytes; }
