@@ -42,7 +42,7 @@ class TNoShell : public tarvik::TShell {
 
 int ListCandidates(tarvik::TToolForm& form, const TFindHost&) {
   if (!tarvik::ReadFolderCommand(form)) return 2;
-  for (const std::string& path : form.Candidates().Paths()) std::printf("%s\n", form.Shown(path).c_str());
+  for (const std::string& path : form.Candidates().Paths()) form.PrintPath(form.Shown(path));
   return form.Candidates().Empty() ? 1 : 0;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/command_line.h"
 #include "unzip/unzip_extract.h"
 #include "unzip/unzip_host.h"
 #include "unzip/unzip_list.h"
@@ -19,7 +20,6 @@ using tarvik::unzip::TUnzipOptions;
 
 constexpr int kExitOk = 0;
 constexpr int kExitArchiveFailed = 2;
-constexpr int kExitUsage = 2;
 
 int Fail(const std::string& text) {
   std::fprintf(stderr, "tarvik-unzip: %s\n", text.c_str());
@@ -55,12 +55,14 @@ int List(const TUnzipOptions& options) {
 int main(int argc, char** argv) {
   TUnzipOptions options;
   std::string error;
-  if (!tarvik::unzip::ParseUnzipOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
-    std::fprintf(stderr, "tarvik-unzip: %s\n%s", error.c_str(), tarvik::unzip::UnzipUsage());
-    return kExitUsage;
-  }
+  if (!tarvik::unzip::ParseUnzipOptions(std::vector<std::string>(argv + 1, argv + argc), options, error))
+    return tarvik::tools::UsageError("tarvik-unzip", error);
   if (options.help) {
     std::fputs(tarvik::unzip::UnzipUsage(), stdout);
+    return kExitOk;
+  }
+  if (options.version) {
+    tarvik::tools::PrintVersion("tarvik-unzip");
     return kExitOk;
   }
   static tarvik::unzip::TTerminalHost host;

@@ -1,6 +1,7 @@
 #include "ui/info.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
@@ -81,8 +82,11 @@ Tfrminfo::Tfrminfo() : QWidget(nullptr, Qt::Window) {
 Tfrminfo::~Tfrminfo() { UnregisterWindow(this); }
 
 QString FindHelpFile(const QString& fileName) {
-  const QStringList places = {QCoreApplication::applicationDirPath() + "/" + fileName,
-                              QStringLiteral(TARVIK_SOURCE_DIR "/resources/") + fileName};
+  const QString programFolder = QCoreApplication::applicationDirPath();
+  const QStringList places = {
+      programFolder + "/" + fileName,
+      QDir::cleanPath(programFolder + QStringLiteral("/" TARVIK_INSTALLED_HELP_DIR "/") + fileName),
+      QStringLiteral(TARVIK_SOURCE_DIR "/resources/") + fileName};
   for (const QString& place : places)
     if (QFileInfo(place).isFile()) return place;
   return {};

@@ -22,8 +22,9 @@ class Tfrminfo : public QWidget {
   QPushButton* Button1 = nullptr;
 };
 
-// Where a help file is found: beside the executable, then in resources/ of the
-// source tree. Empty when it is in neither place.
+// Where a help file is found: beside the executable, then where it is installed
+// (../share/tarvik relative to the executable), then in resources/ of the
+// source tree. Empty when it is in none of them.
 QString FindHelpFile(const QString& fileName);
 
 // A small help viewer: shows a help file's contents, then jumps to a topic.

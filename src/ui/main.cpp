@@ -1,14 +1,36 @@
-// Tarvik's window: installs the host services, creates the four windows in
-// their order and runs the event loop until the main window closes.
+// Tarvik's window: reads its own options, installs the host services, creates
+// the four windows in their order and runs the event loop until the main
+// window closes.
 
 #include <QApplication>
 
+#include <cstdio>
+#include <string>
+
+#include "common/command_line.h"
 #include "platform/host.h"
 #include "ui/qt_host.h"
 #include "ui/tarvikst.h"
+#include "ui/window_options.h"
 
 int main(int argc, char** argv) {
+  // --help and --version answer before Qt, which needs a display.
+  const tarvik::ui::TWindowOptions options = tarvik::ui::TakeWindowOptions(argc, argv);
+  if (options.help) {
+    std::fputs(tarvik::ui::WindowUsage(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    tarvik::tools::PrintVersion("tarvik");
+    return 0;
+  }
+  // The start-up folder is the current directory when the main window is
+  // created, so the folder is entered first.
+  if (options.configFolder) tarvik::ui::EnterConfigFolder();
+
   QApplication application(argc, argv);
+  // Qt has taken its own options out of argv; the window takes no operands.
+  if (argc > 1) return tarvik::tools::UsageError("tarvik", std::string("unknown argument '") + argv[1] + "'");
   QApplication::setApplicationName(QStringLiteral("tarvik"));
   QApplication::setQuitOnLastWindowClosed(false);
 

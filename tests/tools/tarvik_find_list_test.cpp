@@ -80,7 +80,7 @@ TEST(FindList, WrongCommandLinesExitWithTwo) {
                                              {"--bogus", "f", "p"}}) {
     const auto r = RunTool("tarvik-find", args);
     EXPECT_EQ(r.status, 2) << testing::PrintToString(args);
-    EXPECT_NE(r.err.find("Usage: tarvik-find"), std::string::npos) << testing::PrintToString(args);
+    EXPECT_NE(r.err.find("Try 'tarvik-find --help' for more information."), std::string::npos) << testing::PrintToString(args);
   }
 }
 

@@ -7,6 +7,8 @@
 #include <sstream>
 #include <string_view>
 
+#include "common/command_line.h"
+
 namespace tarvik {
 namespace {
 
@@ -25,16 +27,19 @@ constexpr const char* kUsage =
     "      --no-recurse             only the folder itself, not its sub-folders\n"
     "  -n, --names-only             print bare file names instead of full paths\n"
     "  -l, --list                   print the candidate documents, one per line, and stop\n"
+    "  -0, --null                   end each printed path with a NUL byte instead of a line end\n"
     "  -j, --jobs=N                 documents searched at once (default: the processors)\n"
     "      --lang=de|en             language of messages (default: from the locale)\n"
-    "  -h, --help                   show this help\n"
+    "  -h, --help                   show this help and exit\n"
+    "      --version                show the version and exit\n"
     "\n"
     "Exit status: 0 found, 1 nothing found, 2 invalid folder, empty phrase or wrong command line.\n";
 
 enum LongOnly { kNoNewFormats = 1000, kLegacy, kNoRecurse, kLang };
+constexpr int kVersion = 2000;  // --version has a long form only
 
 bool Fail(const std::string& reason) {
-  std::fprintf(stderr, "tarvik-find: %s\n%s", reason.c_str(), kUsage);
+  tools::UsageError("tarvik-find", reason);
   return false;
 }
 
@@ -98,6 +103,7 @@ bool ParseOption(int option, const char* arg, TFindOptions& o) {
     case kNoRecurse: o.recurse = false; return true;
     case 'n': o.namesOnly = true; return true;
     case 'l': o.list = true; return true;
+    case '0': o.nullEnds = true; return true;
     case 'j': return ParseJobs(value.c_str(), o);
     case kLang:
       if (value == "de") o.german = true;
@@ -120,6 +126,7 @@ bool LocaleIsGerman() {
 
 std::optional<TFindOptions> ParseFindOptions(int argc, char** argv) {
   static const option kLongOptions[] = {
+      {"null", no_argument, nullptr, '0'},        {"version", no_argument, nullptr, kVersion},
       {"mode", required_argument, nullptr, 'm'},  {"case", no_argument, nullptr, 'c'},
       {"parts", required_argument, nullptr, 'p'}, {"kinds", required_argument, nullptr, 'k'},
       {"templates", no_argument, nullptr, 't'},   {"no-new-formats", no_argument, nullptr, kNoNewFormats},
@@ -133,9 +140,13 @@ std::optional<TFindOptions> ParseFindOptions(int argc, char** argv) {
   opterr = 0;
   optind = 1;
   int option;
-  while ((option = getopt_long(argc, argv, "m:cp:k:tnlj:h", kLongOptions, nullptr)) != -1) {
+  while ((option = getopt_long(argc, argv, "m:cp:k:tnl0j:h", kLongOptions, nullptr)) != -1) {
     if (option == 'h') {
       std::fputs(kUsage, stdout);
+      std::exit(0);
+    }
+    if (option == kVersion) {
+      tools::PrintVersion("tarvik-find");
       std::exit(0);
     }
     if (option == '?') {

@@ -19,6 +19,7 @@ struct TFindOptions {
   bool newFormats = true;
   bool legacy = false;
   bool recurse = true;
+  bool nullEnds = false;  // -0: each printed path ends with NUL, not a line end
   bool namesOnly = false;
   bool list = false;
   int jobs = 0;  // 0: one per processor
@@ -27,7 +28,8 @@ struct TFindOptions {
   std::string phrase;  // UTF-8, as given
 };
 
-// The parsed options, or nothing after writing the reason and the usage to stderr.
+// The parsed options, or nothing after writing the reason and a hint to --help
+// to stderr. --help and --version print their text and end the program.
 std::optional<TFindOptions> ParseFindOptions(int argc, char** argv);
 
 // German when the locale's language is German (LC_ALL, LC_MESSAGES or LANG begins with "de").

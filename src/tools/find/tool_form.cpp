@@ -16,9 +16,12 @@ std::string TToolForm::Shown(const std::string& enginePath) const {
 
 void TToolForm::AddResult(const std::string& shown, const std::string&) {
   ++hits_;
-  const std::string line = IsChecked(TFormBox::cbFile) ? shown : Shown(shown);
-  std::fwrite(line.data(), 1, line.size(), stdout);
-  std::fputc('\n', stdout);
+  PrintPath(IsChecked(TFormBox::cbFile) ? shown : Shown(shown));
+}
+
+void TToolForm::PrintPath(const std::string& path) const {
+  std::fwrite(path.data(), 1, path.size(), stdout);
+  std::fputc(options_.nullEnds ? '\0' : '\n', stdout);
 }
 
 void TToolForm::AddResultLine(const std::string& line) { std::fprintf(stderr, "tarvik-find: %s\n", line.c_str()); }

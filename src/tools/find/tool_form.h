@@ -40,6 +40,8 @@ class TToolForm : public TSearchForm {
 
   // A path of the engine as the user wrote the folder.
   std::string Shown(const std::string& enginePath) const;
+  // Writes a path to stdout, ended by a line end, or by NUL with -0 (names may hold line ends).
+  void PrintPath(const std::string& path) const;
   const TCandidateList& Candidates() const { return candidates_; }
   std::size_t Hits() const { return hits_; }
 

@@ -34,6 +34,7 @@ bool Apply(const std::string& name, const std::string& value, TUnzipOptions& opt
   else if (name == "recreate-dirs") options.recreateDirs = true;
   else if (name == "quiet") options.quiet = true;
   else if (name == "help") options.help = true;
+  else if (name == "version") options.version = true;
   else if (name == "dest") options.destDir = value;
   else if (name == "root") options.rootDir = value;
   else if (name == "password") options.password = value;
@@ -53,7 +54,7 @@ struct TOptionInfo {
 constexpr TOptionInfo kOptions[] = {
     {'l', "list", false},     {'d', "dest", true},     {'r', "recreate-dirs", false}, {0, "root", true},
     {'o', "overwrite", true}, {'P', "password", true}, {'s', "sort", true},           {0, "incomplete", true},
-    {'q', "quiet", false},    {'h', "help", false},
+    {'q', "quiet", false},    {'h', "help", false},    {0, "version", false},
 };
 
 const TOptionInfo* ByLong(const std::string& name) {
@@ -133,7 +134,7 @@ bool ParseUnzipOptions(const std::vector<std::string>& args, TUnzipOptions& opti
       if (!Apply(option->longName, value, options, error)) return false;
     }
   }
-  if (options.help) return true;
+  if (options.help || options.version) return true;
   if (operands.empty()) {
     error = "no archive given";
     return false;
@@ -146,6 +147,7 @@ bool ParseUnzipOptions(const std::vector<std::string>& args, TUnzipOptions& opti
 const char* UnzipUsage() {
   return "Usage: tarvik-unzip [OPTION]... ARCHIVE [PATTERN]...\n"
          "Extracts the entries of ARCHIVE whose stored path matches a PATTERN (all without one).\n"
+         "\n"
          "  -l, --list                   list the entries: SIZE PACKED METHOD CRC DATE TIME PATH\n"
          "  -d, --dest=DIR               destination folder (default: .)\n"
          "  -r, --recreate-dirs          recreate the stored folders below DIR\n"
@@ -155,7 +157,11 @@ const char* UnzipUsage() {
          "  -s, --sort=MODE              none, name, file, dir, date, packed, size, rate\n"
          "      --incomplete=MODE        archive without end record: multi (default), bad, notzip\n"
          "  -q, --quiet                  do not print extracted entries\n"
-         "  -h, --help                   show this text\n";
+         "  -h, --help                   show this help and exit\n"
+         "      --version                show the version and exit\n"
+         "\n"
+         "Exit status: 0 every chosen entry extracted (or listed), 1 some were skipped or failed,\n"
+         "2 the archive could not be read or wrong command line.\n";
 }
 
 }  // namespace tarvik::unzip

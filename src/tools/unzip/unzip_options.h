@@ -22,6 +22,7 @@ struct TUnzipOptions {
   TIncompleteZipMode incomplete = izAssumeMulti;
   bool quiet = false;
   bool help = false;
+  bool version = false;
 };
 
 // Parses the arguments after the program name. Options and operands may be

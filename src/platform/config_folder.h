@@ -1,0 +1,14 @@
+#pragma once
+// The folder a desktop program keeps its per-user files in, by the XDG base
+// directory rules: $XDG_CONFIG_HOME/NAME, or ~/.config/NAME when XDG_CONFIG_HOME
+// is unset, empty or not an absolute path.
+
+#include <string>
+
+namespace tarvik {
+
+// The folder for name; "" when neither XDG_CONFIG_HOME nor a home folder is known.
+// Nothing is created.
+std::string UserConfigFolder(const std::string& name);
+
+}  // namespace tarvik
