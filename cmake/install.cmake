@@ -26,7 +26,7 @@ if(TARGET tarvik)
   install(FILES ${TARVIK_RESOURCES}/tarvik.hlp ${TARVIK_RESOURCES}/tarvike.hlp
           DESTINATION ${CMAKE_INSTALL_DATADIR}/tarvik)
   install(FILES ${TARVIK_RESOURCES}/desktop/tarvik.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-  install(FILES ${TARVIK_RESOURCES}/desktop/tarvik.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  install(FILES ${TARVIK_RESOURCES}/desktop/org.tarvik.tarvik.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
   install(FILES ${TARVIK_RESOURCES}/icons/tarvik.svg
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   foreach(size 48 128)

@@ -3,6 +3,7 @@
 // window closes.
 
 #include <QApplication>
+#include <QIcon>
 
 #include <cstdio>
 #include <string>
@@ -32,6 +33,9 @@ int main(int argc, char** argv) {
   // Qt has taken its own options out of argv; the window takes no operands.
   if (argc > 1) return tarvik::tools::UsageError("tarvik", std::string("unknown argument '") + argv[1] + "'");
   QApplication::setApplicationName(QStringLiteral("tarvik"));
+  // The menu entry's name and the installed icon theme's icon (none when not installed).
+  QGuiApplication::setDesktopFileName(QStringLiteral("tarvik"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tarvik")));
   QApplication::setQuitOnLastWindowClosed(false);
 
   tarvik::ui::TQtHost host;
