@@ -11,11 +11,13 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${TARVIK_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "find the office documents that contain a phrase")
 list(JOIN TARVIK_TOOLS ", " TARVIK_TOOL_NAMES)
+# Lines joined below; a semicolon would split the text as a CMake list.
 set(CPACK_PACKAGE_DESCRIPTION
   "Tarvik searches a folder tree for StarOffice and OpenOffice.org documents\n"
-  "(Writer, Calc, Impress, Draw and Math; the 1.x and 2.0 formats and their\n"
-  "templates) that contain a phrase: the whole phrase, every word or any word,\n"
-  "with or without letter case, in the text, the metadata or the styles.\n"
+  "(Writer, Calc, Impress, Draw and Math documents in the 1.x and 2.0 formats,\n"
+  "with their templates) that contain a phrase: the whole phrase, every word or\n"
+  "any word, with or without letter case, in the text, the metadata or the\n"
+  "styles.\n"
   "\n"
   "The package holds the Qt window tarvik with its menu entry, and the\n"
   "command-line tools that share its engine: ${TARVIK_TOOL_NAMES}.")

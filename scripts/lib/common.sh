@@ -10,6 +10,11 @@ TARVIK_CORE_PACKAGES=(cmake g++ make pkg-config libgtest-dev libgmock-dev libben
 # window, wmctrl and xdotool drive it, xprop, xwd and netpbm take the screenshot).
 TARVIK_GUI_PACKAGES=(qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth openbox wmctrl
                      xdotool x11-apps x11-utils netpbm fonts-dejavu-core)
+# Packages for scripts/package: a Release build of the window and the tools,
+# dpkg-shlibdeps (dpkg-dev, which needs file) for the package's dependencies,
+# and the checkers of the packaged files.
+TARVIK_PACKAGE_PACKAGES=(cmake g++ make qt6-base-dev libgl-dev dpkg-dev file man-db
+                         desktop-file-utils appstream)
 # Packages for scripts/lint: the formatter, clang-tidy (with run-clang-tidy) and
 # what configuring the build for its compile commands takes.
 TARVIK_LINT_PACKAGES=(cmake g++ make clang-format clang-tidy)
