@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Starts the real tarvik binary under Xvfb with a window manager in a fresh
 # start-up folder, waits for the main window by its caption, closes it through
-# the window manager and checks the files it left there.
+# the window manager and checks the files it left there. Then starts it as the
+# desktop menu entry does, with --config-folder, and checks that its files go
+# to $XDG_CONFIG_HOME/tarvik and not into the current directory.
 set -uo pipefail
 tarvik=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
@@ -41,13 +43,16 @@ check "such.ini is compacted at start-up to one empty line" test "$(od -An -c "$
 check "verz.ini is compacted at start-up to one empty line" test "$(od -An -c "$startup/verz.ini" | tr -d ' ')" = '\r\n'
 
 # The window manager asks the window to close, as its close box would.
-wmctrl -c "$caption"
-status=124
-for i in $(seq 1 200); do
-  if ! kill -0 "$app" 2>/dev/null; then wait "$app"; status=$?; break; fi
-  sleep 0.1
-done
-app=""
+close_window() {
+  wmctrl -c "$caption"
+  status=124
+  for i in $(seq 1 200); do
+    if ! kill -0 "$app" 2>/dev/null; then wait "$app"; status=$?; break; fi
+    sleep 0.1
+  done
+  app=""
+}
+close_window
 check "the program ends when its window is closed (status $status)" test "$status" -eq 0
 # The empty entry of each history is examined at close but never written.
 check "such.ini is written empty at close" test -f "$startup/such.ini" -a ! -s "$startup/such.ini"
@@ -55,5 +60,18 @@ check "verz.ini is written empty at close" test -f "$startup/verz.ini" -a ! -s "
 check "no tarvik.ini without saving the options" test ! -e "$startup/tarvik.ini"
 check "no scratch folder without a search" test ! -e "$startup/temp"
 
-if [ "$failures" -eq 0 ]; then echo "8 passed, 0 failed"; exit 0; fi
+# As from the desktop menu: the start-up folder is made below XDG_CONFIG_HOME.
+mkdir "$startup/home"
+(cd "$startup/home" && XDG_CONFIG_HOME="$startup/config" QT_QPA_PLATFORM=xcb ASAN_OPTIONS=detect_leaks=0 \
+  exec "$tarvik" --config-folder) &
+app=$!
+window=$(tarvik_wait_for_window "$caption")
+check "with --config-folder the main window appears" test -n "$window"
+check "with --config-folder the histories are in \$XDG_CONFIG_HOME/tarvik" \
+  test -f "$startup/config/tarvik/such.ini" -a -f "$startup/config/tarvik/verz.ini"
+check "with --config-folder nothing is written in the current directory" test -z "$(ls -A "$startup/home")"
+close_window
+check "with --config-folder the program ends when its window is closed (status $status)" test "$status" -eq 0
+
+if [ "$failures" -eq 0 ]; then echo "12 passed, 0 failed"; exit 0; fi
 exit 1
