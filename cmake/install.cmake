@@ -2,7 +2,7 @@
 # the window and every tool in bin/, the help files in share/tarvik/ (the help
 # window looks there relative to its executable), and for the desktop the menu
 # entry, the icons and the AppStream data; a man page and a bash completion for
-# each program that has one in resources/.
+# each program that has one in resources/; the copyright file.
 
 set(TARVIK_RESOURCES ${CMAKE_SOURCE_DIR}/resources)
 set(TARVIK_COMPLETIONS_DIR ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
@@ -20,6 +20,8 @@ endfunction()
 foreach(tool ${TARVIK_TOOLS})
   tarvik_install_program(${tool})
 endforeach()
+# Where a Debian system looks for a package's copyright and licence.
+install(FILES ${TARVIK_RESOURCES}/debian/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tarvik)
 
 if(TARGET tarvik)
   tarvik_install_program(tarvik)

@@ -35,6 +35,8 @@ for program in "$prefix"/bin/tarvik*; do
 done
 check "the tools are installed (${programs[*]:-none})" test -x "$prefix/bin/tarvik-find" -a -x "$prefix/bin/tarvik-unzip"
 
+check "the copyright file is in share/doc/tarvik" test -s "$share/doc/tarvik/copyright"
+
 for name in "${programs[@]}"; do
   version=$("$prefix/bin/$name" --version 2>/dev/null | head -n 1)
   check "$name --version says \"$version\"" test "${version%% *}" = "$name"
