@@ -6,6 +6,7 @@
 // command line.
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -47,19 +48,26 @@ int UsageError(const std::string& text) {
 
 void Print(const std::string& bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
 
-int ShowText(const TTextOptions& options) {
+// The preview, built in a private scratch folder that is gone again before
+// anything is printed (a reader that stops early cannot leave it behind).
+std::optional<tarvik::TPreviewText> BuildPreview(const std::string& document) {
   const tarvik::TScratchFolder scratch;
-  if (scratch.Path().empty()) {
+  if (scratch.Path().empty()) return std::nullopt;
+  return tarvik::BuildPreviewText(document, scratch.Path(), std::string());
+}
+
+int ShowText(const TTextOptions& options) {
+  const std::optional<tarvik::TPreviewText> preview = BuildPreview(options.document);
+  if (!preview) {
     std::fprintf(stderr, "tarvik-text: cannot create a scratch folder\n");
     return kExitFailed;
   }
-  const tarvik::TPreviewText preview = tarvik::BuildPreviewText(options.document, scratch.Path(), std::string());
-  if (preview.unpackFailure) {
+  if (preview->unpackFailure) {
     std::fprintf(stderr, "tarvik-text: cannot unpack: %s: %s\n", options.document.c_str(),
-                 preview.unpackFailure->c_str());
+                 preview->unpackFailure->c_str());
     return kExitFailed;
   }
-  for (const std::string& line : preview.shown) Print(options.raw ? line + "\r\n" : tarvik::AnsiToUtf8(line) + "\n");
+  for (const std::string& line : preview->shown) Print(options.raw ? line + "\r\n" : tarvik::AnsiToUtf8(line) + "\n");
   return std::fflush(stdout) == 0 ? kExitShown : kExitFailed;
 }
 
