@@ -2,10 +2,12 @@
 
 #include <exception>
 
+#include "platform/ascii_case.h"
 #include "platform/file_system.h"
 #include "platform/text_file.h"
 #include "search/document_collection.h"
 #include "search/document_search.h"
+#include "search/manifest_scan.h"
 #include "xml/xmlscan.h"
 #include "zip/extractor.h"
 
@@ -48,6 +50,16 @@ void AppendSplitAtLineBreaks(const std::string& text, std::vector<std::string>& 
     start = i + 1;
   }
   lines.emplace_back(text, start);
+}
+
+// Whether the manifest unpacked beside content.xml marks it as encrypted: a
+// document saved with a password, whose text would only show as noise.
+bool ContentIsEncrypted(const std::string& scratchFolder) {
+  const std::optional<std::string> manifest = ReadJoinedByCrLf(JoinPath(scratchFolder, "manifest.xml"));
+  if (!manifest) return false;
+  for (const std::string& path : EncryptedManifestPaths(*manifest))
+    if (AsciiCaseBlindEqual(path, "content.xml")) return true;
+  return false;
 }
 
 bool IsBlankLine(const std::string& line) { return line.find_first_not_of(' ') == std::string::npos; }
@@ -95,15 +107,20 @@ TPreviewText BuildPreviewText(const std::string& document, const std::string& sc
   TPreviewText preview;
   ForceDirectories(scratchFolder);  // a failure shows in the unpacking
   const std::string content = JoinPath(scratchFolder, "content.xml");
-  // Another document's text must never show as this one's.
+  // What another document left must never count as this one's.
   DeleteFile(content);
+  DeleteFile(JoinPath(scratchFolder, "manifest.xml"));
   try {
     UnpackXmlParts(document, scratchFolder);
   } catch (...) {
     preview.unpackFailure = FailureText(std::current_exception());
   }
   try {
-    if (const std::optional<std::string> xml = ReadJoinedByCrLf(content)) preview.unpacked = CharacterDataLines(*xml);
+    if (ContentIsEncrypted(scratchFolder)) {
+      if (!preview.unpackFailure)
+        preview.unpackFailure = "content.xml is encrypted: the document is saved with a password";
+    } else if (const std::optional<std::string> xml = ReadJoinedByCrLf(content))
+      preview.unpacked = CharacterDataLines(*xml);
   } catch (...) {  // out of memory on a huge part: an empty preview, as for a missing one
     preview.unpacked.clear();
   }

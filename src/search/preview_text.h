@@ -28,7 +28,9 @@ struct TPreviewText {
 // scratchFolder (created when missing), walks content.xml, writes Contents.txt
 // into contentsFolder (not when that is empty), and deletes the files of
 // scratchFolder again. A content.xml that is missing or cannot be walked gives
-// an empty text; failing to write Contents.txt changes nothing in the text.
+// an empty text; failing to write Contents.txt changes nothing in the text. A
+// document saved with a password (its manifest marks content.xml encrypted)
+// counts as not unpacked, with an empty text.
 TPreviewText BuildPreviewText(const std::string& document, const std::string& scratchFolder,
                               const std::string& contentsFolder);
 

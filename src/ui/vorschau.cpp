@@ -51,7 +51,10 @@ TfrmVorschau::TfrmVorschau(QWidget* owner, TfrmError* errors)
   MmoContents = new QPlainTextEdit(this);
   MmoContents->setObjectName("MmoContents");
   MmoContents->setReadOnly(true);
+  // A vertical scroll bar only: long lines wrap.
+  MmoContents->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   MmoContents->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  MmoContents->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   MmoContents->setAccessibleName(QStringLiteral("Textvorschau"));
   MmoContents->setProperty(kCharsetProperty, kDefaultCharset);
   Button1 = new QPushButton(QStringLiteral("Schliessen"), this);

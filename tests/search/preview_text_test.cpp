@@ -99,6 +99,14 @@ TEST(PreviewText, NotAnArchiveGivesAnEmptyPreview) {
   EXPECT_TRUE(preview.unpacked.empty() && preview.shown.empty());
   EXPECT_TRUE(fs::is_empty(scratch.Path()));
   EXPECT_EQ(Slurp(contents / kContentsFile), "");
+
+  // Saved with a password: unpacked, but the encrypted text counts as not unpacked.
+  for (const char* document : {"broken/protected.odt", "broken/protected.sxw", "broken/protected.ods"}) {
+    const TPreviewText locked = BuildPreviewText(Corpus(document), scratch.Path(), "");
+    EXPECT_TRUE(locked.unpackFailure) << document;
+    EXPECT_TRUE(locked.shown.empty()) << document;
+    EXPECT_TRUE(fs::is_empty(scratch.Path()));
+  }
 }
 
 // Contents.txt is only a copy: where it cannot be written, or when none is
