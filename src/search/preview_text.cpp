@@ -26,6 +26,16 @@ void UnpackXmlParts(const std::string& document, const std::string& scratchFolde
   // Stored permissions could make content.xml unreadable, or keep a later
   // entry of the same name from replacing it: the files keep the folder's own.
   extractor.SetRetainAttributes(false);
+  // Every entry lands straight in the folder, so the content.xml of an
+  // embedded object ("Object 1/content.xml") stored after the document's own
+  // would replace the document's text: once that is out, they are left alone.
+  bool ownContentOut = false;
+  extractor.OnStartUnZip = [&ownContentOut](TZipExtractor& sender, int index, std::string&, bool& skip) {
+    const TZipHeaderInfo& entry = sender.Entry(index);
+    if (!AsciiCaseBlindEqual(entry.FileName(), "content.xml")) return;
+    if (entry.Directory().empty()) ownContentOut = true;
+    else skip = ownContentOut;
+  };
   extractor.ExtractFiles();
 }
 

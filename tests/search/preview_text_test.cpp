@@ -71,6 +71,14 @@ TEST(PreviewText, RealWriterAndCalcDocuments) {
   EXPECT_EQ(crlf.shown, (Lines{"", "First line Walnut", "", "Second line Chestnut", ""}));
 }
 
+// An embedded object's content.xml stored after the document's own does not
+// take its place.
+TEST(PreviewText, EmbeddedObjectKeepsOffTheText) {
+  const test::TTempFolder scratch;
+  const std::string chart = std::string(TARVIK_TEST_DATA) + "/preview/Chart.odt";
+  EXPECT_EQ(BuildPreviewText(chart, scratch.Path(), "").shown, (Lines{"", "Report text"}));
+}
+
 TEST(PreviewText, PiecesBlanksAndLineBreaks) {
   EXPECT_EQ(CharacterDataLines("<p>Ein <b>fetter</b> Text</p>\r\n<p>zwei\r\nZeilen &amp; mehr</p><!-- x --><p/>"),
             (Lines{"Ein ", "fetter", " Text", "", "", "zwei", "Zeilen & mehr"}));
