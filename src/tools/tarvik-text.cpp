@@ -6,6 +6,7 @@
 // command line.
 
 #include <cstdio>
+#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -99,5 +100,10 @@ int main(int argc, char** argv) {
     }
   }
   if (operands == 0) return UsageError("missing document operand");
-  return ShowText(options);
+  try {
+    return ShowText(options);
+  } catch (const std::exception& failure) {  // out of memory on a huge document
+    std::fprintf(stderr, "tarvik-text: %s: %s\n", options.document.c_str(), failure.what());
+    return kExitFailed;
+  }
 }
