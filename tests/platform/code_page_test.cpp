@@ -123,5 +123,16 @@ TEST(PlatformCodePage, Cp850) {
   EXPECT_EQ(Cp850ToUtf8("DOS\\NAME~1.TXT"), "DOS\\NAME~1.TXT");
 }
 
+TEST(PlatformCodePage, TurkishDiffersFromWesternInEightBytes) {
+  EXPECT_EQ(TurkishAnsiToUtf8("\xD0\xDD\xDE\xF0\xFD\xFE"), "\u011E\u0130\u015E\u011F\u0131\u015F");
+  EXPECT_EQ(TurkishAnsiToUtf8("\x8E\x9E"), "\u008E\u009E");  // unassigned: themselves
+  int same = 0;
+  for (int byte = 0; byte < 256; ++byte) {
+    const std::string one(1, static_cast<char>(byte));
+    same += TurkishAnsiToUtf8(one) == AnsiToUtf8(one);
+  }
+  EXPECT_EQ(same, 256 - 8);
+}
+
 }  // namespace
 }  // namespace tarvik
