@@ -27,11 +27,12 @@ constexpr const char* kUsage =
     "  -l, --list                   print the candidate documents, one per line, and stop\n"
     "  -j, --jobs=N                 documents searched at once (default: the processors)\n"
     "      --lang=de|en             language of messages (default: from the locale)\n"
+    "      --text                   match the text a reader sees (one line per paragraph), not the raw XML\n"
     "  -h, --help                   show this help\n"
     "\n"
     "Exit status: 0 found, 1 nothing found, 2 invalid folder, empty phrase or wrong command line.\n";
 
-enum LongOnly { kNoNewFormats = 1000, kLegacy, kNoRecurse, kLang };
+enum LongOnly { kNoNewFormats = 1000, kLegacy, kNoRecurse, kLang, kText };
 
 bool Fail(const std::string& reason) {
   std::fprintf(stderr, "tarvik-find: %s\n%s", reason.c_str(), kUsage);
@@ -99,6 +100,7 @@ bool ParseOption(int option, const char* arg, TFindOptions& o) {
     case 'n': o.namesOnly = true; return true;
     case 'l': o.list = true; return true;
     case 'j': return ParseJobs(value.c_str(), o);
+    case kText: o.readableText = true; return true;
     case kLang:
       if (value == "de") o.german = true;
       else if (value == "en") o.german = false;
@@ -126,7 +128,8 @@ std::optional<TFindOptions> ParseFindOptions(int argc, char** argv) {
       {"legacy", no_argument, nullptr, kLegacy},  {"no-recurse", no_argument, nullptr, kNoRecurse},
       {"names-only", no_argument, nullptr, 'n'},  {"list", no_argument, nullptr, 'l'},
       {"jobs", required_argument, nullptr, 'j'},  {"lang", required_argument, nullptr, kLang},
-      {"help", no_argument, nullptr, 'h'},        {nullptr, 0, nullptr, 0}};
+      {"text", no_argument, nullptr, kText},      {"help", no_argument, nullptr, 'h'},
+      {nullptr, 0, nullptr, 0}};
 
   TFindOptions o;
   o.german = LocaleIsGerman();

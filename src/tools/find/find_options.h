@@ -21,6 +21,7 @@ struct TFindOptions {
   bool recurse = true;
   bool namesOnly = false;
   bool list = false;
+  bool readableText = false;  // --text: match paragraphs, not raw XML lines
   int jobs = 0;  // 0: one per processor
   bool german = false;
   std::string folder;
