@@ -74,8 +74,8 @@ void TParagraphLines::EndElement(std::string_view name) {
   if (!InParagraph()) EndLooseLine();
   // The innermost open region of that name ends, and with it whatever was
   // left open inside it.
-  const auto match = std::find_if(regions_.rbegin(), regions_.rend(),
-                                  [name](const TRegion& region) { return region.name == name; });
+  const auto match =
+      std::find_if(regions_.rbegin(), regions_.rend(), [name](const TRegion& region) { return region.name == name; });
   if (match == regions_.rend()) return;
   const std::size_t keep = regions_.size() - 1 - static_cast<std::size_t>(match - regions_.rbegin());
   while (regions_.size() > keep) {

@@ -68,8 +68,7 @@ class TPieceCollector : public TLineSink {
 TLines LinesInChunks(const std::string& xml, std::size_t chunk, std::size_t piece) {
   TPieceCollector collector;
   TReadableText text(collector, chunk);
-  for (std::size_t at = 0; at < xml.size(); at += piece)
-    text.Feed(xml.data() + at, std::min(piece, xml.size() - at));
+  for (std::size_t at = 0; at < xml.size(); at += piece) text.Feed(xml.data() + at, std::min(piece, xml.size() - at));
   text.Finish();
   return collector.lines;
 }
@@ -114,12 +113,12 @@ TLines PartLines(const std::string& document, const std::string& part) {
 
 TEST(ParagraphText, LinesOfRealDocuments) {
   // Written by LibreOffice from text/readable.fodt.
-  EXPECT_EQ(PartLines("text/readable.odt", "content.xml"),
-            (TLines{"Überschrift der Probe", "Ein fetter Text steht hier.", "Ein schräger Satz folgt.",
-                    "Die Firma Smith & Wesson liefert.", "erste Zeile zweite Zeile",
-                    "Preis:     12 Euro und Name\tWert", "Anmerkung im Fuß der Seite.",
-                    "Hauptsatz mit Fußnote1 geht weiter.", "Apfelbaum steht hier.", "Birnbaum steht dort.",
-                    "Siehe Linktext im Netz.", "Preis 5 € und ? Omega."}));
+  EXPECT_EQ(
+      PartLines("text/readable.odt", "content.xml"),
+      (TLines{"Überschrift der Probe", "Ein fetter Text steht hier.", "Ein schräger Satz folgt.",
+              "Die Firma Smith & Wesson liefert.", "erste Zeile zweite Zeile", "Preis:     12 Euro und Name\tWert",
+              "Anmerkung im Fuß der Seite.", "Hauptsatz mit Fußnote1 geht weiter.", "Apfelbaum steht hier.",
+              "Birnbaum steht dort.", "Siehe Linktext im Netz.", "Preis 5 € und ? Omega."}));
   const TLines meta = PartLines("text/readable.odt", "meta.xml");
   ASSERT_GE(meta.size(), 2u);
   EXPECT_EQ(meta[0], "Lesbarer Titelwort Text");

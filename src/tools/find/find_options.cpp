@@ -121,15 +121,21 @@ bool LocaleIsGerman() {
 }
 
 std::optional<TFindOptions> ParseFindOptions(int argc, char** argv) {
-  static const option kLongOptions[] = {
-      {"mode", required_argument, nullptr, 'm'},  {"case", no_argument, nullptr, 'c'},
-      {"parts", required_argument, nullptr, 'p'}, {"kinds", required_argument, nullptr, 'k'},
-      {"templates", no_argument, nullptr, 't'},   {"no-new-formats", no_argument, nullptr, kNoNewFormats},
-      {"legacy", no_argument, nullptr, kLegacy},  {"no-recurse", no_argument, nullptr, kNoRecurse},
-      {"names-only", no_argument, nullptr, 'n'},  {"list", no_argument, nullptr, 'l'},
-      {"jobs", required_argument, nullptr, 'j'},  {"lang", required_argument, nullptr, kLang},
-      {"text", no_argument, nullptr, kText},      {"help", no_argument, nullptr, 'h'},
-      {nullptr, 0, nullptr, 0}};
+  static const option kLongOptions[] = {{"mode", required_argument, nullptr, 'm'},
+                                        {"case", no_argument, nullptr, 'c'},
+                                        {"parts", required_argument, nullptr, 'p'},
+                                        {"kinds", required_argument, nullptr, 'k'},
+                                        {"templates", no_argument, nullptr, 't'},
+                                        {"no-new-formats", no_argument, nullptr, kNoNewFormats},
+                                        {"legacy", no_argument, nullptr, kLegacy},
+                                        {"no-recurse", no_argument, nullptr, kNoRecurse},
+                                        {"names-only", no_argument, nullptr, 'n'},
+                                        {"list", no_argument, nullptr, 'l'},
+                                        {"jobs", required_argument, nullptr, 'j'},
+                                        {"lang", required_argument, nullptr, kLang},
+                                        {"text", no_argument, nullptr, kText},
+                                        {"help", no_argument, nullptr, 'h'},
+                                        {nullptr, 0, nullptr, 0}};
 
   TFindOptions o;
   o.german = LocaleIsGerman();

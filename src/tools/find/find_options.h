@@ -22,7 +22,7 @@ struct TFindOptions {
   bool namesOnly = false;
   bool list = false;
   bool readableText = false;  // --text: match paragraphs, not raw XML lines
-  int jobs = 0;  // 0: one per processor
+  int jobs = 0;               // 0: one per processor
   bool german = false;
   std::string folder;
   std::string phrase;  // UTF-8, as given
