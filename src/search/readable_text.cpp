@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/code_page.h"
+#include "search/part_extraction.h"
 #include "xml/xmlscan.h"
 
 namespace tarvik {
@@ -142,6 +143,44 @@ std::vector<std::string> ReadableLines(std::string_view part) {
   text.Feed(part.data(), part.size());
   text.Finish();
   return std::move(collector.lines);
+}
+
+namespace {
+
+// Builds the lines of the content slot as its entries are decoded; the last
+// entry of the slot decides.
+class TContentLines : public TPartReceiver {
+ public:
+  TContentLines() : text_(collector_) {}
+
+  void Begin(int slot) override {
+    if (slot != kContent) return;
+    text_.Reset();
+    collector_ = {};
+    lines.reset();
+  }
+  void Data(int slot, const char* data, std::size_t size) override {
+    if (slot == kContent) text_.Feed(data, size);
+  }
+  void Complete(int slot) override {
+    if (slot != kContent) return;
+    text_.Finish();
+    lines = std::move(collector_.lines);
+  }
+
+  std::optional<std::vector<std::string>> lines;
+
+ private:
+  TLineCollector collector_;
+  TReadableText text_;
+};
+
+}  // namespace
+
+std::optional<std::vector<std::string>> DocumentReadableLines(const std::string& path) {
+  TContentLines content;
+  StreamDocumentParts(path, content);
+  return std::move(content.lines);
 }
 
 }  // namespace tarvik

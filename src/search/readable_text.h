@@ -22,6 +22,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,5 +69,11 @@ class TReadableText {
 // The readable text of a whole part, one line per paragraph in the order in
 // which the lines end, in Windows-1252.
 std::vector<std::string> ReadableLines(std::string_view part);
+
+// The readable text of a document's content.xml, as tarvik-find --text
+// matches it; nothing when the document has no content.xml that decodes
+// whole with the right CRC. Failures of the whole archive are thrown as the
+// reader's exceptions.
+std::optional<std::vector<std::string>> DocumentReadableLines(const std::string& path);
 
 }  // namespace tarvik

@@ -127,8 +127,10 @@ TEST(ParagraphText, LinesOfRealDocuments) {
   for (const std::string& line : PartLines("text/readable.odt", "styles.xml"))
     EXPECT_EQ(line.find("Zauberstil"), std::string::npos) << "style names are no text";
   // The 1.x formats.
-  EXPECT_EQ(PartLines("corpus/letters/Einladung.sxw", "content.xml"), (TLines{}));
-  EXPECT_EQ(PartLines("corpus/slides/Kickoff.sxi", "content.xml"), (TLines{}));
+  EXPECT_EQ(PartLines("corpus/letters/Einladung.sxw", "content.xml"),
+            (TLines{"Liebe Frau Fischer,", "wir feiern im Biergarten an der Königsallee 3.", "Eintritt: 12,50 €"}));
+  EXPECT_EQ(PartLines("corpus/slides/Kickoff.sxi", "content.xml"),
+            (TLines{"Kickoff Meeting", "Agenda: Café & Kuchen"}));
 }
 
 }  // namespace
