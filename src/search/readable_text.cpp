@@ -21,6 +21,9 @@ class TTextScanner : public TXmlScanner {
 
 namespace {
 
+// Stands for a document type declaration that an earlier scan delivered.
+constexpr std::string_view kSeenDoctype = "<!DOCTYPE d>";
+
 // Whether a document type declaration declares anything: it has an internal
 // subset or a parameter reference. An external one alone is never read.
 bool DeclaresAnything(const char* begin, const char* end) {
@@ -47,7 +50,7 @@ void TReadableText::Reset() {
   lines_.Reset();
   held_.clear();
   scanAt_ = chunk_;
-  ended_ = whole_ = false;
+  ended_ = whole_ = doctypeSeen_ = false;
 }
 
 void TReadableText::Feed(const char* data, std::size_t size) {
@@ -74,8 +77,13 @@ void TReadableText::Scan(bool atEnd) {
   scanner.Rewind();
   const char* const text = scanner.DocumentText();
   const char* const textEnd = text + held_.size();
-  std::size_t used = 0;  // the held bytes whose parts were delivered
+  bool standIn = doctypeSeen_;  // the held bytes begin with kSeenDoctype
+  std::size_t used = 0;         // the held bytes whose parts were delivered
   while (scanner.Next()) {
+    if (standIn) {
+      standIn = false;
+      continue;
+    }
     if (!atEnd) {
       const char* begin = scanner.PartBegin;
       const char* end = scanner.PartEnd;
@@ -84,16 +92,24 @@ void TReadableText::Scan(bool atEnd) {
       const bool inText = begin >= text && end >= begin && end < textEnd;
       if (!inText || end + 1 == textEnd) break;  // it may go on in the bytes to come
       if (scanner.PartKind == pkText && ReferenceOpen(begin, end, textEnd)) break;
-      if (scanner.PartKind == pkDoctype && DeclaresAnything(begin, end)) {
+      if (scanner.PartKind == pkDoctype && !doctypeSeen_ && DeclaresAnything(begin, end)) {
         whole_ = true;  // its declarations must serve the whole text
         break;
       }
       used = static_cast<std::size_t>(end + 1 - text);
     }
+    if (scanner.PartKind == pkDoctype) doctypeSeen_ = true;
     Deliver();
   }
   scanner.Reset();  // frees its copy of the text
-  held_.erase(0, atEnd ? held_.size() : used);
+  if (atEnd) {
+    held_.clear();
+  } else if (used != 0) {
+    held_.erase(0, used);
+    // The scanner analyses only the first document type declaration of a
+    // text and passes over any later one: a stand-in keeps it so.
+    if (doctypeSeen_) held_.insert(0, kSeenDoctype);
+  }
   // Rescanning kept bytes is paid for by at least as many new ones.
   scanAt_ = held_.size() + std::max(chunk_, held_.size());
 }

@@ -10,7 +10,7 @@
 // for its ';' beyond them), and the bytes from the first part that could
 // still change are kept and scanned again with the bytes that follow. A part
 // whose document type declaration declares anything (an internal subset) is
-// held whole instead, since its entities must be known to the whole text.
+// held whole from there on, since its entities must be known to the rest.
 // Markup without any tag in it for megabytes (one huge run of text, say) is
 // held until a tag ends it.
 //
@@ -61,9 +61,10 @@ class TReadableText {
   std::unique_ptr<TTextScanner> scanner_;
   std::string held_;
   std::size_t chunk_;
-  std::size_t scanAt_;  // the held size at which the next scan is tried
-  bool ended_ = false;  // a NUL byte ended the text
-  bool whole_ = false;  // the part is scanned whole at its end
+  std::size_t scanAt_;        // the held size at which the next scan is tried
+  bool ended_ = false;        // a NUL byte ended the text
+  bool whole_ = false;        // the part is scanned whole at its end
+  bool doctypeSeen_ = false;  // a document type declaration was delivered
 };
 
 // The readable text of a whole part, one line per paragraph in the order in

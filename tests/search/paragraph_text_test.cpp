@@ -94,6 +94,15 @@ TEST(ParagraphText, ChunksGiveTheLinesOfTheWholePart) {
   const std::string declared = "<!DOCTYPE t [<!ENTITY e \"Ersatz\">]><t><text:p>&e; &amp; " + std::string(200, 'x') +
                                "</text:p><text:p>&e;</text:p></t>";
   EXPECT_EQ(LinesInChunks(declared, 16, 3), (TLines{"Ersatz & " + std::string(200, 'x'), "Ersatz"}));
+  // Only the first one is read; a later one is passed over, in pieces too.
+  const std::string twice =
+      "<!DOCTYPE a><t><text:p>eins</text:p><!DOCTYPE b SYSTEM \"c>d\" [<!ENTITY e 'E'>]>"
+      "<text:p>&e;" +
+      std::string(100, 'y') + "</text:p></t>";
+  const TLines twiceWhole = Lines(twice);
+  EXPECT_EQ(twiceWhole.front(), "eins");
+  EXPECT_EQ(twiceWhole.back(), "e" + std::string(100, 'y'));
+  for (std::size_t chunk : {1, 20, 50}) EXPECT_EQ(LinesInChunks(twice, chunk, 3), twiceWhole) << chunk;
   // The text ends at its first NUL, as the scanner's does.
   EXPECT_EQ(LinesInChunks(std::string("<text:p>ab\0cd</text:p><text:p>x</text:p>", 37), 4, 2), TLines{"ab"});
 }
