@@ -1,6 +1,9 @@
 #include "xml/xml_nvp.h"
 
 #include <array>
+#include <cstring>
+
+#include "xml/xml_text.h"
 
 namespace tarvik {
 
@@ -28,7 +31,43 @@ std::string_view DisplayName(TElemKind kind) { return NameOf(kElemKindNames, kin
 
 const char* TAttrList::Read(const char* position) {
   Clear();
-  return position;
+  enum { kName, kEquals, kValue } expected = kName;
+  std::string name;
+  const char* p = position;
+  for (;;) {
+    const char c = *p;
+    if (c == '\0' || c == '>') return p;
+    if (xml::IsWhitespace(c)) {
+      ++p;
+      continue;
+    }
+    switch (expected) {
+      case kName: {
+        if (!xml::IsNameStart(c)) return p;
+        const char* end = xml::ReadName(p, xml::kAttrNameEnd);
+        name.assign(p, end);
+        p = end;
+        expected = kEquals;
+        break;
+      }
+      case kEquals:
+        if (c == '=') expected = kValue;
+        ++p;
+        break;
+      case kValue: {
+        if (c != '"' && c != '\'') {
+          ++p;
+          break;
+        }
+        const char* close = std::strchr(p + 1, c);
+        const char* end = close != nullptr ? close : xml::TextEnd(p + 1);
+        Add(std::make_unique<TAttr>(name, std::string(p + 1, end)));
+        p = close != nullptr ? close + 1 : end;
+        expected = kName;
+        break;
+      }
+    }
+  }
 }
 
 }  // namespace tarvik

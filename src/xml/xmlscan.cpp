@@ -1,6 +1,19 @@
+// TXmlScanner: loading, Next and its dispatch, and the parts outside the
+// document type declaration.
+
 #include "xml/xmlscan.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <new>
+
+#include "xml/xml_text.h"
 
 namespace tarvik {
 
@@ -9,7 +22,16 @@ namespace {
 constexpr std::array<std::string_view, 10> kPartKindNames = {
     "", "XML Prolog", "Comment", "PI", "DTD Declaration", "Start Tag", "Empty Tag", "End Tag", "Text", "CDATA"};
 
+// The text of a scanner without one: a NUL before it too, so that "the
+// character before the end" exists.
 constexpr char kEmptyText[2] = {0, 0};
+
+// The '>' of the first close ("?>", "-->", "]]>") at or after from, or the
+// last character of the text.
+const char* CloseOrLast(const char* from, const char* close) {
+  const char* found = xml::Find(from, close);
+  return found != nullptr ? found + std::strlen(close) - 1 : xml::TextEnd(from) - 1;
+}
 
 }  // namespace
 
@@ -18,58 +40,287 @@ std::string_view DisplayName(TXmlPartKind kind) {
   return index < kPartKindNames.size() ? kPartKindNames[index] : std::string_view();
 }
 
-TEntityStack::TEntityStack(TXmlScanner& scanner) : scanner_(scanner) {}
-TEntityStack::~TEntityStack() = default;
-
-void TEntityStack::Push(const char* resume, std::unique_ptr<TXmlScanner> entityText, const TEntityDef* entity) {
-  nodes_.push_back({std::move(entityText), scanner_.ActiveEncoding, resume, entity});
-}
-
-const char* TEntityStack::Pop() {
-  if (nodes_.empty()) return nullptr;
-  TEntityStackNode node = std::move(nodes_.back());
-  nodes_.pop_back();
-  if (!node.Encoding.empty()) scanner_.ActiveEncoding = node.Encoding;
-  if (node.Scanner) closed_.push_back(std::move(node.Scanner));
-  return node.Resume;
-}
-
-void TEntityStack::Clear() {
-  for (TEntityStackNode& node : nodes_)
-    if (node.Scanner) closed_.push_back(std::move(node.Scanner));
-  nodes_.clear();
-}
-
-bool TEntityStack::IsOpen(const TEntityDef* entity) const {
-  for (const TEntityStackNode& node : nodes_)
-    if (node.Entity == entity) return true;
-  return false;
-}
-
-void TEntityStack::FreeClosed() { closed_.clear(); }
-
 TXmlScanner::TXmlScanner() : IncludeStack(*this) { Reset(); }
 
-TXmlScanner::~TXmlScanner() { Reset(); }
+TXmlScanner::~TXmlScanner() = default;
 
-void TXmlScanner::Reset() {}
+void TXmlScanner::Reset() {
+  Rewind();
+  storage_.reset();
+  Buffer = nullptr;
+  BufferSize = 0;
+  documentEnd_ = kEmptyText + 1;
+  SourceName.clear();
+  DeclVersion.clear();
+  DeclEncoding.clear();
+  DeclStandalone = false;
+  DoctypeName.clear();
+  DoctypeEnd = nullptr;
+  doctypeBegin_ = nullptr;
+  PackWhitespace = true;
+  ElementDefs.Clear();
+  GeneralEntities.Clear();
+  ParameterEntities.Clear();
+  NotationDefs.Clear();
+  replaced_.clear();
+  expansion_ = 0;
+  doctypeExpansion_ = 0;
+}
 
-bool TXmlScanner::OpenFile(const std::string&, int) { return false; }
+bool TXmlScanner::OpenFile(const std::string& path, int openFlags) {
+  Reset();
+  // Non-blocking, so that a FIFO does not wait for a writer; only a regular
+  // file is read.
+  const int fd = ::open(path.c_str(), (openFlags & O_ACCMODE) | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat info {};
+  bool loaded = false;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kMaxFileSize) {
+    const auto size = static_cast<std::size_t>(info.st_size);
+    std::unique_ptr<char[]> storage(new (std::nothrow) char[size + 2]);
+    if (storage) {
+      std::size_t got = 0;
+      bool failed = false;
+      while (got < size) {
+        const ssize_t n = ::read(fd, storage.get() + 1 + got, size - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) failed = true;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+      }
+      if (!failed) {
+        storage[0] = '\0';
+        storage[1 + got] = '\0';
+        storage_ = std::move(storage);
+        Buffer = storage_.get() + 1;
+        BufferSize = static_cast<std::int32_t>(size + 1);
+        documentEnd_ = xml::TextEnd(Buffer);
+        SourceName = path;
+        loaded = true;
+      }
+    }
+  }
+  ::close(fd);
+  return loaded;
+}
 
-bool TXmlScanner::OpenText(std::string_view) { return false; }
+bool TXmlScanner::OpenText(std::string_view text) {
+  Reset();
+  if (text.size() > static_cast<std::size_t>(INT32_MAX) - 2) return false;
+  std::unique_ptr<char[]> storage(new (std::nothrow) char[text.size() + 2]);
+  if (!storage) return false;
+  storage[0] = '\0';
+  if (!text.empty()) std::memcpy(storage.get() + 1, text.data(), text.size());
+  storage[text.size() + 1] = '\0';
+  storage_ = std::move(storage);
+  Buffer = storage_.get() + 1;
+  BufferSize = static_cast<std::int32_t>(text.size() + 1);
+  documentEnd_ = xml::TextEnd(Buffer);
+  SourceName = "<MEM>";
+  return true;
+}
 
 const char* TXmlScanner::DocumentText() const { return Buffer != nullptr ? Buffer : kEmptyText + 1; }
 
-void TXmlScanner::Rewind() {}
-
-bool TXmlScanner::Next() { return false; }
-
-std::unique_ptr<TXmlScanner> TXmlScanner::OpenEntity(const std::string&, const std::string&, const std::string&) {
-  return std::make_unique<TXmlScanner>();
+void TXmlScanner::Rewind() {
+  PartKind = pkNone;
+  PartName.clear();
+  PartText.clear();
+  PartBegin = nullptr;
+  PartEnd = nullptr;
+  PartAttrs.Clear();
+  IncludeStack.Clear();
+  IncludeStack.FreeClosed();
+  expanding_.clear();
+  next_ = nullptr;
+  expansion_ = doctypeExpansion_;
+  ForgetSemicolon();
 }
 
-std::string TXmlScanner::DecodeText(std::string_view text) { return std::string(text); }
+bool TXmlScanner::Next() {
+  for (;;) {
+    IncludeStack.FreeClosed();
+    deliverable_ = true;
+    const char* start = next_ != nullptr ? next_ : DocumentText();
+    while (*start == '\0' && !IncludeStack.Empty()) start = IncludeStack.Pop();
+    PartBegin = start;
+    PartEnd = start;
+    if (*start == '\0') {
+      PartBegin = documentEnd_;
+      PartEnd = documentEnd_ - 1;
+      next_ = documentEnd_;
+      IncludeStack.Clear();
+      return false;
+    }
+    if (xml::StartsWith(start, "<?xml")) {
+      ScanXmlDeclaration(start);
+    } else if (xml::StartsWith(start, "<?")) {
+      ScanProcessingInstruction(start);
+    } else if (xml::StartsWith(start, "<!--")) {
+      ScanComment(start);
+    } else if (xml::StartsWith(start, "<!DOCTYPE")) {
+      ScanDoctype(start);
+    } else if (xml::StartsWith(start, "<![CDATA[")) {
+      ScanCData(start);
+    } else if (*start != '<') {
+      deliverable_ = ScanCharacterData(start);
+    } else {
+      ScanTag(start);
+    }
+    if (deliverable_) return true;
+  }
+}
 
-void TXmlScanner::DtdItemFound(const TDtdItem&) {}
+void TXmlScanner::ScanXmlDeclaration(const char* start) {
+  PartKind = pkXmlProlog;
+  const char* stop = PartAttrs.Read(start + 5);
+  const std::string encoding = PartAttrs.Value("encoding");
+  if (IncludeStack.Empty()) {
+    DeclVersion = PartAttrs.Value("version");
+    DeclEncoding = encoding;
+    DeclStandalone = PartAttrs.Value("standalone") == "yes";
+  }
+  PartEnd = CloseOrLast(stop, "?>");
+  ActiveEncoding = encoding.empty() ? "UTF-8" : encoding;
+  PartName.clear();
+  PartText.clear();
+  next_ = PartEnd + 1;
+}
+
+void TXmlScanner::ScanProcessingInstruction(const char* start) {
+  PartKind = pkPI;
+  const char* target = start + 2;
+  const char* targetEnd = xml::ReadName(target, xml::kPITargetEnd);
+  PartName.assign(target, targetEnd);
+  const char* close = xml::Find(target, "?>");
+  const char* textEnd = close != nullptr ? close : xml::TextEnd(targetEnd);
+  if (textEnd > targetEnd) {
+    PartText.assign(targetEnd, textEnd);
+  } else {
+    PartText.clear();
+  }
+  PartEnd = close != nullptr ? close + 1 : xml::TextEnd(target) - 1;
+  PartAttrs.Read(targetEnd);
+  next_ = PartEnd + 1;
+}
+
+void TXmlScanner::ScanComment(const char* start) {
+  PartKind = pkComment;
+  PartEnd = CloseOrLast(start + 4, "-->");
+  next_ = PartEnd + 1;
+}
+
+void TXmlScanner::ScanCData(const char* start) {
+  PartKind = pkCData;
+  const char* text = start + 9;
+  const char* close = xml::Find(text, "]]>");
+  if (close != nullptr) {
+    PartText = DecodeText(std::string_view(text, static_cast<std::size_t>(close - text)));
+    PartEnd = close + 2;
+  } else {
+    const char* end = xml::TextEnd(text);
+    PartText = DecodeText(std::string_view(text, static_cast<std::size_t>(end - text)));
+    PartEnd = end - 1;
+  }
+  next_ = PartEnd + 1;
+}
+
+void TXmlScanner::ScanTag(const char* start) {
+  PartKind = pkStartTag;
+  const char* name = start + 1;
+  if (*name == '/') {
+    PartKind = pkEndTag;
+    ++name;
+  }
+  const char* nameEnd = xml::ReadName(name, xml::kTagNameEnd);
+  PartName.assign(name, nameEnd);
+  const char* stop = PartAttrs.Read(nameEnd);
+  if (*stop == '/') PartKind = pkEmptyTag;
+  const char* close = std::strchr(stop, '>');
+  PartEnd = close != nullptr ? close : xml::TextEnd(stop) - 1;
+  next_ = PartEnd + 1;
+  if (PartKind == pkEndTag) return;
+  ApplyElementDefaults();
+  for (int i = 0; i < PartAttrs.Count(); ++i) RewriteAttributeValue(PartAttrs[i]);
+}
+
+void TXmlScanner::ApplyElementDefaults() {
+  const TElemDef* element = ElementDefs.Find(PartName);
+  if (element == nullptr) return;
+  for (int i = 0; i < element->Count(); ++i) {
+    const TAttrDef& definition = (*element)[i];
+    TAttr* attr = PartAttrs.Find(definition.Name);
+    if (attr == nullptr && !definition.Value.empty()) {
+      attr = PartAttrs.Add(std::make_unique<TAttr>(definition.Name, definition.Value));
+      attr->ValueKind = avDefault;
+    }
+    if (attr == nullptr) continue;
+    if (definition.DefaultKind == dkImplied) {
+      attr->ValueKind = avImplied;
+    } else if (definition.DefaultKind == dkFixed) {
+      attr->ValueKind = avFixed;
+      attr->Value = definition.Value;
+    }
+    attr->Type = definition.Type;
+  }
+}
+
+bool TXmlScanner::ScanCharacterData(const char* start) {
+  PartKind = pkText;
+  PartText.clear();
+  const char* run = start;  // the literal run not yet appended
+  const char* p = start;
+  const char* last = start;  // the last character consumed before run
+  for (;;) {
+    while (!xml::kTextStop(*p)) ++p;
+    if (*p == '&') {
+      if (p > run) PartText += DecodeText(std::string_view(run, static_cast<std::size_t>(p - run)));
+      p = CharacterDataReference(p, PartText, last);
+      run = p;
+    } else if (*p == '\0' && !IncludeStack.Empty()) {
+      if (p > run) PartText += DecodeText(std::string_view(run, static_cast<std::size_t>(p - run)));
+      p = IncludeStack.Pop();
+      ForgetSemicolon();
+      last = p - 1;
+      run = p;
+    } else {
+      break;
+    }
+  }
+  if (p > run) {
+    PartText += DecodeText(std::string_view(run, static_cast<std::size_t>(p - run)));
+    last = p - 1;
+  }
+  // When the stop is the first character of an entity's text, the character
+  // before it is the reference's ';': the next part starts at the stop.
+  PartEnd = last;
+  next_ = p;
+  if (!PackWhitespace) return true;
+  xml::PackSpaces(PartText);
+  return !PartText.empty();
+}
+
+std::unique_ptr<TXmlScanner> TXmlScanner::OpenEntity(const std::string& systemId, const std::string& publicId,
+                                                     const std::string& notation) {
+  (void)publicId;
+  (void)notation;
+  std::string path = systemId;
+  if (path.empty() || path[0] != '/') {
+    if (!SourceName.empty() && SourceName[0] != '<') {
+      const std::size_t slash = SourceName.rfind('/');
+      if (slash != std::string::npos) path.insert(0, SourceName, 0, slash + 1);
+    }
+  }
+  auto scanner = std::make_unique<TXmlScanner>();
+  scanner->OpenFile(path);
+  return scanner;
+}
+
+std::string TXmlScanner::DecodeText(std::string_view text) {
+  if (ActiveEncoding == "UTF-8") return xml::Utf8ToWindows1252(text);
+  return std::string(text);
+}
+
+void TXmlScanner::DtdItemFound(const TDtdItem& item) { (void)item; }
 
 }  // namespace tarvik

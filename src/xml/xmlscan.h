@@ -175,30 +175,38 @@ class TXmlScanner {
   TAttrList PartAttrs;
 
  private:
-  // Parts; each sets PartEnd and next_. False: nothing to deliver.
+  // The parts; each sets PartKind, PartEnd and next_.
   void ScanXmlDeclaration(const char* start);
   void ScanProcessingInstruction(const char* start);
   void ScanComment(const char* start);
   void ScanCData(const char* start);
   void ScanDoctype(const char* start);
+  void AnalyseDoctype(const char* start);
   void ScanTag(const char* start);
-  bool ScanCharacterData(const char* start);
   void ApplyElementDefaults();
+  // False when packing leaves nothing to deliver.
+  bool ScanCharacterData(const char* start);
 
   // References. A character-data reference at '&': appends what it stands
-  // for to out, or enters an entity text; returns where scanning goes on.
-  // last receives the reference's last character.
+  // for to out, or enters an entity text; returns where scanning goes on and
+  // sets last to the reference's last character.
   const char* CharacterDataReference(const char* ampersand, std::string& out, const char*& last);
-  std::string ReplaceEntityReferences(std::string_view value, int depth);
-  std::string ReplaceParameterReferences(std::string_view text, int depth);
+  void ReplaceEntityReferences(std::string_view value, std::string& out);
+  void ReplaceParameterReferences(std::string_view text, std::string& out);
+  std::string ParameterReferencesReplaced(std::string_view text);
   void RewriteAttributeValue(TAttr& attr);
-  // The first ';' at or after from in the current text, or its NUL. Cached,
-  // so that a run of '&' without ';' is not searched over and over.
-  const char* NextSemicolon(const char* from);
+  // An external entity's text through OpenEntity, charged to the expansion
+  // budget; nullptr when the budget is spent.
+  std::unique_ptr<TXmlScanner> LoadExternal(const std::string& systemId, const std::string& publicId,
+                                            const std::string& notation);
   bool ChargeExpansion(std::size_t bytes);
-  bool MayEnter(const TEntityDef* entity, int depth) const;
+  bool MayEnter(const TEntityDef* entity) const;
+  // The first ';' at or after from in its text, or the text's NUL. Cached, so
+  // that a run of '&' or '%' without ';' is not searched over and over.
+  const char* NextSemicolon(const char* from);
+  void ForgetSemicolon();
 
-  // Document type declaration.
+  // Declarations inside a document type declaration.
   const char* AnalyseDeclarations(const char* position, int stackFloor);
   const char* ElementDeclaration(const char* start);
   const char* AttributeListDeclaration(const char* start, int stackFloor);
@@ -207,16 +215,18 @@ class TXmlScanner {
   const char* ParameterReference(const char* percent);
   void AnalyseExternalDocumentType(const TExternalID& id);
   static bool ReadExternalId(const char* position, TExternalID& id);
-  void ReplaceEntity(TNvpListOf<TEntityDef>& list, std::unique_ptr<TEntityDef> entity);
+  TEntityDef* ReplaceEntity(TNvpListOf<TEntityDef>& list, std::unique_ptr<TEntityDef> entity);
+  void Report(const char* start, const char* end, TDtdItemKind kind);
 
   std::unique_ptr<char[]> storage_;  // a NUL, the text, its NUL
-  const char* next_ = nullptr;       // where the next part starts; nullptr: at the text's start
+  const char* documentEnd_ = nullptr;
+  const char* next_ = nullptr;  // where the next part starts; nullptr: at the text's start
   const char* doctypeBegin_ = nullptr;
   bool deliverable_ = true;
   std::size_t expansion_ = 0;                          // text produced by entity expansion so far
   std::size_t doctypeExpansion_ = 0;                   // of it, while the document type was analysed
   std::vector<const TEntityDef*> expanding_;           // entities open in a replacement pass
-  std::vector<std::unique_ptr<TEntityDef>> replaced_;  // redeclared entities: texts still referenced
+  std::vector<std::unique_ptr<TEntityDef>> replaced_;  // redeclared entities: their texts may still be read
   const char* semicolonFrom_ = nullptr;
   const char* semicolonAt_ = nullptr;
 };
