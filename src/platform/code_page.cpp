@@ -106,6 +106,22 @@ std::string SingleByteToUtf8(std::string_view text, const char32_t* upperHalf) {
 
 constexpr std::array<char32_t, 256> kAnsiTableArray = MakeAnsiTable();
 
+constexpr std::array<char32_t, 128> MakeTurkishUpperHalf() {
+  std::array<char32_t, 128> table{};
+  for (unsigned i = 0; i < 128; ++i) table[i] = kAnsiTableArray[0x80 + i];
+  table[0x8E - 0x80] = 0x008E;
+  table[0x9E - 0x80] = 0x009E;
+  table[0xD0 - 0x80] = 0x011E;
+  table[0xDD - 0x80] = 0x0130;
+  table[0xDE - 0x80] = 0x015E;
+  table[0xF0 - 0x80] = 0x011F;
+  table[0xFD - 0x80] = 0x0131;
+  table[0xFE - 0x80] = 0x015F;
+  return table;
+}
+
+constexpr std::array<char32_t, 128> kTurkishUpperHalf = MakeTurkishUpperHalf();
+
 }  // namespace
 
 // Spelled out row by row from the constexpr table, so it is constant-initialized.
@@ -149,6 +165,8 @@ std::string Utf8ToAnsiLine(std::string_view utf8) {
 std::string PhraseToAnsi(std::string_view utf8) { return Utf8ToAnsiLine(utf8); }
 
 std::string AnsiToUtf8(std::string_view ansi) { return SingleByteToUtf8(ansi, kAnsiTableArray.data() + 0x80); }
+
+std::string TurkishAnsiToUtf8(std::string_view ansi) { return SingleByteToUtf8(ansi, kTurkishUpperHalf.data()); }
 
 std::string Cp850ToUtf8(std::string_view oem) { return SingleByteToUtf8(oem, kCp850Upper.data()); }
 

@@ -41,6 +41,12 @@ std::string PhraseToAnsi(std::string_view utf8);
 // Windows-1252 → UTF-8.
 std::string AnsiToUtf8(std::string_view ansi);
 
+// Windows-1254 (Turkish) → UTF-8: the same bytes read in the Turkish code
+// page. It differs from Windows-1252 in six letters (0xD0 Ğ, 0xDD İ, 0xDE Ş,
+// 0xF0 ğ, 0xFD ı, 0xFE ş) and leaves 0x8E and 0x9E unassigned, which stand
+// for the code points of the same number.
+std::string TurkishAnsiToUtf8(std::string_view ansi);
+
 // CP850 (Western European DOS) → UTF-8, for names stored by MS-DOS hosts.
 std::string Cp850ToUtf8(std::string_view oem);
 

@@ -24,6 +24,19 @@ bool UsableScratchFolder(const std::string& folder) {
   return true;
 }
 
+namespace {
+
+// A new private folder under $TMPDIR (or /tmp); empty when none can be made.
+std::string MakePrivateFolder() {
+  const char* tmp = std::getenv("TMPDIR");
+  const std::string base = (tmp && *tmp) ? tmp : "/tmp";
+  for (std::string pattern : {base + "/tarvik-scratch-XXXXXX", std::string("/tmp/tarvik-scratch-XXXXXX")})
+    if (::mkdtemp(pattern.data()) != nullptr) return pattern;
+  return {};
+}
+
+}  // namespace
+
 TScratchFolder::TScratchFolder(const std::string& startupFolder) {
   const std::string wanted =
       (!startupFolder.empty() && startupFolder.back() == '/') ? startupFolder + "temp" : startupFolder + "/temp";
@@ -31,21 +44,14 @@ TScratchFolder::TScratchFolder(const std::string& startupFolder) {
     path_ = wanted;
     return;
   }
-  const char* tmp = std::getenv("TMPDIR");
-  std::string base = (tmp && *tmp) ? tmp : "/tmp";
-  std::string pattern = base + "/tarvik-scratch-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) {
-    pattern = "/tmp/tarvik-scratch-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-      // Nowhere to unpack: keep the wanted folder, so each document fails alone
-      // and lands in the error list instead of the program stopping.
-      path_ = wanted;
-      return;
-    }
-  }
-  path_ = pattern;
-  private_ = true;
+  path_ = MakePrivateFolder();
+  private_ = !path_.empty();
+  // Nowhere to unpack: keep the wanted folder, so each document fails alone
+  // and lands in the error list instead of the program stopping.
+  if (!private_) path_ = wanted;
 }
+
+TScratchFolder::TScratchFolder() : path_(MakePrivateFolder()), private_(!path_.empty()) {}
 
 TScratchFolder::~TScratchFolder() {
   if (!private_) return;

@@ -11,6 +11,9 @@ namespace tarvik {
 class TScratchFolder {
  public:
   explicit TScratchFolder(const std::string& startupFolder);
+  // Always the private folder under $TMPDIR, for a tool that must not write
+  // beside the user's files. Path() is empty when no folder could be made.
+  TScratchFolder();
   ~TScratchFolder();
   TScratchFolder(const TScratchFolder&) = delete;
   TScratchFolder& operator=(const TScratchFolder&) = delete;

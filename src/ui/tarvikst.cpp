@@ -6,7 +6,7 @@ TTarvikWindows::TTarvikWindows() {
   frmTarvik = std::make_unique<TfrmTarvik>();
   frminfo = std::make_unique<Tfrminfo>();
   frmError = std::make_unique<TfrmError>(frmTarvik.get());
-  frmVorschau = std::make_unique<TfrmVorschau>(frmTarvik.get());
+  frmVorschau = std::make_unique<TfrmVorschau>(frmTarvik.get(), frmError.get());
   frmTarvik->SetWindows(frminfo.get(), frmError.get(), frmVorschau.get());
 }
 

@@ -1,5 +1,6 @@
 #include "ui/vorschau.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -7,13 +8,20 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <exception>
 
+#include "platform/code_page.h"
+#include "platform/scratch_folder.h"
+#include "search/preview_text.h"
+#include "search/settings.h"
+#include "ui/error.h"
 #include "ui/modeless.h"
 #include "ui/sprache.h"
 
 namespace tarvik::ui {
 
-TfrmVorschau::TfrmVorschau(QWidget* owner) : QWidget(nullptr, Qt::Window), owner_(owner) {
+TfrmVorschau::TfrmVorschau(QWidget* owner, TfrmError* errors)
+    : QWidget(nullptr, Qt::Window), owner_(owner), errors_(errors) {
   setObjectName("frmVorschau");
   setWindowTitle(QStringLiteral("Tarvik 2.3 - Textvorschau"));
   setFont(WindowFont());
@@ -30,6 +38,10 @@ TfrmVorschau::TfrmVorschau(QWidget* owner) : QWidget(nullptr, Qt::Window), owner
   Edit2->setObjectName("Edit2");
   Edit2->hide();
   Label1->setBuddy(Edit1);
+  MmoSource = new QPlainTextEdit(this);
+  MmoSource->setObjectName("MmoSource");
+  MmoSource->setLineWrapMode(QPlainTextEdit::NoWrap);
+  MmoSource->hide();
   Label2 = new QLabel(
       QStringLiteral(
           "Der Inhalt wird inklusiver aller  zusätzlichen Objekte angezeigt. Z.B. Buttons, Felder, Rahmen etc."),
@@ -39,7 +51,12 @@ TfrmVorschau::TfrmVorschau(QWidget* owner) : QWidget(nullptr, Qt::Window), owner
   MmoContents = new QPlainTextEdit(this);
   MmoContents->setObjectName("MmoContents");
   MmoContents->setReadOnly(true);
+  // A vertical scroll bar only: long lines wrap.
+  MmoContents->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  MmoContents->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  MmoContents->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   MmoContents->setAccessibleName(QStringLiteral("Textvorschau"));
+  MmoContents->setProperty(kCharsetProperty, kDefaultCharset);
   Button1 = new QPushButton(QStringLiteral("Schliessen"), this);
   Button1->setObjectName("Button1");
   connect(Button1, &QPushButton::clicked, this, &QWidget::hide);
@@ -47,6 +64,7 @@ TfrmVorschau::TfrmVorschau(QWidget* owner) : QWidget(nullptr, Qt::Window), owner
   layout->addWidget(Label1);
   layout->addWidget(Edit1);
   layout->addWidget(Edit2);
+  layout->addWidget(MmoSource);
   layout->addWidget(Label2);
   layout->addWidget(MmoContents, 1);
   layout->addWidget(Button1, 0, Qt::AlignHCenter);
@@ -55,6 +73,60 @@ TfrmVorschau::TfrmVorschau(QWidget* owner) : QWidget(nullptr, Qt::Window), owner
 
 TfrmVorschau::~TfrmVorschau() { UnregisterWindow(this); }
 
-void TfrmVorschau::ShowPreview() { ShowModeless(*this, owner_); }
+void TfrmVorschau::ShowPreview() {
+  // Unpacking lets events run: a second request meanwhile only raises.
+  const bool unpacked = isVisible() || building_ || BuildPreview();
+  ShowModeless(*this, owner_);
+  if (!unpacked && errors_) {
+    errors_->AddDocument(Edit1->text());
+    errors_->ShowList();
+  }
+}
+
+bool TfrmVorschau::BuildPreview() {
+  building_ = true;
+  ApplyCharsetFromOptions();
+  const std::string folder = ScratchFolder();
+  const QString document = Edit1->text();
+  TPreviewText preview =
+      BuildPreviewText(document.toStdString(), folder, QCoreApplication::applicationDirPath().toStdString());
+  QStringList lines;
+  lines.reserve(static_cast<qsizetype>(preview.shown.size()));
+  for (const std::string& line : preview.shown) lines << Displayed(line);
+  const QString text = lines.join('\n');
+  MmoSource->setPlainText(text);
+  MmoContents->setPlainText(text);
+  building_ = false;
+  return !preview.unpackFailure;
+}
+
+// The window stands for a rich-text box whose font has a Windows character
+// set; Qt fonts have none. Character set 162 (Turkish) made the box show the
+// same bytes in the Turkish code page, so the text, which is Windows-1252,
+// is read as Windows-1254 for display then. The number itself is kept on
+// MmoContents as the property "Charset". Like the font setting it stands
+// for, it is never undone while the program runs.
+void TfrmVorschau::ApplyCharsetFromOptions() {
+  try {
+    if (ReadOptionSecondLine(".") == kTurkishCharsetLine) MmoContents->setProperty(kCharsetProperty, kTurkishCharset);
+  } catch (const std::exception&) {
+    // An unreadable tarvik.ini leaves the character set as it is.
+  }
+}
+
+QString TfrmVorschau::Displayed(const std::string& ansi) const {
+  const bool turkish = MmoContents->property(kCharsetProperty).toInt() == kTurkishCharset;
+  return QString::fromStdString(turkish ? TurkishAnsiToUtf8(ansi) : AnsiToUtf8(ansi));
+}
+
+const std::string& TfrmVorschau::ScratchFolder() {
+  // "temp" in the start-up folder, or a private folder where that cannot be written.
+  if (!scratch_ || scratchFor_ != Edit2->text()) {
+    scratch_.reset();
+    scratch_ = std::make_unique<TScratchFolder>(Edit2->text().toStdString());
+    scratchFor_ = Edit2->text();
+  }
+  return scratch_->Path();
+}
 
 }  // namespace tarvik::ui

@@ -100,8 +100,6 @@ void TXmlScanner::AnalyseDoctype(const char* start) {
         break;
       }
       p = IncludeStack.Pop();
-    } else if (xml::IsWhitespace(c)) {
-      ++p;
     } else if (!named && xml::IsNameStart(c)) {
       const char* end = xml::ReadName(p, xml::kDoctypeNameEnd);
       DoctypeName.assign(p, end);
@@ -121,7 +119,7 @@ void TXmlScanner::AnalyseDoctype(const char* start) {
     } else if (c == '>') {
       PartEnd = p;
       break;
-    } else if (inSubset) {
+    } else if (inSubset && !xml::IsWhitespace(c)) {
       const char* stretch = p;
       while (!xml::IsWhitespace(*p) && *p != '\0' && *p != '[' && *p != '%' && *p != '>') ++p;
       Report(stretch, p - 1, diUnknown);
@@ -467,9 +465,7 @@ const char* TXmlScanner::NotationDeclaration(const char* start) {
   const char* p = start + 10;
   while (*p != '\0' && *p != '>') {
     TExternalID id;
-    if (xml::IsWhitespace(*p)) {
-      ++p;
-    } else if (!named) {
+    if (!named && !xml::IsWhitespace(*p)) {
       const char* nameEnd = xml::ReadName(p, xml::kNotationNameEnd);
       notation->Name.assign(p, nameEnd);
       named = true;

@@ -538,6 +538,87 @@ class TWindowTest : public QObject {
     QCOMPARE(windows->frmTarvik->edVerzeichnis->count(), 15);
   }
 
+  // The preview of a found document: built when the window is shown, only
+  // raised while it is shown, Contents.txt beside the executable, the
+  // Turkish character set, and a document that cannot be unpacked.
+  void previewOfFoundDocuments() {
+    CopyCorpus(startup_->Path(), {"letters"});
+    fs::copy(fs::path(TARVIK_TEST_DATA) / "preview" / "Island.odt", File("letters/Island.odt"));
+    fs::copy(fs::path(TARVIK_TEST_DATA) / "corpus" / "broken" / "notazip.odt", File("Kaputt.sxw"));
+    auto windows = Start();
+    TfrmTarvik& w = *windows->frmTarvik;
+    TfrmVorschau& v = *windows->frmVorschau;
+    TfrmError& e = *windows->frmError;
+    w.show();
+    const QString folder = QString::fromStdString(startup_->Path());
+    Type(w.edVerzeichnis, folder + "/letters");
+    Type(w.edSearch, QStringLiteral("i"));
+    w.BtSuch->click();  // the current folder is letters now
+    QCOMPARE(Lines(w.lbergebnis), (QStringList{folder + "/letters/Einladung.sxw", folder + "/letters/Invitation.odt",
+                                               folder + "/letters/Island.odt"}));
+    QCOMPARE(v.windowTitle(), QStringLiteral("Tarvik 2.3 - Textvorschau"));
+    QVERIFY(!v.isVisible() && v.Edit2->isHidden() && v.MmoSource->isHidden() && !v.Edit1->isEnabled());
+
+    // The split paragraph keeps its blanks; the two empty lines at the start are one.
+    w.lbergebnis->setCurrentRow(1);
+    w.btVorschau->click();
+    QVERIFY(v.isVisible());
+    const QString invitation = QStringList{"",
+                                           "Dear Ms. Fischer,",
+                                           "please join our ",
+                                           "summer",
+                                           " party at the Café Zürich on 5 July.",
+                                           "Entry: 12,50 € per person.",
+                                           "Smith & Wesson Ltd. sponsors the drinks."}
+                                   .join('\n');
+    QCOMPARE(v.MmoContents->toPlainText(), invitation);
+    QVERIFY(fs::is_empty(File("temp")));
+    const std::string contents = Slurp(QCoreApplication::applicationDirPath().toStdString() + "/Contents.txt");
+    QCOMPARE(contents.substr(0, 23), std::string("\r\n\r\nDear Ms. Fischer,\r\n"));
+    QVERIFY(contents.find("Caf\xE9 Z\xFCrich") != std::string::npos);
+
+    // Shown already: only brought to the front, the text stays.
+    w.lbergebnis->setCurrentRow(0);
+    w.btVorschau->click();
+    QCOMPARE(v.Edit1->text(), folder + "/letters/Einladung.sxw");
+    QCOMPARE(v.MmoContents->toPlainText(), invitation);
+    v.Button1->click();
+    QVERIFY(!v.isVisible());
+
+    // TURKISH_CHARSET in the current folder: the same bytes in the Turkish code page, from now on.
+    QCOMPARE(v.MmoContents->property(kCharsetProperty).toInt(), kDefaultCharset);
+    w.lbergebnis->setCurrentRow(2);
+    w.btVorschau->click();
+    QCOMPARE(v.MmoContents->toPlainText(), QStringLiteral("\nÞingvellir, Garðabær"));
+    v.Button1->click();
+    startup_->Write("letters/tarvik.ini", "01000010100100001001\r\nTURKISH_CHARSET\r\n");
+    w.btVorschau->click();
+    QCOMPARE(v.MmoContents->property(kCharsetProperty).toInt(), kTurkishCharset);
+    QCOMPARE(v.MmoContents->toPlainText(), QStringLiteral("\nŞingvellir, Garğabær"));
+    v.Button1->click();
+    fs::remove(File("letters/tarvik.ini"));
+    w.btVorschau->click();
+    QCOMPARE(v.MmoContents->property(kCharsetProperty).toInt(), kTurkishCharset);
+    v.Button1->click();
+
+    // Not an archive: an empty preview, the path in the error list, the error window shown.
+    QVERIFY(!e.isVisible() && e.LineCount() == 0);
+    w.lbergebnis->item(0)->setText(folder + "/Kaputt.sxw");
+    w.lbergebnis->setCurrentRow(0);
+    w.btVorschau->click();
+    QVERIFY(v.isVisible() && e.isVisible());
+    QCOMPARE(v.MmoContents->toPlainText(), QString());
+    QCOMPARE(e.Memo1->toPlainText(), folder + "/Kaputt.sxw");
+    QVERIFY(fs::is_empty(File("temp")));
+
+    // The language switch leaves the preview's German texts alone.
+    w.rbEnglish->click();
+    QCOMPARE(v.Label1->text(), QStringLiteral("Dateiname:"));
+    QCOMPARE(v.Button1->text(), QStringLiteral("Schliessen"));
+    QCOMPARE(v.Label2->text(), QStringLiteral("Der Inhalt wird inklusiver aller  zusätzlichen Objekte angezeigt. "
+                                              "Z.B. Buttons, Felder, Rahmen etc."));
+  }
+
   // A start-up folder where the files and the scratch folder cannot be written.
   void writeProtectedStartupFolder() {
     CopyCorpus(startup_->Path(), {"letters"});

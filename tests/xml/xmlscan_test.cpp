@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "support/temp_folder.h"
 #include "xml/xml_test_support.h"
 
@@ -113,6 +115,37 @@ TEST(XmlScanner, LoadsFilesAndExternalEntities) {
   EXPECT_FALSE(scanner.OpenFile("/dev/zero"));
   EXPECT_EQ(scanner.BufferSize, 0);
   EXPECT_STREQ(scanner.DocumentText(), "");
+}
+
+// Every prefix of a text with every construct, and random texts: each scan
+// ends without reading past the text (the sanitizers watch), with packing on
+// and off.
+TEST(XmlScanner, HostileTextNeverFaults) {
+  const std::string real =
+      "<?xml version='1.0' encoding='UTF-8'?><!DOCTYPE d SYSTEM 'none.dtd' [<!ENTITY e 'x&#65;'>"
+      "<!ENTITY % p '<!ENTITY q \"%r;\">'><!ENTITY % r 'pe'>%p;<!ELEMENT d (#PCDATA)><!ATTLIST d a CDATA #FIXED 'f'"
+      " b (x|y) 'x' n NOTATION (m) #IMPLIED><!NOTATION m SYSTEM 'm'><!ENTITY u SYSTEM 'u' NDATA m><?pi x?><!-- c -->]>"
+      "<d a='&e;&q;&#x41;'>\xC3\xA4 &e; &q; &#65; &#x41;<![CDATA[c]]><!-- c --><?pi a='1'?><b/></d>";
+  for (bool pack : {true, false}) {
+    for (std::size_t cut = 0; cut <= real.size(); ++cut) {
+      TXmlScanner scanner;
+      scanner.OpenText(real.substr(0, cut));
+      scanner.PackWhitespace = pack;
+      test::Walk(scanner);
+    }
+  }
+  std::mt19937 random(12);
+  const std::string alphabet =
+      "<>/=:'\"&#;!%-[]?xe \xC3\xF0"
+      "DOCTYPEELEMENTATTLISTENTITYSYSTEM(|)";
+  for (int round = 0; round < 3000; ++round) {
+    std::string text(random() % 120, ' ');
+    for (char& c : text) c = alphabet[random() % alphabet.size()];
+    TXmlScanner scanner;
+    scanner.OpenText(text);
+    scanner.PackWhitespace = round % 2 == 0;
+    test::Walk(scanner);
+  }
 }
 
 }  // namespace
