@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
+#include "platform/ascii_case.h"
 #include "platform/code_page.h"
+#include "search/manifest_scan.h"
 #include "search/part_extraction.h"
 #include "xml/xmlscan.h"
 
@@ -163,30 +166,47 @@ std::vector<std::string> ReadableLines(std::string_view part) {
 
 namespace {
 
-// Builds the lines of the content slot as its entries are decoded; the last
-// entry of the slot decides.
+// The longest manifest read; real ones take a few KB.
+constexpr std::size_t kManifestLimit = std::size_t{4} << 20;
+
+// Builds the lines of the content slot as its entries are decoded, and keeps
+// the manifest; the last entry of a slot decides.
 class TContentLines : public TPartReceiver {
  public:
   TContentLines() : text_(collector_) {}
 
   void Begin(int slot) override {
-    if (slot != kContent) return;
-    text_.Reset();
-    collector_ = {};
-    lines.reset();
+    if (slot == kManifest) {
+      manifest.reset();
+      manifestText_.clear();
+    } else if (slot == kContent) {
+      text_.Reset();
+      collector_ = {};
+      lines.reset();
+    }
   }
   void Data(int slot, const char* data, std::size_t size) override {
-    if (slot == kContent) text_.Feed(data, size);
+    if (slot == kManifest) {
+      if (manifestText_.size() + size > kManifestLimit) throw std::bad_alloc();
+      manifestText_.append(data, size);
+    } else if (slot == kContent) {
+      text_.Feed(data, size);
+    }
   }
   void Complete(int slot) override {
-    if (slot != kContent) return;
-    text_.Finish();
-    lines = std::move(collector_.lines);
+    if (slot == kManifest) {
+      manifest = std::move(manifestText_);
+    } else if (slot == kContent) {
+      text_.Finish();
+      lines = std::move(collector_.lines);
+    }
   }
 
   std::optional<std::vector<std::string>> lines;
+  std::optional<std::string> manifest;
 
  private:
+  std::string manifestText_;
   TLineCollector collector_;
   TReadableText text_;
 };
@@ -196,6 +216,10 @@ class TContentLines : public TPartReceiver {
 std::optional<std::vector<std::string>> DocumentReadableLines(const std::string& path) {
   TContentLines content;
   StreamDocumentParts(path, content);
+  if (content.manifest)
+    for (const std::string& entry : EncryptedManifestPaths(*content.manifest))
+      if (AsciiCaseBlindEqual(entry, kSlotNames[kContent].pattern))
+        throw std::runtime_error("content.xml is encrypted: the document is saved with a password");
   return std::move(content.lines);
 }
 

@@ -74,7 +74,8 @@ std::vector<std::string> ReadableLines(std::string_view part);
 // The readable text of a document's content.xml, as tarvik-find --text
 // matches it; nothing when the document has no content.xml that decodes
 // whole with the right CRC. Failures of the whole archive are thrown as the
-// reader's exceptions.
+// reader's exceptions; a content.xml that the manifest marks as encrypted (a
+// document saved with a password) as std::runtime_error.
 std::optional<std::vector<std::string>> DocumentReadableLines(const std::string& path);
 
 }  // namespace tarvik

@@ -67,5 +67,22 @@ TEST(FindText, SampleDocumentsAndErrors) {
   EXPECT_EQ(Find("corpus", {"-n", "Café & Kuchen"}).status, 1);
 }
 
+TEST(FindText, TextToolPrintsTheParagraphs) {
+  const std::string data = TARVIK_TEST_DATA;
+  auto r = RunTool("tarvik-text", {"--paragraphs", data + "/corpus/letters/Einladung.sxw"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "Liebe Frau Fischer,\nwir feiern im Biergarten an der Königsallee 3.\nEintritt: 12,50 €\n");
+  r = RunTool("tarvik-text", {"--paragraphs", data + "/text/readable.odt"});
+  EXPECT_NE(r.out.find("\nAnmerkung im Fuß der Seite.\nHauptsatz mit Fußnote1 geht weiter.\n"), std::string::npos);
+  // A document saved with a password, or none at all, cannot be unpacked.
+  for (const char* document : {"/corpus/broken/protected.odt", "/corpus/broken/notazip.odt"}) {
+    r = RunTool("tarvik-text", {"--paragraphs", data + document});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind("tarvik-text: cannot unpack: " + data + document + ": ", 0), 0u) << r.err;
+  }
+  EXPECT_EQ(RunTool("tarvik-text", {"--raw", "--paragraphs", "x.odt"}).status, 2);
+}
+
 }  // namespace
 }  // namespace tarvik
