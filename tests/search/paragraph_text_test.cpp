@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "platform/code_page.h"
 #include "search/part_extraction.h"
@@ -46,6 +47,10 @@ TEST(ParagraphText, LinesOfTinyParts) {
             (TLines{"Mein & Titel", "eins"}));
   // Empty paragraphs are empty lines; unclosed ones end with the part.
   EXPECT_EQ(Lines("<text:p/><text:h></text:h><text:p>offen<text:p>innen"), (TLines{"", "", "innen", "offen"}));
+  // Paragraphs nested beyond any real document's depth make the part unreadable.
+  std::string deep;
+  for (int i = 0; i < 2000; ++i) deep += "<text:p>";
+  EXPECT_THROW(ReadableLines(deep), std::length_error);
   // UTF-8 converted as raw lines are: what Windows-1252 cannot hold is "?".
   EXPECT_EQ(Lines("<text:p>5 \xE2\x82\xAC, \xCE\xA9, \xF0\x9F\x98\x80.</text:p>"), TLines{"5 €, ?, ?."});
 }
