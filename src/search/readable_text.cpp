@@ -36,10 +36,10 @@ bool DeclaresAnything(const char* begin, const char* end) {
 // Whether a reference in the character data [begin, end] looks for its ';'
 // beyond textEnd: the scanner searches for it anywhere after the '&'.
 bool ReferenceOpen(const char* begin, const char* end, const char* textEnd) {
-  const char* ampersand = nullptr;
-  for (const char* at = end; at >= begin && !ampersand; --at)
-    if (*at == '&') ampersand = at;
-  return ampersand && !std::memchr(ampersand + 1, ';', static_cast<std::size_t>(textEnd - ampersand - 1));
+  const std::size_t ampersand = std::string_view(begin, static_cast<std::size_t>(end - begin) + 1).rfind('&');
+  if (ampersand == std::string_view::npos) return false;
+  const char* after = begin + ampersand + 1;
+  return std::memchr(after, ';', static_cast<std::size_t>(textEnd - after)) == nullptr;
 }
 
 }  // namespace
