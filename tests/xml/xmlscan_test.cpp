@@ -53,6 +53,12 @@ TEST(XmlScanner, TagsAttributesAndOtherParts) {
   EXPECT_EQ(std::string(scanner.PartBegin, scanner.PartEnd + 1), "<x b='2' a=\"1\" c = 'x>y'>");
   EXPECT_EQ(DisplayName(scanner.PartKind), "Start Tag");
   EXPECT_EQ(DisplayName(pkNone), "");
+  // A repeated name goes before the earlier one, and a lookup finds it.
+  scanner.OpenText("<x a='1' b='3' a='2'/>");
+  scanner.Rewind();
+  scanner.Next();
+  EXPECT_EQ(scanner.PartAttrs[0].Value + scanner.PartAttrs[1].Value + scanner.PartAttrs[2].Value, "213");
+  EXPECT_EQ(scanner.PartAttrs.Value("a"), "2");
 }
 
 TEST(XmlScanner, UnterminatedConstructsEndAtTheLastCharacter) {
