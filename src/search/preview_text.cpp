@@ -1,6 +1,7 @@
 #include "search/preview_text.h"
 
 #include <exception>
+#include <memory>
 
 #include "platform/ascii_case.h"
 #include "platform/file_system.h"
@@ -72,6 +73,16 @@ bool ContentIsEncrypted(const std::string& scratchFolder) {
   return false;
 }
 
+// The scanner of the preview: a document's text never pulls in a file from
+// the disk (its document type or an entity naming one, "office.dtd" of the
+// 1.x formats among them); such a text counts as empty.
+class TPreviewScanner : public TXmlScanner {
+ public:
+  std::unique_ptr<TXmlScanner> OpenEntity(const std::string&, const std::string&, const std::string&) override {
+    return std::make_unique<TXmlScanner>();
+  }
+};
+
 bool IsBlankLine(const std::string& line) { return line.find_first_not_of(' ') == std::string::npos; }
 
 }  // namespace
@@ -93,7 +104,7 @@ std::optional<std::string> ReadJoinedByCrLf(const std::string& path) {
 
 std::vector<std::string> CharacterDataLines(const std::string& xml) {
   std::vector<std::string> lines;
-  TXmlScanner scanner;
+  TPreviewScanner scanner;
   if (!scanner.OpenText(xml)) return lines;
   scanner.Rewind();
   scanner.PackWhitespace = false;

@@ -124,5 +124,10 @@ int main(int argc, char** argv) {
   }
   if (operands == 0) return UsageError("missing document operand");
   if (options.raw && options.paragraphs) return UsageError("--raw and --paragraphs exclude each other");
-  return options.paragraphs ? ShowParagraphs(options) : ShowText(options);
+  try {
+    return options.paragraphs ? ShowParagraphs(options) : ShowText(options);
+  } catch (const std::exception& failure) {  // out of memory on a huge document
+    std::fprintf(stderr, "tarvik-text: %s: %s\n", options.document.c_str(), failure.what());
+    return kExitFailed;
+  }
 }

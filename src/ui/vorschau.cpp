@@ -86,10 +86,14 @@ void TfrmVorschau::ShowPreview() {
 bool TfrmVorschau::BuildPreview() {
   building_ = true;
   ApplyCharsetFromOptions();
-  const std::string folder = ScratchFolder();
-  const QString document = Edit1->text();
-  TPreviewText preview =
-      BuildPreviewText(document.toStdString(), folder, QCoreApplication::applicationDirPath().toStdString());
+  TPreviewText preview;
+  try {
+    preview = BuildPreviewText(Edit1->text().toStdString(), ScratchFolder(),
+                               QCoreApplication::applicationDirPath().toStdString());
+  } catch (const std::exception&) {
+    // Out of memory on a huge document: an empty preview, without a message.
+    preview = TPreviewText();
+  }
   QStringList lines;
   lines.reserve(static_cast<qsizetype>(preview.shown.size()));
   for (const std::string& line : preview.shown) lines << Displayed(line);

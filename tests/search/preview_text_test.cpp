@@ -83,6 +83,11 @@ TEST(PreviewText, PiecesBlanksAndLineBreaks) {
   EXPECT_EQ(CharacterDataLines("<p>Ein <b>fetter</b> Text</p>\r\n<p>zwei\r\nZeilen &amp; mehr</p><!-- x --><p/>"),
             (Lines{"Ein ", "fetter", " Text", "", "", "zwei", "Zeilen & mehr"}));
   EXPECT_EQ(CharacterDataLines("<p>\t</p>"), Lines{"\t"});
+  // Declared entities are replaced; one naming a file is not read.
+  const test::TTempFolder folder;
+  const std::string file = folder.Write("secret", "Geheimnis");
+  EXPECT_EQ(CharacterDataLines("<!DOCTYPE p [<!ENTITY a 'A'><!ENTITY f SYSTEM '" + file + "'>]><p>&a;[&f;]</p>"),
+            Lines{"A[]"});
   // Blank means empty or only blanks; a tab is text.
   EXPECT_EQ(PackBlankLines({"", "", "a", "", " ", "  ", "\t", "", "", "b", " "}),
             (Lines{"", "a", "", "\t", "", "b", " "}));
