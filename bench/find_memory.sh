@@ -6,12 +6,14 @@
 # `tarvik-find -j 2` under /usr/bin/time -v and reports the maximum resident
 # set size; fails when the document is not found.
 # TARVIK_PHRASE replaces the phrase (one beyond ASCII is matched after the
-# UTF-8 conversion instead of on the bytes).
+# UTF-8 conversion instead of on the bytes). TARVIK_FIND_ARGS adds options,
+# e.g. TARVIK_FIND_ARGS=--text for the readable-text search.
 # Needs: python3, /usr/bin/time (apt-get install python3 time).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 size_mb=${1:-1024}
 phrase=${TARVIK_PHRASE:-Kastanienallee}  # a phrase beyond ASCII takes the converting path
+read -r -a extra_args <<<"${TARVIK_FIND_ARGS:-}"
 
 build=${TARVIK_BENCH_BUILD:-build/rel}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTARVIK_GUI=OFF -DTARVIK_TESTS=OFF -DTARVIK_BENCH=ON >/dev/null
@@ -42,9 +44,9 @@ with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as z:
 EOF
 echo "document: $(du -h "$work/docs/huge.odt" | cut -f1) on disk, content.xml ${size_mb} MB inflated"
 
-/usr/bin/time -v "$find_tool" -j 2 "$work/docs" "$phrase" >"$work/out.txt" 2>"$work/time.txt"
+/usr/bin/time -v "$find_tool" -j 2 "${extra_args[@]}" "$work/docs" "$phrase" >"$work/out.txt" 2>"$work/time.txt"
 cat "$work/out.txt"
 grep -q "huge.odt" "$work/out.txt" || { echo "the document was not found" >&2; exit 1; }
 rss_kb=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time.txt")
 wall=$(awk -F': ' '/Elapsed \(wall clock\)/ {print $2}' "$work/time.txt")
-echo "tarvik-find -j 2: peak RSS $((rss_kb / 1024)) MB ($rss_kb KB), wall $wall; goal <= 64 MB"
+echo "tarvik-find -j 2 ${extra_args[*]}: peak RSS $((rss_kb / 1024)) MB ($rss_kb KB), wall $wall; goal <= 64 MB"

@@ -18,6 +18,7 @@
 #include "search/part_plan.h"
 #include "search/search_form.h"
 #include "search/term_match.h"
+#include "search/text_part_matcher.h"
 
 namespace tarvik {
 namespace {
@@ -37,7 +38,7 @@ class TPartSource {
 
 class TScratchParts : public TPartSource {
  public:
-  explicit TScratchParts(const std::string& folder) : folder_(folder) {}
+  TScratchParts(const std::string& folder, bool readableText) : folder_(folder), readableText_(readableText) {}
 
   std::optional<std::string> Manifest() override {
     const int fd = ::open(File(kManifest).c_str(), O_RDONLY | O_CLOEXEC);
@@ -55,6 +56,7 @@ class TScratchParts : public TPartSource {
   TPartScan Scan(int part, TTermMatcher& matcher, std::string& converted) override {
     const std::string file = File(part);
     if (!FileExists(file)) return TPartScan::Absent;
+    if (readableText_) return ScanText(file, matcher);
     TLineReader reader(file);
     if (!reader.Ok()) return TPartScan::Unreadable;
     std::string_view line;
@@ -67,7 +69,23 @@ class TScratchParts : public TPartSource {
 
  private:
   std::string File(int slot) const { return JoinPath(folder_, kSlotNames[slot].file); }
+
+  // The part's readable text, matched as its blocks are read; a read error
+  // ends the part like its end, as it ends a line reader's file.
+  static TPartScan ScanText(const std::string& file, const TTermMatcher& terms) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return TPartScan::Unreadable;
+    TTextPartMatcher matcher(terms);
+    char block[1 << 15];
+    ssize_t got;
+    while (!matcher.Matched() && ((got = ::read(fd, block, sizeof block)) > 0 || (got < 0 && errno == EINTR)))
+      if (got > 0) matcher.Feed(block, static_cast<std::size_t>(got));
+    ::close(fd);
+    return matcher.Finish() ? TPartScan::Match : TPartScan::NoMatch;
+  }
+
   const std::string& folder_;
+  bool readableText_;
 };
 
 // The longest manifest kept for the password check; a longer one fails the
@@ -78,7 +96,8 @@ constexpr std::size_t kManifestLimit = std::size_t{4} << 20;
 // the matcher, the manifest is kept for the password check afterwards.
 class TStreamedParts : public TPartReceiver {
  public:
-  TStreamedParts(const TPartPlan& plan, const TTermMatcher& terms) : plan_(plan), matcher_(terms) {}
+  TStreamedParts(const TPartPlan& plan, const TTermMatcher& terms)
+      : plan_(plan), matcher_(terms), textMatcher_(terms) {}
 
   void Begin(int slot) override {
     if (slot == kManifest) {
@@ -87,12 +106,18 @@ class TStreamedParts : public TPartReceiver {
       return;
     }
     matched_[slot] = false;
-    matcher_.Reset();
+    if (plan_.readableText) {
+      textMatcher_.Reset();
+    } else {
+      matcher_.Reset();
+    }
   }
   void Data(int slot, const char* data, std::size_t size) override {
     if (slot == kManifest) {
       if (text_.size() + size > kManifestLimit) throw std::bad_alloc();
       text_.append(data, size);
+    } else if (plan_.chosen[slot] && plan_.readableText) {
+      textMatcher_.Feed(data, size);
     } else if (plan_.chosen[slot]) {
       matcher_.Feed(data, size);
     }
@@ -102,7 +127,7 @@ class TStreamedParts : public TPartReceiver {
       manifest_ = std::move(text_);
       text_.clear();
     } else if (plan_.chosen[slot]) {
-      matched_[slot] = matcher_.Finish();
+      matched_[slot] = plan_.readableText ? textMatcher_.Finish() : matcher_.Finish();
     }
   }
 
@@ -112,6 +137,7 @@ class TStreamedParts : public TPartReceiver {
  private:
   const TPartPlan& plan_;
   TPartMatcher matcher_;
+  TTextPartMatcher textMatcher_;
   std::array<bool, kPartCount> matched_{};
   std::optional<std::string> manifest_;
   std::string text_;
@@ -237,7 +263,7 @@ void SearchDocument(TSearchForm& form, const std::string& scratchFolder, const s
 void ScanDocumentParts(TSearchForm& form, const std::string& scratchFolder, const std::string& path,
                        const std::string& phrase, bool caseSensitive) {
   try {
-    TScratchParts parts(scratchFolder);
+    TScratchParts parts(scratchFolder, form.MatchesReadableText());
     SearchParts(form, path, phrase, caseSensitive, parts);
   } catch (...) {  // out of memory on a long line, say: the document failed, its files still go
     form.AddError(path);

@@ -1,8 +1,9 @@
 #pragma once
 // Searching one candidate document: the openability test, legacy binaries
 // matched whole, every other document unpacked (into the scratch folder or into
-// memory) and its chosen XML parts scanned line by line. Which parts, under
-// which names, and what makes a document fail: part_plan.h.
+// memory) and its chosen XML parts scanned line by line, or, when the form asks
+// for readable text, paragraph by paragraph (readable_text.h). Which parts,
+// under which names, and what makes a document fail: part_plan.h.
 
 #include <string>
 #include <string_view>

@@ -28,6 +28,7 @@ class TDocumentForm : public TSearchForm {
   bool IsChecked(TFormBox box) const override { return options_.IsChecked(box); }
   std::string FolderText() const override { return options_.FolderText(); }
   std::string PhraseText() const override { return options_.PhraseText(); }
+  bool MatchesReadableText() const override { return options_.MatchesReadableText(); }
   void ClearCandidates() override {}
   void AddCandidate(const std::string&) override {}
   void ShowCandidatePlaceholder(bool) override {}

@@ -20,6 +20,7 @@ TPartPlan::TPartPlan(const TSearchForm& form) {
   const bool all = form.IsChecked(TFormBox::cbAlles);
   chosen = {all || form.IsChecked(TFormBox::cbConntent), all || form.IsChecked(TFormBox::cbMeta),
             all || form.IsChecked(TFormBox::cbStyles)};
+  readableText = form.MatchesReadableText();
 }
 
 bool TPartPlan::RefusedBy(const std::optional<std::string>& manifest) const {

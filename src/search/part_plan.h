@@ -57,6 +57,8 @@ struct TPartPlan {
   bool RefusedBy(const std::optional<std::string>& manifest) const;
 
   std::array<bool, kPartCount> chosen{};
+  // Match the parts' readable text, not their raw lines (paragraph_lines.h).
+  bool readableText = false;
 };
 
 }  // namespace tarvik

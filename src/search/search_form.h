@@ -45,6 +45,10 @@ class TSearchForm {
   virtual std::string FolderText() const = 0;
   // Text of the search box, UTF-8.
   virtual std::string PhraseText() const = 0;
+  // Whether each part's readable text (one line per paragraph) is matched
+  // instead of its raw XML lines. The window always matches raw lines; only
+  // tarvik-find offers this.
+  virtual bool MatchesReadableText() const { return false; }
 
   // Candidate list: keeps itself sorted (see CandidateLess).
   virtual void ClearCandidates() = 0;

@@ -1,5 +1,6 @@
 // The search through memory gives exactly what the search through the
-// scratch folder gives, for every sample document, mode and part choice.
+// scratch folder gives, for every sample document, mode and part choice,
+// raw lines or readable text.
 
 #include <gtest/gtest.h>
 #include <pthread.h>
@@ -77,10 +78,10 @@ struct TAllocationLimit {
   ~TAllocationLimit() { gAllocationLimit = 0; }
 };
 
-// The sample corpus and the part-lookup fixtures.
+// The sample corpus, the part-lookup fixtures and the readable-text documents.
 std::vector<std::string> SampleDocuments() {
   std::vector<std::string> paths;
-  for (const char* folder : {"/corpus", "/parts"})
+  for (const char* folder : {"/corpus", "/parts", "/text"})
     for (const auto& entry : std::filesystem::recursive_directory_iterator(std::string(TARVIK_TEST_DATA) + folder))
       if (entry.is_regular_file() && entry.path().extension() != ".md" && entry.path().extension() != ".py")
         paths.push_back(entry.path().string());
@@ -101,17 +102,19 @@ TEST(MemorySearch, SameResultsAndErrorsAsTheScratchFolder) {
   const auto documents = SampleDocuments();
   ASSERT_GT(documents.size(), 30u);
   for (const char* phrase : {"Haselnuss", "osprey heron", "Caf\xE9 Z\xFCrich", "Smith &amp; Wesson", "2006",
-                             "First line Walnut", "<office:"}) {
+                             "First line Walnut", "<office:", "Smith & Wesson", "ein fetter text"}) {
     for (int mode = 1; mode <= 3; ++mode) {
-      for (bool allParts : {false, true}) {
+      for (int choice = 0; choice < 4; ++choice) {
+        const bool allParts = choice % 2 != 0;
         TFakeForm files, memory;
         Choose(files, mode, allParts);
         Choose(memory, mode, allParts);
+        files.readableText = memory.readableText = choice >= 2;
         for (const std::string& path : documents) {
           SearchDocument(files, scratch.Path(), path, phrase, false);
           SearchDocumentInMemory(memory, path, phrase, false);
         }
-        EXPECT_EQ(memory.results, files.results) << phrase << " mode " << mode << " all " << allParts;
+        EXPECT_EQ(memory.results, files.results) << phrase << " mode " << mode << " choice " << choice;
         EXPECT_EQ(memory.errors, files.errors) << phrase;
         EXPECT_EQ(memory.folders, files.folders);
       }

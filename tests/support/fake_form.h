@@ -17,8 +17,8 @@ class TFakeForm : public TSearchForm {
     // The window's start state: every kind, sub-folders and the 2.0 formats,
     // content only, whole phrase, German.
     for (TFormBox box : {TFormBox::cbAlleDateien, TFormBox::cbWriter, TFormBox::cbCalc, TFormBox::cbImpress,
-                         TFormBox::cbDraw, TFormBox::cbFormel, TFormBox::cbUnter, TFormBox::cbOO,
-                         TFormBox::cbConntent, TFormBox::RadioButton1, TFormBox::rbGerman})
+                         TFormBox::cbDraw, TFormBox::cbFormel, TFormBox::cbUnter, TFormBox::cbOO, TFormBox::cbConntent,
+                         TFormBox::RadioButton1, TFormBox::rbGerman})
       boxes[box] = true;
   }
 
@@ -28,6 +28,7 @@ class TFakeForm : public TSearchForm {
   }
   std::string FolderText() const override { return folder; }
   std::string PhraseText() const override { return phrase; }
+  bool MatchesReadableText() const override { return readableText; }
   void ClearCandidates() override { candidates.Clear(); }
   void AddCandidate(const std::string& path) override { candidates.Add(path); }
   void ShowCandidatePlaceholder(bool visible) override { placeholderVisible = visible; }
@@ -35,7 +36,10 @@ class TFakeForm : public TSearchForm {
   std::string CandidateAt(std::size_t i) const override { return candidates.Paths()[i]; }
   bool CandidateSelected(std::size_t i) const override { return selected.count(i) != 0; }
 
-  void ClearResults() override { results.clear(); folders.clear(); }
+  void ClearResults() override {
+    results.clear();
+    folders.clear();
+  }
   void AddResult(const std::string& shown, const std::string& folder) override {
     results.push_back(shown);
     folders.push_back(folder);
@@ -52,7 +56,10 @@ class TFakeForm : public TSearchForm {
   void SetEnabled(TFormControl control, bool on) override { enabled[control] = on; }
   void SetVisible(TFormControl control, bool on) override { visible[control] = on; }
   void SetCountText(const std::string& text) override { countText = text; }
-  void SetProgressRange(int low, int high) override { progressLow = low; progressHigh = high; }
+  void SetProgressRange(int low, int high) override {
+    progressLow = low;
+    progressHigh = high;
+  }
   void SetProgressPosition(int position) override { progressPositions.push_back(position); }
 
   void Set(TFormBox box, bool ticked) { boxes[box] = ticked; }
@@ -67,6 +74,7 @@ class TFakeForm : public TSearchForm {
   std::map<TFormBox, bool> boxes;
   std::string folder;
   std::string phrase;
+  bool readableText = false;
   TCandidateList candidates;
   std::set<std::size_t> selected;
   bool placeholderVisible = false;

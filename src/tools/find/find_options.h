@@ -22,7 +22,8 @@ struct TFindOptions {
   bool nullEnds = false;  // -0: each printed path ends with NUL, not a line end
   bool namesOnly = false;
   bool list = false;
-  int jobs = 0;  // 0: one per processor
+  bool readableText = false;  // --text: match paragraphs, not raw XML lines
+  int jobs = 0;               // 0: one per processor
   bool german = false;
   std::string folder;
   std::string phrase;  // UTF-8, as given

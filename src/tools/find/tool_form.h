@@ -21,6 +21,7 @@ class TToolForm : public TSearchForm {
   bool IsChecked(TFormBox box) const override;
   std::string FolderText() const override { return options_.folder; }
   std::string PhraseText() const override { return options_.phrase; }
+  bool MatchesReadableText() const override { return options_.readableText; }
 
   void ClearCandidates() override { candidates_.Clear(); }
   void AddCandidate(const std::string& path) override { candidates_.Add(path); }
