@@ -28,8 +28,8 @@ inline constexpr std::int64_t kInflatePastEndLimit = 256;
 // first-level table indexed by the low bits of the bit buffer followed by the
 // sub-tables of the longer codes. A sub-table of width t holds at least t + 1
 // codes of a complete code set, which bounds the sub-tables' total size.
-inline constexpr int kLiteralTableBits = 10;
-inline constexpr std::size_t kLiteralTableSize = (1u << kLiteralTableBits) + 288 / 6 * 32;
+inline constexpr int kLiteralTableBits = 11;
+inline constexpr std::size_t kLiteralTableSize = (1u << kLiteralTableBits) + 288 / 5 * 16;
 inline constexpr int kDistanceTableBits = 8;
 inline constexpr std::size_t kDistanceTableSize = (1u << kDistanceTableBits) + 30 * 16;
 
@@ -74,10 +74,10 @@ class TInflater {
   // that stop at the end of the window.
   void CopyMatch(unsigned length, unsigned distance);
   // The bulk path of InflateCodes; runs while enough input is buffered and the
-  // window has room for a whole match. Returns 0 or 1 as InflateCodes does, or
-  // -1 when it stopped for the exact path to go on.
-  int DecodeBulk(const std::uint32_t* literals, const std::uint32_t* distances, int literalBits,
-                 int distanceBits);
+  // window has room for a step of literals, and hands the matches it cannot
+  // copy in place to CopyMatch. Returns 0 or 1 as InflateCodes does, or -1
+  // when it stopped for the exact path to go on.
+  int DecodeBulk(const std::uint32_t* literals, const std::uint32_t* distances);
   // Decodes one code the exact way: -1 to go on, 0 end of block, 1 invalid.
   int DecodeOne(const std::uint32_t* literals, const std::uint32_t* distances, int literalBits,
                 int distanceBits);
