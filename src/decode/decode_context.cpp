@@ -104,8 +104,7 @@ void DecodeContext::WriteBlock(const std::uint8_t* data, std::size_t count) {
   }
 }
 
-void DecodeContext::FlushWindow(std::size_t count) {
-  const std::uint8_t* from = workArea.get();
+void DecodeContext::FlushWindow(const std::uint8_t* from, std::size_t count) {
   const bool decryptsOutput = method == 0 && encrypted;
   while (count > 0) {
     if (outputCount >= kDecodeBlockSize) FlushOutput();  // left full by a failed flush
@@ -126,14 +125,14 @@ void DecodeContext::FlushWindow(std::size_t count) {
   }
 }
 
-void DecodeContext::FinishWindow(std::size_t count) {
+void DecodeContext::FinishWindow(const std::uint8_t* from, std::size_t count) {
   if (outputCount == 0 && count > 0 && count < kDecodeBlockSize && !(method == 0 && encrypted)) {
     // The last piece is one write straight from the work area: the same bytes,
     // write and events as through the output buffer, without the copy.
-    WriteBlock(workArea.get(), count);
+    WriteBlock(from, count);
     return;
   }
-  FlushWindow(count);
+  FlushWindow(from, count);
   FlushOutput();
 }
 

@@ -49,11 +49,15 @@ class DecodeContext {
   void FlushOutput();
   // Moves the first count bytes of the work area to the output buffer,
   // flushing whenever it holds 32 KB.
-  void FlushWindow(std::size_t count);
+  void FlushWindow(std::size_t count) { FlushWindow(workArea.get(), count); }
+  // The same for count bytes at from.
+  void FlushWindow(const std::uint8_t* from, std::size_t count);
   // Moves the first count bytes of the work area out and writes everything
   // buffered: the same writes and events as FlushWindow(count) followed by
   // FlushOutput().
-  void FinishWindow(std::size_t count);
+  void FinishWindow(std::size_t count) { FinishWindow(workArea.get(), count); }
+  // The same for count bytes at from.
+  void FinishWindow(const std::uint8_t* from, std::size_t count);
   // Appends one byte, flushing at 32 KB.
   void PutOutputByte(std::uint8_t b) {
     outputBuffer[outputCount++] = b;
@@ -70,6 +74,8 @@ class DecodeContext {
   std::unique_ptr<std::uint8_t[]> workArea;
   std::unique_ptr<std::uint8_t[]> inputBuffer;
   std::unique_ptr<std::uint8_t[]> outputBuffer;
+  // Inflate's own work area, allocated by its first entry.
+  std::unique_ptr<std::uint8_t[]> inflateArea;
 
   // Compressed input: the next unread byte and how many are left in the buffer.
   std::uint8_t* inputPointer = nullptr;

@@ -30,11 +30,6 @@ constexpr std::uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 
                                                11, 4,  12, 3, 13, 2, 14, 1, 15};
 // clang-format on
 
-// The most literals the bulk loop writes in one step; it runs while the
-// window has room for them. A match that would run past the window's end goes
-// to the exact copy.
-constexpr std::size_t kBulkLiterals = 3;
-
 // The widest access of the fast paths: one 64-bit word.
 constexpr std::size_t kWordBytes = sizeof(std::uint64_t);
 
@@ -45,13 +40,25 @@ constexpr std::size_t kBulkInputMinimum = 8;
 static_assert(kBulkInputMinimum >= kWordBytes,
               "the bulk refill would read past the buffered input");
 
-// The word-wise match copy ends a match of n bytes with a store that reaches at
-// most n + kWordBytes - 2, then loads and stores back the word at n. A match
-// ends at the window's end at the latest, so the copy reads and writes up to
-// kWordBytes bytes behind the window: the work area must have them spare.
-constexpr std::size_t kCopyOverrun = kWordBytes;
-static_assert(kWorkAreaSlack >= kCopyOverrun && kWorkAreaSize >= kWindowSize + kCopyOverrun,
+constexpr std::size_t kMaxMatch = 258;
+
+// The most literals the bulk loop writes in one step; it runs while the
+// output block has room for them. A match may run past the block's end.
+constexpr std::size_t kBulkLiterals = 3;
+
+// The bulk match copy stores stretches of five words; for a match of n bytes
+// it stores up to n + kCopyOverrun bytes.
+constexpr std::size_t kCopyStretch = 5 * kWordBytes;
+constexpr std::size_t kCopyOverrun = kCopyStretch - 1;
+
+// The bulk loop starts a match at most kBulkLiterals before the end of the
+// last output block: the match and the copy's overrun must lie within the
+// work area.
+static_assert(kInflateAreaSize >=
+                  kWindowSize * (1 + kInflateBlocks) - kBulkLiterals + kMaxMatch + kCopyOverrun,
               "the match copy would run past the work area");
+static_assert(kInflateAreaSize == kWindowSize * (1 + kInflateBlocks) + kInflateAreaSlack);
+
 
 // For a match distance d below a word (2 to 7 here): the least multiple of d
 // that is a word or more. No distance code gives 0.
@@ -244,19 +251,22 @@ int BuildDecodeTable(std::span<const std::uint8_t> lengths, TCode kind, bool acc
 
 void Inflate(DecodeContext& context) { TInflater(context).Run(); }
 
-TInflater::TInflater(DecodeContext& context) : context_(context), window_(context.workArea.get()) {}
+TInflater::TInflater(DecodeContext& context) : context_(context) {
+  if (!context.inflateArea) context.inflateArea.reset(new std::uint8_t[kInflateAreaSize]);
+  area_ = context.inflateArea.get();
+}
 
 void TInflater::Run() {
-  wp_ = 0;
-  firstLap_ = true;
-  tailCleared_ = false;
+  wp_ = kWindowSize;
+  blockStart_ = kWindowSize;
+  lowest_ = kWindowSize;
   bitBuffer_ = 0;
   bitCount_ = 0;
   bool last = false;
   do {
     if (InflateBlock(last) != kInflateOk) return;
   } while (!last);
-  context_.FinishWindow(wp_);
+  context_.FinishWindow(area_ + blockStart_, wp_ - blockStart_);
 }
 
 void TInflater::NeedBits(unsigned n) {
@@ -278,15 +288,27 @@ void TInflater::TakeInput(const std::uint8_t* upTo) {
   context_.lastByte = upTo[-1];
 }
 
-void TInflater::WrapWindow() {
-  context_.FlushWindow(kWindowSize);
-  wp_ = 0;
-  firstLap_ = false;
+void TInflater::CompleteBlock() {
+  context_.FlushWindow(area_ + blockStart_, kWindowSize);
+  blockStart_ += kWindowSize;
+  if (blockStart_ < kWindowSize * (1 + kInflateBlocks)) return;
+  // The last block is done: its 32 KB are the window for the next ones, and
+  // what was decoded past it starts the next block.
+  const std::size_t keep = blockStart_ - kWindowSize;
+  std::memmove(area_, area_ + keep, wp_ - keep);
+  wp_ -= keep;
+  blockStart_ = kWindowSize;
+  lowest_ = 0;
+}
+
+void TInflater::ClearHistory() {
+  std::memset(area_, 0, kWindowSize);
+  lowest_ = 0;
 }
 
 void TInflater::PutWindowByte(std::uint8_t b) {
-  window_[wp_++] = b;
-  if (wp_ == kWindowSize) WrapWindow();
+  area_[wp_++] = b;
+  if (wp_ == blockStart_ + kWindowSize) CompleteBlock();
 }
 
 int TInflater::InflateBlock(bool& last) {
@@ -329,12 +351,13 @@ int TInflater::InflateStored() {
       // Whole bytes straight from the input buffer. Bits the bulk path read
       // ahead describe these same bytes: drop them.
       bitBuffer_ = 0;
-      const std::size_t n = std::min<std::size_t>({length, context_.inputCount, kWindowSize - wp_});
-      std::memcpy(window_ + wp_, context_.inputPointer, n);
+      const std::size_t n =
+          std::min<std::size_t>({length, context_.inputCount, blockStart_ + kWindowSize - wp_});
+      std::memcpy(area_ + wp_, context_.inputPointer, n);
       TakeInput(context_.inputPointer + n);
       wp_ += n;
       length -= static_cast<unsigned>(n);
-      if (wp_ == kWindowSize) WrapWindow();
+      if (wp_ == blockStart_ + kWindowSize) CompleteBlock();
       continue;
     }
     NeedBits(8);
@@ -478,7 +501,8 @@ int TInflater::InflateCodes(const std::uint32_t* literals, const std::uint32_t* 
     distanceBits = kDistanceTableBits;
   }
   for (;;) {
-    if (context_.inputCount >= kBulkInputMinimum && wp_ <= kWindowSize - kBulkLiterals) {
+    if (context_.inputCount >= kBulkInputMinimum &&
+        wp_ <= blockStart_ + kWindowSize - kBulkLiterals) {
       const int result = DecodeBulk(literals, distances);
       if (result >= 0) return result;
       continue;
@@ -522,38 +546,18 @@ int TInflater::DecodeOne(const std::uint32_t* literals, const std::uint32_t* dis
 }
 
 void TInflater::CopyMatch(unsigned length, unsigned distance) {
-  if (firstLap_ && distance > wp_ && !tailCleared_) {
-    // The match reaches before the entry's first byte: that part of the window
-    // has not been written by this entry and must read as zeros, not as what an
-    // earlier entry left there.
-    std::memset(window_ + wp_, 0, kWindowSize - wp_);
-    tailCleared_ = true;
-  }
-  std::size_t from = (wp_ - distance) & (kWindowSize - 1);
+  // A match that reaches before the entry's first byte reads zeros there, not
+  // what an earlier entry left.
+  if (distance > wp_ - lowest_) ClearHistory();
   while (length > 0) {
-    const std::size_t piece = std::min<std::size_t>(kWindowSize - std::max(from, wp_), length);
-    std::uint8_t* to = window_ + wp_;
-    const std::uint8_t* source = window_ + from;
-    if (from > wp_ || wp_ - from >= 8) {
-      // A word at a time, increasing: right for a source ahead of the
-      // destination and for one at least a word behind it. The work area has
-      // room for the overrun past the window's end; the bytes it covers are
-      // put back afterwards.
-      const std::uint64_t saved = Load64(to + piece);
-      std::size_t i = 0;
-      do {
-        Store64(to + i, Load64(source + i));
-        i += 8;
-      } while (i < piece);
-      Store64(to + piece, saved);
-    } else if (from != wp_) {
-      for (std::size_t i = 0; i < piece; ++i) to[i] = source[i];  // repeats the pattern
-    }
+    const std::size_t piece = std::min<std::size_t>(blockStart_ + kWindowSize - wp_, length);
+    std::uint8_t* to = area_ + wp_;
+    const std::uint8_t* source = to - distance;
+    for (std::size_t i = 0; i < piece; ++i)
+      to[i] = source[i];  // repeats a pattern shorter than the match
     wp_ += piece;
-    from += piece;
     length -= static_cast<unsigned>(piece);
-    if (from == kWindowSize) from = 0;
-    if (wp_ == kWindowSize) WrapWindow();
+    if (wp_ == blockStart_ + kWindowSize) CompleteBlock();
   }
 }
 
@@ -564,69 +568,62 @@ namespace {
 struct TBulkState {
   const std::uint8_t* in;
   const std::uint8_t* inLast;  // the last position a whole word can be loaded from
-  std::uint8_t* window;
+  std::uint8_t* area;
   std::size_t wp;
+  std::size_t wpLast;  // the last write position a step of literals may start at
+  std::size_t lowest;  // the lowest position a match may read from
   std::uint64_t bitBuffer;
   unsigned bitCount;
-  bool firstLap;
   // The match the exact copy is to make when the loop returns kBulkExactMatch.
   unsigned length;
   unsigned distance;
 };
 
-constexpr int kBulkStopped = -1;     // out of buffered input or window room
-constexpr int kBulkExactMatch = -2;  // a match that needs the exact piecewise copy
+constexpr int kBulkStopped = -1;     // out of buffered input or block room
+constexpr int kBulkExactMatch = -2;  // a match that reaches before the entry's start
 
-// Copies a match of length bytes from distance behind to within the window;
-// both lie before the window's end, the source wholly (distance <= to's
-// offset) or, with ahead > 0, its first ahead bytes at the window's end and
-// the rest at its beginning. Word-wide stores may run up to a word past the
-// match (the work area has the slack); the bytes there are put back.
-inline void CopyBulkMatch(std::uint8_t* window, std::uint8_t* to, unsigned length,
-                          unsigned distance, std::size_t ahead) {
-  const std::uint64_t saved = Load64(to + length);
-  if (ahead > 0) {
-    // Words forward suit both parts: the first is ahead of the destination,
-    // the rest distance bytes behind it.
-    const std::size_t first = std::min<std::size_t>(ahead, length);
-    const std::uint8_t* source = window + kWindowSize - ahead;
+// Copies a match of length bytes from distance behind to. The stores run
+// past the match into bytes not written yet, up to kCopyOverrun: most matches
+// are short, and a fixed first stretch of words leaves them no loop to leave.
+inline void CopyBulkMatch(std::uint8_t* to, unsigned length, unsigned distance) {
+  const std::uint8_t* source = to - distance;
+  if (distance >= kWordBytes) {
+    // Each word read lies wholly before the bytes written so far.
     std::size_t i = 0;
     do {
       Store64(to + i, Load64(source + i));
-      i += kWordBytes;
-    } while (i < first);
-    for (i = first; i < length; i += kWordBytes) Store64(to + i, Load64(to + i - distance));
-  } else if (distance >= kWordBytes) {
-    const std::uint8_t* source = to - distance;
-    std::size_t i = 0;
-    do {
-      Store64(to + i, Load64(source + i));
-      i += kWordBytes;
+      Store64(to + i + 8, Load64(source + i + 8));
+      Store64(to + i + 16, Load64(source + i + 16));
+      Store64(to + i + 24, Load64(source + i + 24));
+      Store64(to + i + 32, Load64(source + i + 32));
+      i += kCopyStretch;
     } while (i < length);
   } else if (distance == 1) {
     const std::uint64_t run = to[-1] * 0x0101010101010101ull;
     std::size_t i = 0;
     do {
       Store64(to + i, run);
-      i += kWordBytes;
+      Store64(to + i + 8, run);
+      Store64(to + i + 16, run);
+      Store64(to + i + 24, run);
+      Store64(to + i + 32, run);
+      i += kCopyStretch;
     } while (i < length);
   } else {
     // A pattern shorter than a word repeats with every multiple of its length
     // too: bytes up to the first multiple that is a word or more, then words
     // from that far back.
-    const std::uint8_t* source = to - distance;
     const std::size_t period = kPatternPeriod[distance];
     const std::size_t head = std::min<std::size_t>(period, length);
     for (std::size_t i = 0; i < head; ++i) to[i] = source[i];
     for (std::size_t i = head; i < length; i += kWordBytes)
       Store64(to + i, Load64(to + i - period));
   }
-  Store64(to + length, saved);
 }
 
 // The bulk loop: decodes codes while at least a word of input is buffered and
-// the window has room for three literals. Returns 0 at the
-// end of the block, 1 on an invalid code, kBulkStopped or kBulkExactMatch.
+// the block has room for a step of literals. Returns 0 at the end of the
+// block, 1 on an invalid code, kBulkStopped or kBulkExactMatch.
 //
 // The bit buffer is topped up to 56..63 bits before each step; bits above
 // the count are the next input bytes (later refills put the same bits in the
@@ -639,11 +636,12 @@ template <bool kBmi2>
                                            const std::uint32_t* distances) {
   const std::uint8_t* in = s.in;
   const std::uint8_t* const inLast = s.inLast;
-  std::uint8_t* const window = s.window;
+  std::uint8_t* const area = s.area;
   std::size_t wp = s.wp;
+  const std::size_t wpLast = s.wpLast;
+  const std::size_t lowest = s.lowest;
   std::uint64_t bb = s.bitBuffer;
   unsigned bk = s.bitCount;
-  const bool firstLap = s.firstLap;
   constexpr std::uint64_t literalMask = Mask(kLiteralTableBits);
   constexpr std::uint64_t distanceMask = Mask(kDistanceTableBits);
   int result = kBulkStopped;
@@ -658,20 +656,20 @@ template <bool kBmi2>
 
   TARVIK_REFILL();
   std::uint32_t e = literals[bb & literalMask];
-  while (in <= inLast && wp <= kWindowSize - kBulkLiterals) {
+  while (in <= inLast && wp <= wpLast) {
     TARVIK_REFILL();
     std::uint64_t saved = bb;
     TARVIK_TAKE(e);
     if (IsLiteral(e)) {
-      window[wp++] = static_cast<std::uint8_t>(e >> 16);
+      area[wp++] = static_cast<std::uint8_t>(e >> 16);
       e = literals[bb & literalMask];
       if (IsLiteral(e)) {
         TARVIK_TAKE(e);
-        window[wp++] = static_cast<std::uint8_t>(e >> 16);
+        area[wp++] = static_cast<std::uint8_t>(e >> 16);
         e = literals[bb & literalMask];
         if (IsLiteral(e)) {
           TARVIK_TAKE(e);
-          window[wp++] = static_cast<std::uint8_t>(e >> 16);
+          area[wp++] = static_cast<std::uint8_t>(e >> 16);
           e = literals[bb & literalMask];
         }
       }
@@ -686,7 +684,7 @@ template <bool kBmi2>
       saved = bb;
       TARVIK_TAKE(e);
       if (IsLiteral(e)) {
-        window[wp++] = static_cast<std::uint8_t>(e >> 16);
+        area[wp++] = static_cast<std::uint8_t>(e >> 16);
         e = literals[bb & literalMask];
         continue;
       }
@@ -715,20 +713,14 @@ template <bool kBmi2>
     const unsigned distance = EntryAmount<kBmi2>(e, saved);
     e = literals[bb & literalMask];
 
-    if (wp + length <= kWindowSize && distance <= wp) {
-      CopyBulkMatch(window, window + wp, length, distance, 0);
-    } else if (wp + length <= kWindowSize && !firstLap && distance >= kWordBytes) {
-      CopyBulkMatch(window, window + wp, length, distance, distance - wp);
-    } else {
-      // A match past the window's end, before the entry's start or with a
-      // short distance across the window's end.
+    if (distance > wp - lowest) {
       s.length = length;
       s.distance = distance;
       result = kBulkExactMatch;
       break;
     }
+    CopyBulkMatch(area + wp, length, distance);
     wp += length;
-    if (wp == kWindowSize) break;
   }
 #undef TARVIK_REFILL
 #undef TARVIK_TAKE
@@ -765,11 +757,12 @@ int TInflater::DecodeBulk(const std::uint32_t* literals, const std::uint32_t* di
   TBulkState s{};
   s.in = context_.inputPointer;
   s.inLast = s.in + (context_.inputCount - kBulkInputMinimum);
-  s.window = window_;
+  s.area = area_;
   s.wp = wp_;
+  s.wpLast = blockStart_ + kWindowSize - kBulkLiterals;
+  s.lowest = lowest_;
   s.bitBuffer = bitBuffer_;
   s.bitCount = bitCount_;
-  s.firstLap = firstLap_;
   const int result = loop(s, literals, distances);
   wp_ = s.wp;
   bitBuffer_ = s.bitBuffer;
@@ -779,7 +772,7 @@ int TInflater::DecodeBulk(const std::uint32_t* literals, const std::uint32_t* di
     CopyMatch(s.length, s.distance);
     return -1;
   }
-  if (result < 0 && wp_ == kWindowSize) WrapWindow();
+  if (result < 0 && wp_ >= blockStart_ + kWindowSize) CompleteBlock();
   return result;
 }
 
