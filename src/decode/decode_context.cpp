@@ -13,13 +13,17 @@
 
 namespace tarvik {
 
-// The input and output buffers are always filled before they are read, so
-// only the work area starts cleared.
+// The input and output buffers are always filled before they are read; only
+// the work area starts cleared, when it is first needed.
 DecodeContext::DecodeContext()
-    : workArea(new std::uint8_t[kWorkAreaSize]()),
-      inputBuffer(new std::uint8_t[kDecodeBufferSize]),
+    : inputBuffer(new std::uint8_t[kDecodeBufferSize]),
       outputBuffer(new std::uint8_t[kDecodeBufferSize]),
       inputPointer(inputBuffer.get()) {}
+
+std::uint8_t* DecodeContext::WorkArea() {
+  if (!workArea) workArea.reset(new std::uint8_t[kWorkAreaSize]());
+  return workArea.get();
+}
 
 void DecodeContext::StartEntry(int entryMethod, bool entryEncrypted, std::int64_t compressedSize,
                                std::int64_t entryUncompressedSize) {

@@ -31,7 +31,7 @@ inline constexpr const char* kCantWriteUCF = "Cant write uncompressed file";
 
 class DecodeContext {
  public:
-  // Allocates the three buffers; done once per extraction run.
+  // Allocates the input and output buffers; done once per extraction run.
   DecodeContext();
   DecodeContext(const DecodeContext&) = delete;
   DecodeContext& operator=(const DecodeContext&) = delete;
@@ -49,13 +49,13 @@ class DecodeContext {
   void FlushOutput();
   // Moves the first count bytes of the work area to the output buffer,
   // flushing whenever it holds 32 KB.
-  void FlushWindow(std::size_t count) { FlushWindow(workArea.get(), count); }
+  void FlushWindow(std::size_t count) { FlushWindow(WorkArea(), count); }
   // The same for count bytes at from.
   void FlushWindow(const std::uint8_t* from, std::size_t count);
   // Moves the first count bytes of the work area out and writes everything
   // buffered: the same writes and events as FlushWindow(count) followed by
   // FlushOutput().
-  void FinishWindow(std::size_t count) { FinishWindow(workArea.get(), count); }
+  void FinishWindow(std::size_t count) { FinishWindow(WorkArea(), count); }
   // The same for count bytes at from.
   void FinishWindow(const std::uint8_t* from, std::size_t count);
   // Appends one byte, flushing at 32 KB.
@@ -69,6 +69,10 @@ class DecodeContext {
   // Sets the per-entry counters as the decode step starts an entry.
   void StartEntry(int method, bool encrypted, std::int64_t compressedSize,
                   std::int64_t uncompressedSize);
+
+  // The work area of Explode and the legacy decoders, allocated and cleared
+  // by the first entry that needs it.
+  std::uint8_t* WorkArea();
 
   // Buffers.
   std::unique_ptr<std::uint8_t[]> workArea;

@@ -59,7 +59,6 @@ static_assert(kInflateAreaSize >=
               "the match copy would run past the work area");
 static_assert(kInflateAreaSize == kWindowSize * (1 + kInflateBlocks) + kInflateAreaSlack);
 
-
 // For a match distance d below a word (2 to 7 here): the least multiple of d
 // that is a word or more. No distance code gives 0.
 constexpr std::array<std::uint8_t, kWordBytes> kPatternPeriod = {8, 8, 8, 9, 8, 10, 12, 14};
@@ -269,7 +268,15 @@ void TInflater::Run() {
   context_.FinishWindow(area_ + blockStart_, wp_ - blockStart_);
 }
 
-void TInflater::NeedBits(unsigned n) {
+void TInflater::Refill(unsigned n) {
+  if (context_.inputCount >= kWordBytes) {
+    // Bits above bitCount_ are clear or already hold these same bytes.
+    const std::uint8_t* in = context_.inputPointer;
+    bitBuffer_ |= Load64(in) << bitCount_;
+    TakeInput(in + ((63 - bitCount_) >> 3));
+    bitCount_ |= 56;
+    return;
+  }
   while (bitCount_ < n) {
     if (context_.NextInputByte() == 0 && context_.compressedBytesLeft < -kInflatePastEndLimit)
       throw TPastEndOfData{};

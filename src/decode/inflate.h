@@ -68,8 +68,12 @@ class TInflater {
   // 0 at the end of the block, 1 on an invalid code or an empty table.
   int InflateCodes(const std::uint32_t* literals, const std::uint32_t* distances, int literalBits,
                    int distanceBits);
-  // Reads whole bytes through the context until bitCount >= n (n <= 16).
-  void NeedBits(unsigned n);
+  // Makes bitCount_ >= n (n <= 32): a word at a time while the input buffer
+  // holds one, else whole bytes through the context.
+  void NeedBits(unsigned n) {
+    if (bitCount_ < n) Refill(n);
+  }
+  void Refill(unsigned n);
   void DumpBits(unsigned n) {
     bitBuffer_ >>= n;
     bitCount_ -= n;

@@ -28,6 +28,9 @@ class TZipExtractor : public TPersistent {
  public:
   static constexpr int kThisVersion = 223;
   static constexpr std::size_t kBufferSize = 8192;
+  // Archives are read through a larger buffer: the tail read that finds the
+  // end record usually brings in the directory and the entries with it.
+  static constexpr std::size_t kArchiveBufferSize = 65536 + 512;
   // Where the scan for local headers starts in a self-extracting ".EXE".
   static constexpr std::int64_t kSfxScanStart = 14000;
 
