@@ -39,7 +39,7 @@ inline constexpr std::size_t kDistanceTableSize = (1u << kDistanceTableBits) + 3
 // and for the word-wide copies' overrun. When the last block is complete its
 // 32 KB move to the front as the window of the next ones. Matches thus never
 // wrap around, and each 32 KB of output is moved once per kInflateBlocks.
-inline constexpr std::size_t kInflateBlocks = 2;
+inline constexpr std::size_t kInflateBlocks = 4;
 inline constexpr std::size_t kInflateAreaSlack = 512;
 inline constexpr std::size_t kInflateAreaSize = 32768 * (1 + kInflateBlocks) + kInflateAreaSlack;
 

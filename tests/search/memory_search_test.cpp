@@ -15,6 +15,7 @@
 #include "search/document_search.h"
 #include "search/parallel_walk.h"
 #include "search/part_extraction.h"
+#include "support/archive_patch.h"
 #include "support/fake_form.h"
 #include "support/temp_folder.h"
 #include "zip/extractor.h"
@@ -166,6 +167,36 @@ TEST(MemorySearch, PartsByAnyLetterCaseTheLastEntryDecidesAndTheManifestRefuses)
       }
       EXPECT_EQ(form.results.size(), c.results) << c.document << " " << c.phrase << " memory " << inMemory;
       EXPECT_EQ(form.errors.size(), c.error ? 1u : 0u) << c.document << " " << c.phrase << " memory " << inMemory;
+    }
+  }
+}
+
+// A part that is not searched is passed over undecoded in memory; whatever is
+// wrong with it, both paths still end alike: data running past the archive's
+// end fails the document, a wrong checksum leaves the part absent.
+TEST(MemorySearch, PartsNotSearchedEndAsInTheScratchFolder) {
+  test::TTempFolder scratch, patched;
+  const std::string invitation = std::string(TARVIK_TEST_DATA) + "/corpus/letters/Invitation.odt";
+  constexpr std::size_t kCrcField = 16, kCompressedSizeField = 20;
+  struct TCase {
+    const char* part;
+    std::size_t field;
+    std::uint32_t value;
+    bool error;  // with content only
+  };
+  for (const TCase& c : {TCase{"styles.xml", kCompressedSizeField, 0x7FFFFFF0u, true},
+                         TCase{"meta.xml", kCompressedSizeField, 0x7FFFFFF0u, true},
+                         TCase{"styles.xml", kCrcField, 0, false}, TCase{"meta.xml", kCrcField, 0, false}}) {
+    const std::string document = test::WithCentralField(patched, invitation, c.part, c.field, c.value);
+    for (bool allParts : {false, true}) {
+      TFakeForm files, memory;
+      Choose(files, 1, allParts);
+      Choose(memory, 1, allParts);
+      SearchDocument(files, scratch.Path(), document, "Fischer", false);
+      SearchDocumentInMemory(memory, document, "Fischer", false);
+      EXPECT_EQ(memory.results, files.results) << c.part << " field " << c.field << " all " << allParts;
+      EXPECT_EQ(memory.errors, files.errors) << c.part << " field " << c.field << " all " << allParts;
+      if (!allParts) EXPECT_EQ(files.errors.size(), c.error ? 1u : 0u) << c.part << " field " << c.field;
     }
   }
 }
