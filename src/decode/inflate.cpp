@@ -33,11 +33,12 @@ constexpr std::uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 
 // The widest access of the fast paths: one 64-bit word.
 constexpr std::size_t kWordBytes = sizeof(std::uint64_t);
 
-// The bulk path refills eight bytes at a time and needs at most 50 bits per code.
-// Each refill loads a whole word at the input pointer, so at least a word must
-// be buffered while the bulk path runs: it never reads past the buffered input.
-constexpr std::size_t kBulkInputMinimum = 8;
-static_assert(kBulkInputMinimum >= kWordBytes,
+// Each refill of the bulk loop loads a whole word at the input pointer and
+// moves it on by at most a word less one byte; a step refills at most twice
+// and starts only while kBulkInputMinimum bytes are buffered, so it never
+// reads past the buffered input.
+constexpr std::size_t kBulkInputMinimum = 16;
+static_assert(kBulkInputMinimum >= (kWordBytes - 1) + kWordBytes,
               "the bulk refill would read past the buffered input");
 
 constexpr std::size_t kMaxMatch = 258;
@@ -51,11 +52,9 @@ constexpr std::size_t kBulkLiterals = 3;
 constexpr std::size_t kCopyStretch = 5 * kWordBytes;
 constexpr std::size_t kCopyOverrun = kCopyStretch - 1;
 
-// The bulk loop starts a match at most kBulkLiterals before the end of the
-// last output block: the match and the copy's overrun must lie within the
-// work area.
-static_assert(kInflateAreaSize >=
-                  kWindowSize * (1 + kInflateBlocks) - kBulkLiterals + kMaxMatch + kCopyOverrun,
+// The bulk loop starts a match before the end of the last output block: the
+// match and the copy's overrun must lie within the work area.
+static_assert(kInflateAreaSize >= kWindowSize * (1 + kInflateBlocks) + kMaxMatch + kCopyOverrun,
               "the match copy would run past the work area");
 static_assert(kInflateAreaSize == kWindowSize * (1 + kInflateBlocks) + kInflateAreaSlack);
 
@@ -90,7 +89,8 @@ constexpr std::uint32_t kEntryExceptional = kEntryEnd | kEntryLink | kEntryInval
 
 inline unsigned EntryBits(std::uint32_t e) { return e & 0xFF; }
 inline unsigned CodeBits(std::uint32_t e) { return (e >> 8) & 0xF; }
-inline unsigned EntryValue(std::uint32_t e) { return (e >> 16) & 0x7FFF; }
+// Bits 16 and up; of a literal entry, the low byte is the literal.
+inline unsigned EntryValue(std::uint32_t e) { return e >> 16; }
 inline bool IsLiteral(std::uint32_t e) { return static_cast<std::int32_t>(e) < 0; }
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define TARVIK_INFLATE_BMI2 1
@@ -589,6 +589,9 @@ struct TBulkState {
 constexpr int kBulkStopped = -1;     // out of buffered input or block room
 constexpr int kBulkExactMatch = -2;  // a match that reaches before the entry's start
 
+// The most bits a distance takes: a 15-bit code and 13 extra bits.
+constexpr unsigned kMaxDistanceBits = 15 + 13;
+
 // Copies a match of length bytes from distance behind to. The stores run
 // past the match into bytes not written yet, up to kCopyOverrun: most matches
 // are short, and a fixed first stretch of words leaves them no loop to leave.
@@ -634,10 +637,12 @@ inline void CopyBulkMatch(std::uint8_t* to, unsigned length, unsigned distance) 
 //
 // The bit buffer is topped up to 56..63 bits before each step; bits above
 // the count are the next input bytes (later refills put the same bits in the
-// same place). A step takes at most three literals (45 bits) or a length and a
-// distance (48 bits), so at least 16 real bits remain to look the next code
-// up before the next refill. The count is only ever read in its low byte:
-// whole entries are subtracted from it, their low byte being the bits taken.
+// same place). A step takes three literals from the first level (33 bits), or
+// up to two of them and a length (42 bits), topping the buffer up again
+// before a distance unless it holds enough for the distance (28 bits) and the
+// next lookup (kLiteralTableBits). The count is only ever read in its low
+// byte: whole entries are subtracted from it, their low byte being the bits
+// taken.
 template <bool kBmi2>
 [[gnu::always_inline]] inline int BulkLoop(TBulkState& s, const std::uint32_t* literals,
                                            const std::uint32_t* distances) {
@@ -678,9 +683,12 @@ template <bool kBmi2>
           TARVIK_TAKE(e);
           area[wp++] = static_cast<std::uint8_t>(e >> 16);
           e = literals[bb & literalMask];
+          continue;
         }
       }
-      continue;
+      // A length, a link or the end follows in the same step.
+      saved = bb;
+      TARVIK_TAKE(e);
     }
     if (e & kEntryExceptional) {
       if (!(e & kEntryLink)) {
@@ -702,6 +710,9 @@ template <bool kBmi2>
     }
     const unsigned length = EntryAmount<kBmi2>(e, saved);
 
+    if (static_cast<std::uint8_t>(bk) < kMaxDistanceBits + kLiteralTableBits) {
+      TARVIK_REFILL();
+    }
     e = distances[bb & distanceMask];
     if (e & (kEntryLink | kEntryInvalid)) {
       if (e & kEntryInvalid) {
