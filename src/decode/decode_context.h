@@ -1,8 +1,9 @@
 #pragma once
-// The state every decoder of one extraction run shares: a work area (Inflate's
-// and Explode's window, the legacy decoders' tables), the compressed input
-// buffer and its reader, and the 32 KB output stage that writes the output
-// file, keeps the CRC and reports progress.
+// The state every decoder of one extraction run shares: the work areas
+// (Inflate's window and output blocks; Explode's window and the legacy
+// decoders' tables), the compressed input buffer and its reader, and the 32 KB
+// output stage that writes the output file, keeps the CRC and reports
+// progress.
 
 #include <cstddef>
 #include <cstdint>
