@@ -13,12 +13,38 @@
 
 namespace tarvik {
 
-// The input and output buffers are always filled before they are read; only
-// the work area starts cleared, when it is first needed.
+namespace {
+
+// The buffers of the last context that ended on this thread. The input and
+// output buffers are always filled before they are read, and Inflate never
+// reads its work area where this entry has not written, so what an earlier
+// context left in them does not matter.
+struct TSpareBuffers {
+  std::unique_ptr<std::uint8_t[]> input;
+  std::unique_ptr<std::uint8_t[]> output;
+  std::unique_ptr<std::uint8_t[]> inflateArea;
+};
+thread_local TSpareBuffers spareBuffers;
+
+std::unique_ptr<std::uint8_t[]> SpareOrNew(std::unique_ptr<std::uint8_t[]>& spare) {
+  if (spare) return std::move(spare);
+  return std::unique_ptr<std::uint8_t[]>(new std::uint8_t[kDecodeBufferSize]);
+}
+
+}  // namespace
+
+// Only the shared work area starts cleared, when it is first needed.
 DecodeContext::DecodeContext()
-    : inputBuffer(new std::uint8_t[kDecodeBufferSize]),
-      outputBuffer(new std::uint8_t[kDecodeBufferSize]),
+    : inputBuffer(SpareOrNew(spareBuffers.input)),
+      outputBuffer(SpareOrNew(spareBuffers.output)),
+      inflateArea(std::move(spareBuffers.inflateArea)),
       inputPointer(inputBuffer.get()) {}
+
+DecodeContext::~DecodeContext() {
+  spareBuffers.input = std::move(inputBuffer);
+  spareBuffers.output = std::move(outputBuffer);
+  if (inflateArea) spareBuffers.inflateArea = std::move(inflateArea);
+}
 
 std::uint8_t* DecodeContext::WorkArea() {
   if (!workArea) workArea.reset(new std::uint8_t[kWorkAreaSize]());

@@ -32,8 +32,12 @@ inline constexpr const char* kCantWriteUCF = "Cant write uncompressed file";
 
 class DecodeContext {
  public:
-  // Allocates the input and output buffers; done once per extraction run.
+  // Takes the input and output buffers (and Inflate's work area) that the
+  // last context of this thread left, or allocates them: a search runs one
+  // extraction per document.
   DecodeContext();
+  // Leaves those buffers to the next context of this thread.
+  ~DecodeContext();
   DecodeContext(const DecodeContext&) = delete;
   DecodeContext& operator=(const DecodeContext&) = delete;
 
