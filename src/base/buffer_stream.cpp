@@ -139,6 +139,15 @@ std::int64_t TBufferStream::Seek(std::int64_t offset, int origin) {
     default: throw Exception(FormatWithInt(msg::kInvalidSeekOrigin, origin));
   }
   if (target == logical) return target;
+  if (state_ == TBufferState::Reading) {
+    // A target among the bytes read ahead needs no read: an archive's
+    // directory and its entries often lie in one buffer.
+    const std::int64_t bufferStart = logical - static_cast<std::int64_t>(current_);
+    if (target >= bufferStart && target - bufferStart < static_cast<std::int64_t>(end_)) {
+      current_ = static_cast<std::size_t>(target - bufferStart);
+      return target;
+    }
+  }
   if (state_ == TBufferState::Writing && !FlushBuffer()) throw Exception(msg::kSeekError);
   // A target the inner stream cannot reach (before the start) leaves the stream
   // where it was.

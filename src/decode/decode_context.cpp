@@ -13,13 +13,43 @@
 
 namespace tarvik {
 
-// The input and output buffers are always filled before they are read, so
-// only the work area starts cleared.
+namespace {
+
+// The buffers of the last context that ended on this thread. The input and
+// output buffers are always filled before they are read, and Inflate never
+// reads its work area where this entry has not written, so what an earlier
+// context left in them does not matter.
+struct TSpareBuffers {
+  std::unique_ptr<std::uint8_t[]> input;
+  std::unique_ptr<std::uint8_t[]> output;
+  std::unique_ptr<std::uint8_t[]> inflateArea;
+};
+thread_local TSpareBuffers spareBuffers;
+
+std::unique_ptr<std::uint8_t[]> SpareOrNew(std::unique_ptr<std::uint8_t[]>& spare) {
+  if (spare) return std::move(spare);
+  return std::unique_ptr<std::uint8_t[]>(new std::uint8_t[kDecodeBufferSize]);
+}
+
+}  // namespace
+
+// Only the shared work area starts cleared, when it is first needed.
 DecodeContext::DecodeContext()
-    : workArea(new std::uint8_t[kWorkAreaSize]()),
-      inputBuffer(new std::uint8_t[kDecodeBufferSize]),
-      outputBuffer(new std::uint8_t[kDecodeBufferSize]),
+    : inputBuffer(SpareOrNew(spareBuffers.input)),
+      outputBuffer(SpareOrNew(spareBuffers.output)),
+      inflateArea(std::move(spareBuffers.inflateArea)),
       inputPointer(inputBuffer.get()) {}
+
+DecodeContext::~DecodeContext() {
+  spareBuffers.input = std::move(inputBuffer);
+  spareBuffers.output = std::move(outputBuffer);
+  if (inflateArea) spareBuffers.inflateArea = std::move(inflateArea);
+}
+
+std::uint8_t* DecodeContext::WorkArea() {
+  if (!workArea) workArea.reset(new std::uint8_t[kWorkAreaSize]());
+  return workArea.get();
+}
 
 void DecodeContext::StartEntry(int entryMethod, bool entryEncrypted, std::int64_t compressedSize,
                                std::int64_t entryUncompressedSize) {
@@ -104,8 +134,7 @@ void DecodeContext::WriteBlock(const std::uint8_t* data, std::size_t count) {
   }
 }
 
-void DecodeContext::FlushWindow(std::size_t count) {
-  const std::uint8_t* from = workArea.get();
+void DecodeContext::FlushWindow(const std::uint8_t* from, std::size_t count) {
   const bool decryptsOutput = method == 0 && encrypted;
   while (count > 0) {
     if (outputCount >= kDecodeBlockSize) FlushOutput();  // left full by a failed flush
@@ -126,14 +155,14 @@ void DecodeContext::FlushWindow(std::size_t count) {
   }
 }
 
-void DecodeContext::FinishWindow(std::size_t count) {
+void DecodeContext::FinishWindow(const std::uint8_t* from, std::size_t count) {
   if (outputCount == 0 && count > 0 && count < kDecodeBlockSize && !(method == 0 && encrypted)) {
     // The last piece is one write straight from the work area: the same bytes,
     // write and events as through the output buffer, without the copy.
-    WriteBlock(workArea.get(), count);
+    WriteBlock(from, count);
     return;
   }
-  FlushWindow(count);
+  FlushWindow(from, count);
   FlushOutput();
 }
 

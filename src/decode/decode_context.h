@@ -1,8 +1,9 @@
 #pragma once
-// The state every decoder of one extraction run shares: a work area (Inflate's
-// and Explode's window, the legacy decoders' tables), the compressed input
-// buffer and its reader, and the 32 KB output stage that writes the output
-// file, keeps the CRC and reports progress.
+// The state every decoder of one extraction run shares: the work areas
+// (Inflate's window and output blocks; Explode's window and the legacy
+// decoders' tables), the compressed input buffer and its reader, and the 32 KB
+// output stage that writes the output file, keeps the CRC and reports
+// progress.
 
 #include <cstddef>
 #include <cstdint>
@@ -31,8 +32,12 @@ inline constexpr const char* kCantWriteUCF = "Cant write uncompressed file";
 
 class DecodeContext {
  public:
-  // Allocates the three buffers; done once per extraction run.
+  // Takes the input and output buffers (and Inflate's work area) that the
+  // last context of this thread left, or allocates them: a search runs one
+  // extraction per document.
   DecodeContext();
+  // Leaves those buffers to the next context of this thread.
+  ~DecodeContext();
   DecodeContext(const DecodeContext&) = delete;
   DecodeContext& operator=(const DecodeContext&) = delete;
 
@@ -49,11 +54,15 @@ class DecodeContext {
   void FlushOutput();
   // Moves the first count bytes of the work area to the output buffer,
   // flushing whenever it holds 32 KB.
-  void FlushWindow(std::size_t count);
+  void FlushWindow(std::size_t count) { FlushWindow(WorkArea(), count); }
+  // The same for count bytes at from.
+  void FlushWindow(const std::uint8_t* from, std::size_t count);
   // Moves the first count bytes of the work area out and writes everything
   // buffered: the same writes and events as FlushWindow(count) followed by
   // FlushOutput().
-  void FinishWindow(std::size_t count);
+  void FinishWindow(std::size_t count) { FinishWindow(WorkArea(), count); }
+  // The same for count bytes at from.
+  void FinishWindow(const std::uint8_t* from, std::size_t count);
   // Appends one byte, flushing at 32 KB.
   void PutOutputByte(std::uint8_t b) {
     outputBuffer[outputCount++] = b;
@@ -66,10 +75,16 @@ class DecodeContext {
   void StartEntry(int method, bool encrypted, std::int64_t compressedSize,
                   std::int64_t uncompressedSize);
 
+  // The work area of Explode and the legacy decoders, allocated and cleared
+  // by the first entry that needs it.
+  std::uint8_t* WorkArea();
+
   // Buffers.
   std::unique_ptr<std::uint8_t[]> workArea;
   std::unique_ptr<std::uint8_t[]> inputBuffer;
   std::unique_ptr<std::uint8_t[]> outputBuffer;
+  // Inflate's own work area, allocated by its first entry.
+  std::unique_ptr<std::uint8_t[]> inflateArea;
 
   // Compressed input: the next unread byte and how many are left in the buffer.
   std::uint8_t* inputPointer = nullptr;

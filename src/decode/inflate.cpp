@@ -30,31 +30,39 @@ constexpr std::uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 
                                                11, 4,  12, 3, 13, 2, 14, 1, 15};
 // clang-format on
 
-constexpr unsigned kMaxMatch = 258;
-
 // The widest access of the fast paths: one 64-bit word.
 constexpr std::size_t kWordBytes = sizeof(std::uint64_t);
 
-// The bulk path refills eight bytes at a time and needs at most 50 bits per code.
-// Each refill loads a whole word at the input pointer, so at least a word must
-// be buffered while the bulk path runs: it never reads past the buffered input.
-constexpr std::size_t kBulkInputMinimum = 8;
-static_assert(kBulkInputMinimum >= kWordBytes,
+// Each refill of the bulk loop loads a whole word at the input pointer and
+// moves it on by at most a word less one byte; a step refills at most twice
+// and starts only while kBulkInputMinimum bytes are buffered, so it never
+// reads past the buffered input.
+constexpr std::size_t kBulkInputMinimum = 16;
+static_assert(kBulkInputMinimum >= (kWordBytes - 1) + kWordBytes,
               "the bulk refill would read past the buffered input");
 
-// The word-wise match copy ends a match of n bytes with a store that reaches at
-// most n + kWordBytes - 2, then loads and stores back the word at n. A match
-// ends at the window's end at the latest, so the copy reads and writes up to
-// kWordBytes bytes behind the window: the work area must have them spare.
-constexpr std::size_t kCopyOverrun = kWordBytes;
-static_assert(kWorkAreaSlack >= kCopyOverrun && kWorkAreaSize >= kWindowSize + kCopyOverrun,
+constexpr std::size_t kMaxMatch = 258;
+
+// The most literals the bulk loop writes in one step; it runs while the
+// output block has room for them. A match may run past the block's end.
+constexpr std::size_t kBulkLiterals = 3;
+
+// The bulk match copy stores stretches of five words; for a match of n bytes
+// it stores up to n + kCopyOverrun bytes.
+constexpr std::size_t kCopyStretch = 5 * kWordBytes;
+constexpr std::size_t kCopyOverrun = kCopyStretch - 1;
+
+// The bulk loop starts a match before the end of the last output block: the
+// match and the copy's overrun must lie within the work area.
+static_assert(kInflateAreaSize >= kWindowSize * (1 + kInflateBlocks) + kMaxMatch + kCopyOverrun,
               "the match copy would run past the work area");
+static_assert(kInflateAreaSize == kWindowSize * (1 + kInflateBlocks) + kInflateAreaSlack);
 
 // For a match distance d below a word (2 to 7 here): the least multiple of d
 // that is a word or more. No distance code gives 0.
 constexpr std::array<std::uint8_t, kWordBytes> kPatternPeriod = {8, 8, 8, 9, 8, 10, 12, 14};
 
-inline std::uint64_t Mask(unsigned n) { return (std::uint64_t{1} << n) - 1; }
+constexpr std::uint64_t Mask(unsigned n) { return (std::uint64_t{1} << n) - 1; }
 
 inline std::uint64_t Load64(const std::uint8_t* p) {
   std::uint64_t v;
@@ -67,32 +75,82 @@ inline void Store64(std::uint8_t* p, std::uint64_t v) { std::memcpy(p, &v, sizeo
 struct TPastEndOfData {};
 
 // Entries of the flat decoding tables. The low byte is the number of bits the
-// entry's code takes at its level; bits 8..11 the extra bits of a length or
-// distance (the index width of a link's sub-table); bits 16..30 the base, the
-// literal byte or a link's sub-table offset. A literal entry has the top bit
-// set, so it tests as negative.
+// entry takes at its level: its code's bits there plus, for a length or a
+// distance, the extra bits that follow (a link: the first level's width).
+// Bits 8..11 are the code's bits at its level, where the extra bits start (a
+// link: its sub-table's index width); bits 16..30 the base, the literal byte,
+// the code-length symbol or a link's sub-table offset. A literal entry has the
+// top bit set, so it tests as negative.
 constexpr std::uint32_t kEntryEnd = 0x1000;
 constexpr std::uint32_t kEntryLink = 0x2000;
 constexpr std::uint32_t kEntryInvalid = 0x4000;
 constexpr std::uint32_t kEntryLiteral = 0x80000000;
+constexpr std::uint32_t kEntryExceptional = kEntryEnd | kEntryLink | kEntryInvalid;
 
-inline unsigned CodeBits(std::uint32_t e) { return e & 0xFF; }
-inline unsigned ExtraBits(std::uint32_t e) { return (e >> 8) & 0xF; }
-inline unsigned EntryValue(std::uint32_t e) { return (e >> 16) & 0x7FFF; }
+inline unsigned EntryBits(std::uint32_t e) { return e & 0xFF; }
+inline unsigned CodeBits(std::uint32_t e) { return (e >> 8) & 0xF; }
+// Bits 16 and up; of a literal entry, the low byte is the literal.
+inline unsigned EntryValue(std::uint32_t e) { return e >> 16; }
 inline bool IsLiteral(std::uint32_t e) { return static_cast<std::int32_t>(e) < 0; }
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define TARVIK_INFLATE_BMI2 1
+#endif
 
-// The entry of symbol s of a literal/length code (distance == false) or a
-// distance code; symbols 286, 287, 30 and 31 are invalid.
-std::uint32_t SymbolEntry(unsigned s, bool distance, unsigned bits) {
-  if (distance) {
-    if (s >= 30) return kEntryInvalid | bits;
-    return std::uint32_t{kDistanceBase[s]} << 16 | std::uint32_t{kDistanceExtra[s]} << 8 | bits;
+// The low bits of x, as many as the low byte of n says (at most 63). With
+// kBmi2 (only ever run where the processor has BMI2) in one instruction.
+template <bool kBmi2 = false>
+[[gnu::always_inline]] inline std::uint64_t LowBits(std::uint64_t x, std::uint32_t n) {
+#ifdef TARVIK_INFLATE_BMI2
+  if constexpr (kBmi2) {
+    std::uint64_t low;
+    asm("bzhi %2, %1, %0" : "=r"(low) : "rm"(x), "r"(std::uint64_t{n}));
+    return low;
   }
-  if (s < 256) return kEntryLiteral | s << 16 | bits;
-  if (s == 256) return kEntryEnd | bits;
-  if (s >= 286) return kEntryInvalid | bits;
-  return std::uint32_t{kLengthBase[s - 257]} << 16 | std::uint32_t{kLengthExtra[s - 257]} << 8 |
-         bits;
+#endif
+  return x & Mask(static_cast<std::uint8_t>(n));
+}
+
+// The length or distance of entry e, whose bits were at the bottom of bits.
+template <bool kBmi2 = false>
+[[gnu::always_inline]] inline unsigned EntryAmount(std::uint32_t e, std::uint64_t bits) {
+  return EntryValue(e) + static_cast<unsigned>(LowBits<kBmi2>(bits, e) >> CodeBits(e));
+}
+
+enum class TCode { kLiteralLength, kDistance, kCodeLength };
+
+// The entry of symbol s, less its code's bits; symbols 286, 287, 30 and 31
+// are invalid.
+std::uint32_t SymbolEntry(unsigned s, TCode code) {
+  switch (code) {
+    case TCode::kCodeLength:
+      return s << 16;
+    case TCode::kDistance:
+      if (s >= 30) return kEntryInvalid;
+      return std::uint32_t{kDistanceBase[s]} << 16 | kDistanceExtra[s];
+    case TCode::kLiteralLength:
+      break;
+  }
+  if (s < 256) return kEntryLiteral | s << 16;
+  if (s == 256) return kEntryEnd;
+  if (s >= 286) return kEntryInvalid;
+  return std::uint32_t{kLengthBase[s - 257]} << 16 | kLengthExtra[s - 257];
+}
+
+// Adds a code's bits at its level to an entry: to the bits taken and as the
+// start of the extra bits.
+inline std::uint32_t WithCodeBits(std::uint32_t entry, unsigned bits) {
+  return entry + bits + (bits << 8);
+}
+
+// The code after code (of len bits) in canonical order, both bit-reversed as
+// they appear in the bit buffer. After the last code of a level it is 0.
+inline unsigned NextCode(unsigned code, int len) {
+  unsigned bit = 1u << (len - 1);
+  while (code & bit) {
+    code ^= bit;
+    bit >>= 1;
+  }
+  return code ^ bit;
 }
 
 // Builds the flat table of the code given by lengths (each 0..15) with a
@@ -100,7 +158,11 @@ std::uint32_t SymbolEntry(unsigned s, bool distance, unsigned bits) {
 // code. Returns kHuffmanInvalid for an over-subscribed code and
 // kHuffmanIncomplete for an incomplete one (a single code of length 1 counts
 // as complete) unless acceptIncomplete; nothing is built then.
-int BuildDecodeTable(std::span<const std::uint8_t> lengths, bool distance, bool acceptIncomplete,
+//
+// The first level is filled length by length: the codes of one length are
+// written once into the part of the table that length spans, which is then
+// doubled by a copy for the next length. Each entry is written once.
+int BuildDecodeTable(std::span<const std::uint8_t> lengths, TCode kind, bool acceptIncomplete,
                      std::uint32_t* table, std::size_t capacity, int rootBits, int& bits) {
   constexpr int kMaxLength = 15;
   unsigned count[kMaxLength + 1] = {};
@@ -114,61 +176,70 @@ int BuildDecodeTable(std::span<const std::uint8_t> lengths, bool distance, bool 
     space = (space << 1) - static_cast<int>(count[k]);
     if (space < 0) return kHuffmanInvalid;
   }
-  if (space > 0 && longest != 1 && !acceptIncomplete) return kHuffmanIncomplete;
+  // The first level is always rootBits wide (the bulk loop masks with a
+  // constant); codes shorter than that are repeated through it.
+  const int m = rootBits;
+  if (space > 0) {
+    if (longest != 1 && !acceptIncomplete) return kHuffmanIncomplete;
+    // Unused codes stay invalid entries. Every incomplete code taken here
+    // (one code of length 1, the fixed distances) fits in the first level.
+    if (longest > m) return kHuffmanInvalid;
+  }
 
   unsigned offset[kMaxLength + 2] = {};
   for (int k = 1; k <= kMaxLength; ++k) offset[k + 1] = offset[k] + count[k];
   std::uint16_t sorted[kMaxHuffmanSymbols];
   for (unsigned s = 0; s < lengths.size(); ++s)
     if (lengths[s] != 0) sorted[offset[lengths[s]]++] = static_cast<std::uint16_t>(s);
+  const std::uint16_t* next = sorted;
 
-  const int m = std::min(rootBits, longest);
-  const unsigned rootSize = 1u << m;
-  std::fill(table, table + rootSize, kEntryInvalid | static_cast<std::uint32_t>(m));
-  std::size_t used = rootSize;
-  std::uint32_t* sub = nullptr;
-  unsigned subPrefix = 0;
-  unsigned subSize = 0;
-  unsigned code = 0;  // the current code bit-reversed, as it appears in the bit buffer
-  unsigned next = 0;
-  for (int len = 1; len <= longest; ++len) {
+  const std::uint32_t invalid = WithCodeBits(kEntryInvalid, static_cast<unsigned>(m));
+  table[0] = invalid;
+  table[1] = invalid;
+  unsigned code = 0;    // the current code bit-reversed, as it appears in the bit buffer
+  std::size_t end = 2;  // the part of the first level filled so far
+  for (int len = 1; len <= m; ++len) {
+    for (unsigned c = count[len]; c > 0; --c) {
+      table[code] = WithCodeBits(SymbolEntry(*next++, kind), static_cast<unsigned>(len));
+      code = NextCode(code, len);
+    }
+    if (len < m) {
+      std::memcpy(table + end, table, end * sizeof *table);
+      end <<= 1;
+    }
+  }
+
+  // Longer codes: sub-tables wide enough for the codes that share a prefix;
+  // one grows while the codes of the lengths reached leave room. A complete
+  // code fills each exactly.
+  std::size_t used = end;
+  std::size_t subStart = 0;
+  std::size_t subEnd = 0;
+  unsigned subPrefix = ~0u;
+  for (int len = m + 1; len <= longest; ++len) {
     for (; count[len] > 0; --count[len]) {
-      const unsigned symbol = sorted[next++];
-      if (len <= m) {
-        const std::uint32_t e = SymbolEntry(symbol, distance, static_cast<unsigned>(len));
-        for (unsigned j = code; j < rootSize; j += 1u << len) table[j] = e;
-      } else {
-        const unsigned prefix = code & (rootSize - 1);
-        if (!sub || prefix != subPrefix) {
-          // A new sub-table, wide enough for the codes that share the prefix:
-          // it grows while the codes of the lengths reached leave room.
-          int t = len - m;
-          int room = 1 << t;
-          while (t + m < longest) {
-            room -= static_cast<int>(count[t + m]);
-            if (room <= 0) break;
-            ++t;
-            room <<= 1;
-          }
-          subSize = 1u << t;
-          if (used + subSize > capacity) return kHuffmanInvalid;  // not for a valid code set
-          sub = table + used;
-          std::fill(sub, sub + subSize, kEntryInvalid | static_cast<std::uint32_t>(t));
-          table[prefix] = kEntryLink | static_cast<std::uint32_t>(used) << 16 |
-                          static_cast<std::uint32_t>(t) << 8 | static_cast<std::uint32_t>(m);
-          used += subSize;
-          subPrefix = prefix;
+      const unsigned prefix = code & ((1u << m) - 1);
+      if (prefix != subPrefix) {
+        int t = len - m;
+        int room = (1 << t) - static_cast<int>(count[len]);
+        while (room > 0 && t + m < longest) {
+          ++t;
+          room = (room << 1) - static_cast<int>(count[t + m]);
         }
-        const std::uint32_t e = SymbolEntry(symbol, distance, static_cast<unsigned>(len - m));
-        for (unsigned j = code >> m; j < subSize; j += 1u << (len - m)) sub[j] = e;
+        if (used + (std::size_t{1} << t) > capacity)
+          return kHuffmanInvalid;  // not for a valid code
+        subStart = used;
+        subEnd = used + (std::size_t{1} << t);
+        used = subEnd;
+        subPrefix = prefix;
+        table[prefix] = kEntryLink | static_cast<std::uint32_t>(subStart) << 16 |
+                        static_cast<std::uint32_t>(t) << 8 | static_cast<std::uint32_t>(m);
       }
-      // The next code in canonical order, counted bit-reversed.
-      unsigned bit = 1u << (len - 1);
-      while (code & bit) {
-        code ^= bit;
-        bit >>= 1;
-      }
-      code ^= bit;
+      const std::uint32_t e =
+          WithCodeBits(SymbolEntry(*next++, kind), static_cast<unsigned>(len - m));
+      for (std::size_t j = subStart + (code >> m); j < subEnd; j += std::size_t{1} << (len - m))
+        table[j] = e;
+      code = NextCode(code, len);
     }
   }
   bits = m;
@@ -179,22 +250,33 @@ int BuildDecodeTable(std::span<const std::uint8_t> lengths, bool distance, bool 
 
 void Inflate(DecodeContext& context) { TInflater(context).Run(); }
 
-TInflater::TInflater(DecodeContext& context) : context_(context), window_(context.workArea.get()) {}
+TInflater::TInflater(DecodeContext& context) : context_(context) {
+  if (!context.inflateArea) context.inflateArea.reset(new std::uint8_t[kInflateAreaSize]);
+  area_ = context.inflateArea.get();
+}
 
 void TInflater::Run() {
-  wp_ = 0;
-  firstLap_ = true;
-  tailCleared_ = false;
+  wp_ = kWindowSize;
+  blockStart_ = kWindowSize;
+  lowest_ = kWindowSize;
   bitBuffer_ = 0;
   bitCount_ = 0;
   bool last = false;
   do {
     if (InflateBlock(last) != kInflateOk) return;
   } while (!last);
-  context_.FinishWindow(wp_);
+  context_.FinishWindow(area_ + blockStart_, wp_ - blockStart_);
 }
 
-void TInflater::NeedBits(unsigned n) {
+void TInflater::Refill(unsigned n) {
+  if (context_.inputCount >= kWordBytes) {
+    // Bits above bitCount_ are clear or already hold these same bytes.
+    const std::uint8_t* in = context_.inputPointer;
+    bitBuffer_ |= Load64(in) << bitCount_;
+    TakeInput(in + ((63 - bitCount_) >> 3));
+    bitCount_ |= 56;
+    return;
+  }
   while (bitCount_ < n) {
     if (context_.NextInputByte() == 0 && context_.compressedBytesLeft < -kInflatePastEndLimit)
       throw TPastEndOfData{};
@@ -213,15 +295,27 @@ void TInflater::TakeInput(const std::uint8_t* upTo) {
   context_.lastByte = upTo[-1];
 }
 
-void TInflater::WrapWindow() {
-  context_.FlushWindow(kWindowSize);
-  wp_ = 0;
-  firstLap_ = false;
+void TInflater::CompleteBlock() {
+  context_.FlushWindow(area_ + blockStart_, kWindowSize);
+  blockStart_ += kWindowSize;
+  if (blockStart_ < kWindowSize * (1 + kInflateBlocks)) return;
+  // The last block is done: its 32 KB are the window for the next ones, and
+  // what was decoded past it starts the next block.
+  const std::size_t keep = blockStart_ - kWindowSize;
+  std::memmove(area_, area_ + keep, wp_ - keep);
+  wp_ -= keep;
+  blockStart_ = kWindowSize;
+  lowest_ = 0;
+}
+
+void TInflater::ClearHistory() {
+  std::memset(area_, 0, kWindowSize);
+  lowest_ = 0;
 }
 
 void TInflater::PutWindowByte(std::uint8_t b) {
-  window_[wp_++] = b;
-  if (wp_ == kWindowSize) WrapWindow();
+  area_[wp_++] = b;
+  if (wp_ == blockStart_ + kWindowSize) CompleteBlock();
 }
 
 int TInflater::InflateBlock(bool& last) {
@@ -264,12 +358,13 @@ int TInflater::InflateStored() {
       // Whole bytes straight from the input buffer. Bits the bulk path read
       // ahead describe these same bytes: drop them.
       bitBuffer_ = 0;
-      const std::size_t n = std::min<std::size_t>({length, context_.inputCount, kWindowSize - wp_});
-      std::memcpy(window_ + wp_, context_.inputPointer, n);
+      const std::size_t n =
+          std::min<std::size_t>({length, context_.inputCount, blockStart_ + kWindowSize - wp_});
+      std::memcpy(area_ + wp_, context_.inputPointer, n);
       TakeInput(context_.inputPointer + n);
       wp_ += n;
       length -= static_cast<unsigned>(n);
-      if (wp_ == kWindowSize) WrapWindow();
+      if (wp_ == blockStart_ + kWindowSize) CompleteBlock();
       continue;
     }
     NeedBits(8);
@@ -292,10 +387,10 @@ struct TFixedTables {
     std::fill(lengths + 144, lengths + 256, 9);
     std::fill(lengths + 256, lengths + 280, 7);
     std::fill(lengths + 280, lengths + 288, 8);
-    BuildDecodeTable(lengths, false, false, literals, kLiteralTableSize, kLiteralTableBits,
-                     literalBits);
+    BuildDecodeTable(lengths, TCode::kLiteralLength, false, literals, kLiteralTableSize,
+                     kLiteralTableBits, literalBits);
     std::fill(lengths, lengths + 30, 5);  // 30 of 32 codes: the other two are invalid
-    BuildDecodeTable(std::span(lengths, 30), true, true, distances, kDistanceTableSize,
+    BuildDecodeTable(std::span(lengths, 30), TCode::kDistance, true, distances, kDistanceTableSize,
                      kDistanceTableBits, distanceBits);
   }
 
@@ -304,6 +399,14 @@ struct TFixedTables {
   int literalBits = 0;
   int distanceBits = 0;
 };
+
+// The distance table of a block without distance codes: any length code in it
+// is invalid.
+constexpr auto kNoDistances = [] {
+  std::array<std::uint32_t, std::size_t{1} << kDistanceTableBits> table{};
+  table.fill(kEntryInvalid);
+  return table;
+}();
 
 }  // namespace
 
@@ -336,22 +439,22 @@ int TInflater::InflateDynamic() {
   std::uint8_t lengths[286 + 30] = {};
   const unsigned total = literalCount + distanceCount;
   {
-    THuffmanTableOwner codeLengths;
-    codeLengths.lookupBits = 7;
-    const int result =
-        BuildHuffmanTable(codeLengthLengths, 19, {}, {}, codeLengths.table, codeLengths.lookupBits);
+    constexpr int kCodeLengthBits = 7;
+    std::uint32_t codeLengths[1u << kCodeLengthBits];
+    int bits = 0;
+    const int result = BuildDecodeTable(codeLengthLengths, TCode::kCodeLength, false, codeLengths,
+                                        std::size(codeLengths), kCodeLengthBits, bits);
     if (result != kHuffmanComplete) return result;
-    if (!codeLengths.table) return kInflateDataError;  // no code to read the lengths with
+    if (bits == 0) return kInflateDataError;  // no code to read the lengths with
 
-    const unsigned bits = static_cast<unsigned>(codeLengths.lookupBits);
     unsigned previous = 0;
     unsigned i = 0;
     while (i < total) {
-      NeedBits(bits);
-      const TableEntry& entry = codeLengths.table[bitBuffer_ & Mask(bits)];
-      if (entry.Op == huffman_op::kInvalid) return kInflateDataError;  // unused code
-      DumpBits(entry.Bits);
-      const unsigned symbol = entry.Value;
+      NeedBits(static_cast<unsigned>(bits));
+      const std::uint32_t entry = codeLengths[bitBuffer_ & Mask(static_cast<unsigned>(bits))];
+      if (entry & kEntryInvalid) return kInflateDataError;  // unused code
+      DumpBits(EntryBits(entry));
+      const unsigned symbol = EntryValue(entry);
       if (symbol < 16) {
         lengths[i++] = static_cast<std::uint8_t>(symbol);
         previous = symbol;
@@ -383,12 +486,13 @@ int TInflater::InflateDynamic() {
   }
 
   int literalBits = 0;
-  int result = BuildDecodeTable(std::span(lengths, literalCount), false, false, literalTable_,
-                                kLiteralTableSize, kLiteralTableBits, literalBits);
+  int result = BuildDecodeTable(std::span(lengths, literalCount), TCode::kLiteralLength, false,
+                                literalTable_, kLiteralTableSize, kLiteralTableBits, literalBits);
   if (result != kHuffmanComplete) return result;
   int distanceBits = 0;
-  result = BuildDecodeTable(std::span(lengths + literalCount, distanceCount), true, false,
-                            distanceTable_, kDistanceTableSize, kDistanceTableBits, distanceBits);
+  result =
+      BuildDecodeTable(std::span(lengths + literalCount, distanceCount), TCode::kDistance, false,
+                       distanceTable_, kDistanceTableSize, kDistanceTableBits, distanceBits);
   if (result != kHuffmanComplete) return result;
 
   return InflateCodes(literalTable_, distanceTable_, literalBits, distanceBits) == 0
@@ -399,10 +503,14 @@ int TInflater::InflateDynamic() {
 int TInflater::InflateCodes(const std::uint32_t* literals, const std::uint32_t* distances,
                             int literalBits, int distanceBits) {
   if (literalBits == 0) return 1;  // an empty code
-  if (distanceBits == 0) distances = nullptr;
+  if (distanceBits == 0) {
+    distances = kNoDistances.data();
+    distanceBits = kDistanceTableBits;
+  }
   for (;;) {
-    if (context_.inputCount >= kBulkInputMinimum && wp_ <= kWindowSize - kMaxMatch) {
-      const int result = DecodeBulk(literals, distances, literalBits, distanceBits);
+    if (context_.inputCount >= kBulkInputMinimum &&
+        wp_ <= blockStart_ + kWindowSize - kBulkLiterals) {
+      const int result = DecodeBulk(literals, distances);
       if (result >= 0) return result;
       continue;
     }
@@ -415,218 +523,274 @@ std::uint32_t TInflater::DecodeSymbol(const std::uint32_t* table, int lookupBits
   NeedBits(static_cast<unsigned>(lookupBits));
   std::uint32_t e = table[bitBuffer_ & Mask(static_cast<unsigned>(lookupBits))];
   if (e & kEntryLink) {
-    DumpBits(CodeBits(e));
-    NeedBits(ExtraBits(e));
-    e = table[EntryValue(e) + (bitBuffer_ & Mask(ExtraBits(e)))];
+    DumpBits(EntryBits(e));
+    NeedBits(CodeBits(e));
+    e = table[EntryValue(e) + (bitBuffer_ & Mask(CodeBits(e)))];
   }
   if (e & kEntryInvalid) return e;
-  DumpBits(CodeBits(e));
+  NeedBits(EntryBits(e));
   return e;
 }
 
 int TInflater::DecodeOne(const std::uint32_t* literals, const std::uint32_t* distances,
                          int literalBits, int distanceBits) {
   std::uint32_t e = DecodeSymbol(literals, literalBits);
+  if (e & kEntryInvalid) return 1;
+  const unsigned length = EntryAmount(e, bitBuffer_);
+  DumpBits(EntryBits(e));
   if (IsLiteral(e)) {
     PutWindowByte(static_cast<std::uint8_t>(EntryValue(e)));
     return -1;
   }
-  if (e & (kEntryEnd | kEntryInvalid)) return (e & kEntryEnd) ? 0 : 1;
-  unsigned extra = ExtraBits(e);
-  NeedBits(extra);
-  const unsigned length = EntryValue(e) + static_cast<unsigned>(bitBuffer_ & Mask(extra));
-  DumpBits(extra);
+  if (e & kEntryEnd) return 0;
 
-  if (!distances) return 1;  // a length code, but no distance code
   e = DecodeSymbol(distances, distanceBits);
   if (e & kEntryInvalid) return 1;
-  extra = ExtraBits(e);
-  NeedBits(extra);
-  const unsigned distance = EntryValue(e) + static_cast<unsigned>(bitBuffer_ & Mask(extra));
-  DumpBits(extra);
+  const unsigned distance = EntryAmount(e, bitBuffer_);
+  DumpBits(EntryBits(e));
   CopyMatch(length, distance);
   return -1;
 }
 
 void TInflater::CopyMatch(unsigned length, unsigned distance) {
-  if (firstLap_ && distance > wp_ && !tailCleared_) {
-    // The match reaches before the entry's first byte: that part of the window
-    // has not been written by this entry and must read as zeros, not as what an
-    // earlier entry left there.
-    std::memset(window_ + wp_, 0, kWindowSize - wp_);
-    tailCleared_ = true;
-  }
-  std::size_t from = (wp_ - distance) & (kWindowSize - 1);
+  // A match that reaches before the entry's first byte reads zeros there, not
+  // what an earlier entry left.
+  if (distance > wp_ - lowest_) ClearHistory();
   while (length > 0) {
-    const std::size_t piece = std::min<std::size_t>(kWindowSize - std::max(from, wp_), length);
-    std::uint8_t* to = window_ + wp_;
-    const std::uint8_t* source = window_ + from;
-    if (from > wp_ || wp_ - from >= 8) {
-      // A word at a time, increasing: right for a source ahead of the
-      // destination and for one at least a word behind it. The work area has
-      // room for the overrun past the window's end; the bytes it covers are
-      // put back afterwards.
-      const std::uint64_t saved = Load64(to + piece);
-      std::size_t i = 0;
-      do {
-        Store64(to + i, Load64(source + i));
-        i += 8;
-      } while (i < piece);
-      Store64(to + piece, saved);
-    } else if (from != wp_) {
-      for (std::size_t i = 0; i < piece; ++i) to[i] = source[i];  // repeats the pattern
-    }
+    const std::size_t piece = std::min<std::size_t>(blockStart_ + kWindowSize - wp_, length);
+    std::uint8_t* to = area_ + wp_;
+    const std::uint8_t* source = to - distance;
+    for (std::size_t i = 0; i < piece; ++i)
+      to[i] = source[i];  // repeats a pattern shorter than the match
     wp_ += piece;
-    from += piece;
     length -= static_cast<unsigned>(piece);
-    if (from == kWindowSize) from = 0;
-    if (wp_ == kWindowSize) WrapWindow();
+    if (wp_ == blockStart_ + kWindowSize) CompleteBlock();
   }
 }
 
-int TInflater::DecodeBulk(const std::uint32_t* literals, const std::uint32_t* distances,
-                          int literalBits, int distanceBits) {
-  const std::uint8_t* in = context_.inputPointer;
-  const std::uint8_t* const inLast = in + (context_.inputCount - kBulkInputMinimum);
-  const std::uint64_t literalMask = Mask(static_cast<unsigned>(literalBits));
-  const std::uint64_t distanceMask = Mask(static_cast<unsigned>(distanceBits));
-  std::uint8_t* const window = window_;
-  std::uint64_t bb = bitBuffer_;
-  unsigned bk = bitCount_;
-  std::size_t wp = wp_;
-  int result = -1;
+namespace {
 
-  // Top the bit buffer up to 56..63 bits. Bits above bk are the next input
-  // bytes (later refills put the same bits in the same place), so after a
-  // length and a distance (at most 48 bits) at least 16 real bits remain:
-  // enough to look the next code up before the next refill.
-  const auto refill = [&] {
-    bb |= Load64(in) << bk;
-    in += (63 - bk) >> 3;
-    bk |= 56;
-  };
-  const auto take = [&](unsigned n) {
-    bb >>= n;
-    bk -= n;
-  };
-  // Follows a link entry into its sub-table.
-  const auto resolve = [&](const std::uint32_t* table, std::uint32_t e) {
-    if (e & kEntryLink) {
-      take(CodeBits(e));
-      e = table[EntryValue(e) + (bb & Mask(ExtraBits(e)))];
-    }
-    return e;
-  };
-  refill();
+// What the bulk loop works on; it keeps the fields in registers and writes
+// them back when it stops.
+struct TBulkState {
+  const std::uint8_t* in;
+  const std::uint8_t* inLast;  // the last position a whole word can be loaded from
+  std::uint8_t* area;
+  std::size_t wp;
+  std::size_t wpLast;  // the last write position a step of literals may start at
+  std::size_t lowest;  // the lowest position a match may read from
+  std::uint64_t bitBuffer;
+  unsigned bitCount;
+  // The match the exact copy is to make when the loop returns kBulkExactMatch.
+  unsigned length;
+  unsigned distance;
+};
+
+constexpr int kBulkStopped = -1;     // out of buffered input or block room
+constexpr int kBulkExactMatch = -2;  // a match that reaches before the entry's start
+
+// The most bits a distance takes: a 15-bit code and 13 extra bits.
+constexpr unsigned kMaxDistanceBits = 15 + 13;
+
+// Copies a match of length bytes from distance behind to. The stores run
+// past the match into bytes not written yet, up to kCopyOverrun: most matches
+// are short, and a fixed first stretch of words leaves them no loop to leave.
+inline void CopyBulkMatch(std::uint8_t* to, unsigned length, unsigned distance) {
+  const std::uint8_t* source = to - distance;
+  if (distance >= kWordBytes) {
+    // Each word read lies wholly before the bytes written so far.
+    std::size_t i = 0;
+    do {
+      Store64(to + i, Load64(source + i));
+      Store64(to + i + 8, Load64(source + i + 8));
+      Store64(to + i + 16, Load64(source + i + 16));
+      Store64(to + i + 24, Load64(source + i + 24));
+      Store64(to + i + 32, Load64(source + i + 32));
+      i += kCopyStretch;
+    } while (i < length);
+  } else if (distance == 1) {
+    const std::uint64_t run = to[-1] * 0x0101010101010101ull;
+    std::size_t i = 0;
+    do {
+      Store64(to + i, run);
+      Store64(to + i + 8, run);
+      Store64(to + i + 16, run);
+      Store64(to + i + 24, run);
+      Store64(to + i + 32, run);
+      i += kCopyStretch;
+    } while (i < length);
+  } else {
+    // A pattern shorter than a word repeats with every multiple of its length
+    // too: bytes up to the first multiple that is a word or more, then words
+    // from that far back.
+    const std::size_t period = kPatternPeriod[distance];
+    const std::size_t head = std::min<std::size_t>(period, length);
+    for (std::size_t i = 0; i < head; ++i) to[i] = source[i];
+    for (std::size_t i = head; i < length; i += kWordBytes)
+      Store64(to + i, Load64(to + i - period));
+  }
+}
+
+// The bulk loop: decodes codes while at least a word of input is buffered and
+// the block has room for a step of literals. Returns 0 at the end of the
+// block, 1 on an invalid code, kBulkStopped or kBulkExactMatch.
+//
+// The bit buffer is topped up to 56..63 bits before each step; bits above
+// the count are the next input bytes (later refills put the same bits in the
+// same place). A step takes three literals from the first level (33 bits), or
+// up to two of them and a length (42 bits), topping the buffer up again
+// before a distance unless it holds enough for the distance (28 bits) and the
+// next lookup (kLiteralTableBits). The count is only ever read in its low
+// byte: whole entries are subtracted from it, their low byte being the bits
+// taken.
+template <bool kBmi2>
+[[gnu::always_inline]] inline int BulkLoop(TBulkState& s, const std::uint32_t* literals,
+                                           const std::uint32_t* distances) {
+  const std::uint8_t* in = s.in;
+  const std::uint8_t* const inLast = s.inLast;
+  std::uint8_t* const area = s.area;
+  std::size_t wp = s.wp;
+  const std::size_t wpLast = s.wpLast;
+  const std::size_t lowest = s.lowest;
+  std::uint64_t bb = s.bitBuffer;
+  unsigned bk = s.bitCount;
+  constexpr std::uint64_t literalMask = Mask(kLiteralTableBits);
+  constexpr std::uint64_t distanceMask = Mask(kDistanceTableBits);
+  int result = kBulkStopped;
+
+#define TARVIK_REFILL()          \
+  bb |= Load64(in) << (bk & 63); \
+  in += 7 - ((bk >> 3) & 7);     \
+  bk |= 56
+#define TARVIK_TAKE(e) \
+  bb >>= (e)&63;       \
+  bk -= (e)
+
+  TARVIK_REFILL();
   std::uint32_t e = literals[bb & literalMask];
-
-  while (in <= inLast && wp <= kWindowSize - kMaxMatch) {
-    refill();
-    e = resolve(literals, e);
+  while (in <= inLast && wp <= wpLast) {
+    TARVIK_REFILL();
+    std::uint64_t saved = bb;
+    TARVIK_TAKE(e);
     if (IsLiteral(e)) {
-      take(CodeBits(e));
-      window[wp++] = static_cast<std::uint8_t>(EntryValue(e));
+      area[wp++] = static_cast<std::uint8_t>(e >> 16);
       e = literals[bb & literalMask];
       if (IsLiteral(e)) {
-        // A second literal from the same refill (at most 2 x 15 bits used).
-        take(CodeBits(e));
-        window[wp++] = static_cast<std::uint8_t>(EntryValue(e));
+        TARVIK_TAKE(e);
+        area[wp++] = static_cast<std::uint8_t>(e >> 16);
         e = literals[bb & literalMask];
+        if (IsLiteral(e)) {
+          TARVIK_TAKE(e);
+          area[wp++] = static_cast<std::uint8_t>(e >> 16);
+          e = literals[bb & literalMask];
+          continue;
+        }
       }
-      continue;
+      // A length, a link or the end follows in the same step.
+      saved = bb;
+      TARVIK_TAKE(e);
     }
-    if (e & (kEntryEnd | kEntryInvalid)) {
-      if (e & kEntryEnd) take(CodeBits(e));
-      result = (e & kEntryEnd) ? 0 : 1;
-      goto done;
+    if (e & kEntryExceptional) {
+      if (!(e & kEntryLink)) {
+        result = (e & kEntryEnd) ? 0 : 1;
+        break;
+      }
+      e = literals[EntryValue(e) + LowBits<kBmi2>(bb, CodeBits(e))];
+      saved = bb;
+      TARVIK_TAKE(e);
+      if (IsLiteral(e)) {
+        area[wp++] = static_cast<std::uint8_t>(e >> 16);
+        e = literals[bb & literalMask];
+        continue;
+      }
+      if (e & (kEntryEnd | kEntryInvalid)) {
+        result = (e & kEntryEnd) ? 0 : 1;
+        break;
+      }
     }
-    take(CodeBits(e));
-    const unsigned length = EntryValue(e) + static_cast<unsigned>(bb & Mask(ExtraBits(e)));
-    take(ExtraBits(e));
+    const unsigned length = EntryAmount<kBmi2>(e, saved);
 
-    if (!distances) {
-      result = 1;
-      goto done;
+    if (static_cast<std::uint8_t>(bk) < kMaxDistanceBits + kLiteralTableBits) {
+      TARVIK_REFILL();
     }
-    e = resolve(distances, distances[bb & distanceMask]);
-    if (e & kEntryInvalid) {
-      result = 1;
-      goto done;
+    e = distances[bb & distanceMask];
+    if (e & (kEntryLink | kEntryInvalid)) {
+      if (e & kEntryInvalid) {
+        result = 1;
+        break;
+      }
+      TARVIK_TAKE(e);
+      e = distances[EntryValue(e) + LowBits<kBmi2>(bb, CodeBits(e))];
+      if (e & kEntryInvalid) {
+        result = 1;
+        break;
+      }
     }
-    take(CodeBits(e));
-    const unsigned distance = EntryValue(e) + static_cast<unsigned>(bb & Mask(ExtraBits(e)));
-    take(ExtraBits(e));
+    saved = bb;
+    TARVIK_TAKE(e);
+    const unsigned distance = EntryAmount<kBmi2>(e, saved);
     e = literals[bb & literalMask];
 
-    if (distance <= wp) {
-      // The source lies in the window before wp and the match fits before its end.
-      std::uint8_t* to = window + wp;
-      const std::uint8_t* source = to - distance;
-      // Word-wide stores may run up to a word past the match (the work area
-      // has the slack); the bytes there are put back afterwards.
-      const std::uint64_t saved = Load64(to + length);
-      if (distance >= kWordBytes) {
-        std::size_t i = 0;
-        do {
-          Store64(to + i, Load64(source + i));
-          i += kWordBytes;
-        } while (i < length);
-      } else if (distance == 1) {
-        const std::uint64_t run = to[-1] * 0x0101010101010101ull;
-        std::size_t i = 0;
-        do {
-          Store64(to + i, run);
-          i += kWordBytes;
-        } while (i < length);
-      } else {
-        // A pattern shorter than a word repeats with every multiple of its
-        // length too: bytes up to the first multiple that is a word or more,
-        // then words from that far back.
-        const std::size_t period = kPatternPeriod[distance];
-        const std::size_t head = std::min<std::size_t>(period, length);
-        for (std::size_t i = 0; i < head; ++i) to[i] = source[i];
-        for (std::size_t i = head; i < length; i += kWordBytes)
-          Store64(to + i, Load64(to + i - period));
-      }
-      Store64(to + length, saved);
-      wp += length;
-      if (wp == kWindowSize) break;
-    } else if (!firstLap_ && distance >= kWordBytes) {
-      // The source wraps around the window's end: its first part ends there
-      // and lies ahead of the destination, the rest starts at the window's
-      // beginning, distance bytes behind. Words forward suit both parts;
-      // the first part's overrun (into the slack, or into bytes the second
-      // part writes) is covered as in the copy above.
-      std::uint8_t* to = window + wp;
-      const std::size_t ahead = distance - wp;  // bytes before the window's end
-      const std::size_t first = std::min<std::size_t>(ahead, length);
-      const std::uint8_t* source = window + kWindowSize - ahead;
-      const std::uint64_t saved = Load64(to + length);
-      std::size_t i = 0;
-      do {
-        Store64(to + i, Load64(source + i));
-        i += kWordBytes;
-      } while (i < first);
-      for (i = first; i < length; i += kWordBytes) Store64(to + i, Load64(to + i - distance));
-      Store64(to + length, saved);
-      wp += length;
-      if (wp == kWindowSize) break;
-    } else {
-      // The first lap, or a short distance: the exact piecewise copy.
-      wp_ = wp;
-      bitBuffer_ = bb;
-      bitCount_ = bk;
-      TakeInput(in);
-      CopyMatch(length, distance);
-      wp = wp_;
+    if (distance > wp - lowest) {
+      s.length = length;
+      s.distance = distance;
+      result = kBulkExactMatch;
+      break;
     }
+    CopyBulkMatch(area + wp, length, distance);
+    wp += length;
   }
-done:
-  wp_ = wp;
-  bitBuffer_ = bb;
-  bitCount_ = bk;
-  TakeInput(in);
-  if (result < 0 && wp_ == kWindowSize) WrapWindow();
+#undef TARVIK_REFILL
+#undef TARVIK_TAKE
+  s.in = in;
+  s.wp = wp;
+  s.bitBuffer = bb;
+  s.bitCount = bk & 63;
+  return result;
+}
+
+using TBulkLoop = int (*)(TBulkState&, const std::uint32_t*, const std::uint32_t*);
+
+int BulkLoopPlain(TBulkState& s, const std::uint32_t* literals, const std::uint32_t* distances) {
+  return BulkLoop<false>(s, literals, distances);
+}
+
+#ifdef TARVIK_INFLATE_BMI2
+// The same loop where the processor has the BMI2 shifts and masks, which
+// take a count in any register and leave the flags alone.
+__attribute__((target("bmi2"))) int BulkLoopBmi2(TBulkState& s, const std::uint32_t* literals,
+                                                 const std::uint32_t* distances) {
+  return BulkLoop<true>(s, literals, distances);
+}
+
+TBulkLoop ChooseBulkLoop() { return __builtin_cpu_supports("bmi2") ? BulkLoopBmi2 : BulkLoopPlain; }
+#else
+TBulkLoop ChooseBulkLoop() { return BulkLoopPlain; }
+#endif
+
+}  // namespace
+
+int TInflater::DecodeBulk(const std::uint32_t* literals, const std::uint32_t* distances) {
+  static const TBulkLoop loop = ChooseBulkLoop();
+  TBulkState s{};
+  s.in = context_.inputPointer;
+  s.inLast = s.in + (context_.inputCount - kBulkInputMinimum);
+  s.area = area_;
+  s.wp = wp_;
+  s.wpLast = blockStart_ + kWindowSize - kBulkLiterals;
+  s.lowest = lowest_;
+  s.bitBuffer = bitBuffer_;
+  s.bitCount = bitCount_;
+  const int result = loop(s, literals, distances);
+  wp_ = s.wp;
+  bitBuffer_ = s.bitBuffer;
+  bitCount_ = s.bitCount;
+  TakeInput(s.in);
+  if (result == kBulkExactMatch) {
+    CopyMatch(s.length, s.distance);
+    return -1;
+  }
+  if (result < 0 && wp_ >= blockStart_ + kWindowSize) CompleteBlock();
   return result;
 }
 

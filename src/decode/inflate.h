@@ -28,10 +28,20 @@ inline constexpr std::int64_t kInflatePastEndLimit = 256;
 // first-level table indexed by the low bits of the bit buffer followed by the
 // sub-tables of the longer codes. A sub-table of width t holds at least t + 1
 // codes of a complete code set, which bounds the sub-tables' total size.
-inline constexpr int kLiteralTableBits = 10;
-inline constexpr std::size_t kLiteralTableSize = (1u << kLiteralTableBits) + 288 / 6 * 32;
+inline constexpr int kLiteralTableBits = 11;
+inline constexpr std::size_t kLiteralTableSize = (1u << kLiteralTableBits) + 288 / 5 * 16;
 inline constexpr int kDistanceTableBits = 8;
 inline constexpr std::size_t kDistanceTableSize = (1u << kDistanceTableBits) + 30 * 16;
+
+// Inflate's work area (DecodeContext::inflateArea): the 32 KB window, then
+// kInflateBlocks output blocks of 32 KB decoded in place, each written out as
+// it is complete, and room behind the last for a match begun before its end
+// and for the word-wide copies' overrun. When the last block is complete its
+// 32 KB move to the front as the window of the next ones. Matches thus never
+// wrap around, and each 32 KB of output is moved once per kInflateBlocks.
+inline constexpr std::size_t kInflateBlocks = 4;
+inline constexpr std::size_t kInflateAreaSlack = 512;
+inline constexpr std::size_t kInflateAreaSize = 32768 * (1 + kInflateBlocks) + kInflateAreaSlack;
 
 // Decodes the current entry. EUserCanceled passes through; the exceptions of
 // the final flush (after the last block) reach the caller; nothing else does.
@@ -43,8 +53,8 @@ class TInflater {
  public:
   explicit TInflater(DecodeContext& context);
 
-  // The whole entry: decodes blocks until the last one and moves the rest of
-  // the window to the output. Bytes before the entry's start read as zeros.
+  // The whole entry: decodes blocks until the last one and writes out the
+  // rest of the output. Bytes before the entry's start read as zeros.
   void Run();
 
  private:
@@ -58,8 +68,12 @@ class TInflater {
   // 0 at the end of the block, 1 on an invalid code or an empty table.
   int InflateCodes(const std::uint32_t* literals, const std::uint32_t* distances, int literalBits,
                    int distanceBits);
-  // Reads whole bytes through the context until bitCount >= n (n <= 16).
-  void NeedBits(unsigned n);
+  // Makes bitCount_ >= n (n <= 32): a word at a time while the input buffer
+  // holds one, else whole bytes through the context.
+  void NeedBits(unsigned n) {
+    if (bitCount_ < n) Refill(n);
+  }
+  void Refill(unsigned n);
   void DumpBits(unsigned n) {
     bitBuffer_ >>= n;
     bitCount_ -= n;
@@ -68,16 +82,19 @@ class TInflater {
   // account, as NextInputByte would have.
   void TakeInput(const std::uint8_t* upTo);
   void PutWindowByte(std::uint8_t b);
-  // Moves the full window to the output and starts it again.
-  void WrapWindow();
-  // Copies length bytes from distance behind the write position, in pieces
-  // that stop at the end of the window.
+  // Writes out the complete output block and starts the next one.
+  void CompleteBlock();
+  // Clears the window before the entry's first byte, once a match reaches
+  // into it.
+  void ClearHistory();
+  // Copies length bytes from distance behind the write position byte by byte,
+  // in pieces that stop at the end of the output block.
   void CopyMatch(unsigned length, unsigned distance);
   // The bulk path of InflateCodes; runs while enough input is buffered and the
-  // window has room for a whole match. Returns 0 or 1 as InflateCodes does, or
-  // -1 when it stopped for the exact path to go on.
-  int DecodeBulk(const std::uint32_t* literals, const std::uint32_t* distances, int literalBits,
-                 int distanceBits);
+  // window has room for a step of literals, and hands the matches it cannot
+  // copy in place to CopyMatch. Returns 0 or 1 as InflateCodes does, or -1
+  // when it stopped for the exact path to go on.
+  int DecodeBulk(const std::uint32_t* literals, const std::uint32_t* distances);
   // Decodes one code the exact way: -1 to go on, 0 end of block, 1 invalid.
   int DecodeOne(const std::uint32_t* literals, const std::uint32_t* distances, int literalBits,
                 int distanceBits);
@@ -85,12 +102,12 @@ class TInflater {
   std::uint32_t DecodeSymbol(const std::uint32_t* table, int lookupBits);
 
   DecodeContext& context_;
-  std::uint8_t* window_;
-  std::size_t wp_ = 0;
-  // Until the window first wraps, its bytes from wp_ on were not written by
-  // this entry; they are cleared once, when a match first reaches them.
-  bool firstLap_ = true;
-  bool tailCleared_ = false;
+  std::uint8_t* area_;          // the work area (see kInflateAreaSize)
+  std::size_t wp_ = 0;          // the write position in it
+  std::size_t blockStart_ = 0;  // where the output block being decoded starts
+  // The lowest position a match may read from as it is: the entry's start
+  // until the window before it has been cleared or refilled, then 0.
+  std::size_t lowest_ = 0;
   std::uint64_t bitBuffer_ = 0;  // bits above bitCount_ may hold input read ahead
   unsigned bitCount_ = 0;
   // The current dynamic block's tables.

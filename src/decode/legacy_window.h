@@ -17,7 +17,7 @@ class TLegacyWindow {
  public:
   // size is a power of two no larger than the work area.
   TLegacyWindow(DecodeContext& context, std::size_t size)
-      : context_(context), window_(context.workArea.get()), size_(size) {}
+      : context_(context), window_(context.WorkArea()), size_(size) {}
 
   void Put(std::uint8_t b) {
     window_[position_++] = b;

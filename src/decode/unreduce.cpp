@@ -48,7 +48,7 @@ TLegacyResult Unreduce(DecodeContext& context) {
   const unsigned method = static_cast<unsigned>(context.method);
   const TFactorConstants factor =
       kFactors[std::clamp(method, kFirstMethod, kFirstMethod + 3) - kFirstMethod];
-  std::uint8_t* const sets = context.workArea.get() + kReduceWindowSize;
+  std::uint8_t* const sets = context.WorkArea() + kReduceWindowSize;
   std::uint8_t lengths[256];
   std::uint8_t widths[256];
   LoadFollowers(context, sets, lengths);

@@ -78,7 +78,7 @@ unsigned PartialClear(std::int16_t* prefix, unsigned nextFree) {
 }
 
 TLegacyResult Unshrink(DecodeContext& context) {
-  const TShrinkTables t = InitTables(context.workArea.get());
+  const TShrinkTables t = InitTables(context.WorkArea());
   unsigned codeSize = kFirstCodeSize;
   unsigned nextFree = kFirstFreeCode;
 

@@ -99,6 +99,9 @@ class TStreamedParts : public TPartReceiver {
   TStreamedParts(const TPartPlan& plan, const TTermMatcher& terms)
       : plan_(plan), matcher_(terms), textMatcher_(terms) {}
 
+  // The manifest and the chosen parts; nothing else can show in the outcome.
+  bool Wants(int slot) const override { return slot == kManifest || plan_.chosen[slot]; }
+
   void Begin(int slot) override {
     if (slot == kManifest) {
       manifest_.reset();

@@ -94,11 +94,12 @@ void ParallelWalk(TSearchForm& form, int jobs) {
     }
   } jobThreads{{}, next, count};
   const int workers = std::max(1, std::min<int>(jobs, static_cast<int>(count)));
-  // A single job runs on the calling thread: no hand-over per document, and
-  // each document's lines appear as soon as it is searched.
+  // The calling thread is one of the workers; a single job runs on it alone:
+  // no hand-over per document, and each document's lines appear as soon as it
+  // is searched.
   try {
     jobThreads.threads.reserve(static_cast<std::size_t>(workers));
-    for (int n = 0; workers > 1 && n < workers; ++n) jobThreads.threads.emplace_back(job);
+    for (int n = 1; n < workers; ++n) jobThreads.threads.emplace_back(job);
   } catch (const std::exception&) {  // no more threads to be had: go on with those running
   }
   if (jobThreads.threads.empty()) {
@@ -106,14 +107,36 @@ void ParallelWalk(TSearchForm& form, int jobs) {
     return;
   }
 
-  for (std::size_t i = 0; i < count; ++i) {
-    TOutcome outcome;
+  // Between its own documents the calling thread writes out every outcome
+  // whose turn has come; at the end it waits for the rest.
+  std::size_t emitted = 0;
+  auto emitReady = [&] {
+    for (;;) {
+      TOutcome outcome;
+      {
+        std::lock_guard<std::mutex> guard(lock);
+        if (emitted == count || !outcomes[emitted].ready) return;
+        outcome = std::move(outcomes[emitted]);
+      }
+      ++emitted;
+      emit(outcome);
+    }
+  };
+  for (std::size_t i; (i = next.fetch_add(1)) < count;) {
+    TOutcome outcome = searchOne(i);
+    outcome.ready = true;
+    {
+      std::lock_guard<std::mutex> guard(lock);
+      outcomes[i] = std::move(outcome);
+    }
+    emitReady();
+  }
+  while (emitted < count) {
     {
       std::unique_lock<std::mutex> guard(lock);
-      finished.wait(guard, [&] { return outcomes[i].ready; });
-      outcome = std::move(outcomes[i]);
+      finished.wait(guard, [&] { return outcomes[emitted].ready; });
     }
-    emit(outcome);
+    emitReady();
   }
 }
 

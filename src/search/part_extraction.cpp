@@ -43,9 +43,14 @@ void StreamDocumentParts(const std::string& path, TPartReceiver& receiver) {
   extractor.SetKeepZipOpen(true);
   // Entries are decoded one after the other, each after its start event.
   int slot = -1;
-  extractor.OnStartUnZip = [&receiver, &slot](TZipExtractor& sender, int index, std::string&, bool&) {
+  extractor.OnStartUnZip = [&receiver, &slot](TZipExtractor& sender, int index, std::string&, bool& skip) {
     slot = SlotOfEntry(sender.Entry(index));
-    if (slot >= 0) receiver.Begin(slot);
+    if (slot < 0) return;
+    if (!receiver.Wants(slot) && sender.EntryDecodesQuietly()) {
+      skip = true;
+      return;
+    }
+    receiver.Begin(slot);
   };
   extractor.OnMemoryChunk = [&receiver, &slot](TZipExtractor&, int, const std::uint8_t* data, std::size_t count) {
     if (slot >= 0) receiver.Data(slot, reinterpret_cast<const char*>(data), count);

@@ -21,6 +21,13 @@ void ExtractDocumentParts(const std::string& path, const std::string& destFolder
 class TPartReceiver {
  public:
   virtual ~TPartReceiver() = default;
+  // Whether the slot's bytes are wanted. An entry of a slot that is not is
+  // passed over undecoded where decoding it could not change the run's outcome
+  // (see TZipExtractor::EntryDecodesQuietly); else it is delivered as usual.
+  virtual bool Wants(int slot) const {
+    (void)slot;
+    return true;
+  }
   // An entry of slot starts: what an earlier entry of the slot delivered no
   // longer counts.
   virtual void Begin(int slot) = 0;

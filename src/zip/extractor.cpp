@@ -112,8 +112,8 @@ void TZipExtractor::SetRootDir(const std::string& dir) {
 
 void TZipExtractor::EnsureArchiveOpen() {
   if (archive_) return;
-  archive_ =
-      std::make_unique<TBufferedFileStream>(zipName_, kBufferSize, flushFilesOnClose_, fmOpenRead | fmShareDenyWrite);
+  archive_ = std::make_unique<TBufferedFileStream>(zipName_, kArchiveBufferSize, flushFilesOnClose_,
+                                                   fmOpenRead | fmShareDenyWrite);
 }
 
 std::optional<std::int64_t> TZipExtractor::ArchiveModificationTime() const {

@@ -28,6 +28,9 @@ class TZipExtractor : public TPersistent {
  public:
   static constexpr int kThisVersion = 223;
   static constexpr std::size_t kBufferSize = 8192;
+  // Archives are read through a larger buffer: the tail read that finds the
+  // end record usually brings in the directory and the entries with it.
+  static constexpr std::size_t kArchiveBufferSize = 65536 + 512;
   // Where the scan for local headers starts in a self-extracting ".EXE".
   static constexpr std::int64_t kSfxScanStart = 14000;
 
@@ -169,6 +172,11 @@ class TZipExtractor : public TPersistent {
   void ApplySortMode(TZipSortMode mode);
 
   // ---- Extraction ----
+  // During OnStartUnZip: whether decoding the entry being started could end
+  // only with the entry done or passed over for its CRC, never with an
+  // exception or a message. So it is when the entry is stored or deflated, not
+  // encrypted, and its data lies wholly within a single-volume archive.
+  bool EntryDecodesQuietly() const;
   // Extracts the entries of the view that DoAll or a FilesList pattern selects
   // into DestDir and returns how many were extracted. Failures of the whole
   // archive are raised; per-entry trouble goes to the events. FilesList is

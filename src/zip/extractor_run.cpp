@@ -216,6 +216,16 @@ bool TZipExtractor::ReadLocalHeaderLengths(const TZipHeaderInfo& entry, std::uin
   return true;
 }
 
+bool TZipExtractor::EntryDecodesQuietly() const {
+  const TZipHeaderInfo& entry = scratchHeader_;
+  if (volumeCount_ > 1 || entry.IsEncrypted() || (entry.CompressionMethod != 0 && entry.CompressionMethod != 8))
+    return false;
+  // The archive stands at the entry's data, behind its local header. The
+  // file's size is asked of the file itself, which leaves the buffer alone.
+  const std::int64_t dataStart = archive_->Position();
+  return dataStart >= 0 && dataStart + std::int64_t{entry.CompressedSize} <= archive_->FileStream().Size();
+}
+
 void TZipExtractor::SkipEntry(TExtractRun& run, TSkipReason reason, const std::string& fName, int index) {
   bool retry = false;  // offered to the handler, not acted on
   if (OnSkippingFile) OnSkippingFile(*this, reason, fName, index, retry);

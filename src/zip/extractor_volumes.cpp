@@ -33,7 +33,7 @@ TStream* TZipExtractor::SwapDisk(int n) {
     if (fName.empty()) throw EUserCanceled(msg::kCanceledNewDisk);
     if ((!checkDiskLabels_ || DiskLabelMatches(n)) && FileExists(fName)) break;
   }
-  archive_ = std::make_unique<TBufferedFileStream>(fName, kBufferSize, false, fmOpenRead);
+  archive_ = std::make_unique<TBufferedFileStream>(fName, kArchiveBufferSize, false, fmOpenRead);
   currentVolume_ = n - 1;
   archiveModified_ = ArchiveModificationTime();
   zipName_ = fName;

@@ -11,11 +11,14 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "search/document_search.h"
 #include "search/parallel_walk.h"
 #include "search/part_extraction.h"
+#include "support/archive_patch.h"
 #include "support/fake_form.h"
 #include "support/temp_folder.h"
 #include "zip/extractor.h"
@@ -169,6 +172,43 @@ TEST(MemorySearch, PartsByAnyLetterCaseTheLastEntryDecidesAndTheManifestRefuses)
       }
       EXPECT_EQ(form.results.size(), c.results) << c.document << " " << c.phrase << " memory " << inMemory;
       EXPECT_EQ(form.errors.size(), c.error ? 1u : 0u) << c.document << " " << c.phrase << " memory " << inMemory;
+    }
+  }
+}
+
+// A part that is not searched is passed over undecoded in memory; whatever is
+// wrong with it, both paths still end alike. Deflated data running past the
+// archive's end or a wrong checksum leave the part absent; stored data running
+// past the end fails the document.
+TEST(MemorySearch, PartsNotSearchedEndAsInTheScratchFolder) {
+  test::TTempFolder scratch, patched;
+  const std::string invitation = std::string(TARVIK_TEST_DATA) + "/corpus/letters/Invitation.odt";
+  constexpr std::size_t kMethodField = 10, kCrcField = 16, kSizeField = 20;  // method: with the time
+  constexpr std::uint32_t kPastTheEnd = 0x7FFFFFF0u;
+  struct TCase {
+    const char* part;
+    std::vector<std::pair<std::size_t, std::uint32_t>> fields;
+    bool error;  // with content only
+  };
+  const std::vector<TCase> cases = {{"styles.xml", {{kSizeField, kPastTheEnd}}, false},
+                                    {"styles.xml", {{kMethodField, 0}, {kSizeField, kPastTheEnd}}, true},
+                                    {"meta.xml", {{kMethodField, 0}}, false},
+                                    {"meta.xml", {{kCrcField, 0}}, false}};
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const TCase& c = cases[i];
+    std::string document = invitation;
+    for (const auto& [field, value] : c.fields)
+      document = test::WithCentralField(patched, document, c.part, field, value);
+    for (bool allParts : {false, true}) {
+      TFakeForm files, memory;
+      Choose(files, 1, allParts);
+      Choose(memory, 1, allParts);
+      SearchDocument(files, scratch.Path(), document, "Fischer", false);
+      SearchDocumentInMemory(memory, document, "Fischer", false);
+      EXPECT_EQ(memory.results, files.results) << "case " << i << " all " << allParts;
+      EXPECT_EQ(memory.errors, files.errors) << "case " << i << " all " << allParts;
+      EXPECT_EQ(files.errors.size(), c.error ? 1u : 0u) << "case " << i << " all " << allParts;
+      EXPECT_EQ(files.results.size(), c.error ? 0u : 1u) << "case " << i << " all " << allParts;
     }
   }
 }
