@@ -7,8 +7,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <cmath>
-
 #include "ui/modeless.h"
 #include "ui/sprache.h"
 
@@ -19,25 +17,25 @@ TfrmError::TfrmError(QWidget* owner) : QWidget(nullptr, Qt::Window), owner_(owne
   setWindowTitle(QStringLiteral("Fehlermeldung "));
   setFont(WindowFont());
   const double s = WindowScale(font());
-  resize(std::lround(342 * s), std::lround(383 * s));
+  resize(Scaled(342, s), Scaled(383, s));
 
   auto* layout = new QVBoxLayout(this);
   layout->setSpacing(2);
   auto label = [&](const char* name, const QString& text, bool indented) {
     auto* l = new QLabel(text, this);
     l->setObjectName(name);
-    if (indented) l->setContentsMargins(std::lround(16 * s), 0, 0, 0);
+    if (indented) l->setContentsMargins(Scaled(16, s), 0, 0, 0);
     layout->addWidget(l);
   };
   label("Label1", QStringLiteral("Folgende Datei(en)  konnten nicht bearbeitet werden.. Der Fehler"), false);
   label("Label3", QStringLiteral("trat beim entpacken der gezippten Office-Dateien auf."), false);
-  layout->addSpacing(std::lround(6 * s));
+  layout->addSpacing(Scaled(6, s));
   label("Label2", QStringLiteral("Mögliche Ursachen sind:"), false);
   label("Label4", QStringLiteral("- Die Datei ist geöffnet."), true);
   label("Label5", QStringLiteral("- Die Datei ist Passwort geschützt."), true);
   label("Label6", QStringLiteral("- Die Datei ist beschädigt."), true);
   label("Label7", QStringLiteral("- es handelt sich um keine StarOffice/OpenOffice-Datei"), true);
-  layout->addSpacing(std::lround(6 * s));
+  layout->addSpacing(Scaled(6, s));
 
   Memo1 = new QPlainTextEdit(this);
   Memo1->setObjectName("Memo1");

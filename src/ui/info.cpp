@@ -9,8 +9,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include <cmath>
-
 #include "ui/sprache.h"
 
 namespace tarvik::ui {
@@ -40,7 +38,7 @@ Tfrminfo::Tfrminfo() : QWidget(nullptr, Qt::Window) {
   setWindowTitle(QStringLiteral("Tarvik - Info"));
   setFont(WindowFont());
   const double s = WindowScale(font());
-  resize(std::lround(427 * s), std::lround(482 * s));
+  resize(Scaled(427, s), Scaled(482, s));
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, palette.color(QPalette::HighlightedText));
   setPalette(palette);
@@ -51,7 +49,7 @@ Tfrminfo::Tfrminfo() : QWidget(nullptr, Qt::Window) {
   Memo2->setObjectName("Memo2");
   QFont title = font();
   title.setBold(true);
-  title.setPixelSize(std::lround(19 * s));
+  title.setPixelSize(Scaled(19, s));
   Memo2->setFont(title);
   Memo2->setAlignment(Qt::AlignCenter);
   QPalette red = Memo2->palette();
@@ -97,7 +95,7 @@ THelpWindow::THelpWindow() : QWidget(nullptr, Qt::Window) {
   setWindowTitle(QStringLiteral("Tarvik - Hilfe"));
   setFont(WindowFont());
   const double s = WindowScale(font());
-  resize(std::lround(560 * s), std::lround(520 * s));
+  resize(Scaled(560, s), Scaled(520, s));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   Browser = new QTextBrowser(this);

@@ -46,7 +46,7 @@ std::optional<std::string> TQtHost::ChooseFile(const std::string& caption, const
                                                const std::string& initialPath) {
   // "Description|*.ext" becomes Qt's "Description (*.ext)".
   QString qtFilter = Q(filter);
-  const int bar = qtFilter.indexOf('|');
+  const qsizetype bar = qtFilter.indexOf('|');
   if (bar >= 0) qtFilter = qtFilter.left(bar) + " (" + qtFilter.mid(bar + 1) + ")";
   const QString chosen = QFileDialog::getOpenFileName(Owner(), Q(caption), Q(initialPath), qtFilter);
   if (chosen.isEmpty()) return std::nullopt;

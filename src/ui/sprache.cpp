@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "search/string_table.h"
@@ -76,5 +77,7 @@ double WindowScale(const QFont& font) {
   const double byWidth = metrics.horizontalAdvance(QStringLiteral("Unterverzeichnisse einschliessen")) / 165.0;
   return std::max({1.0, byHeight, byWidth});
 }
+
+int Scaled(double pixels, double scale) { return static_cast<int>(std::lround(pixels * scale)); }
 
 }  // namespace tarvik::ui

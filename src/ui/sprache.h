@@ -35,5 +35,7 @@ QFont WindowFont();
 // How much the specified pixel geometry grows so that texts laid out for the
 // original 8-point font fit the desktop font (never below 1).
 double WindowScale(const QFont& font);
+// A length of the specified pixel layout, grown by that scale.
+int Scaled(double pixels, double scale);
 
 }  // namespace tarvik::ui

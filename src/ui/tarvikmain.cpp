@@ -20,8 +20,6 @@
 #include <QSignalBlocker>
 #include <QStyle>
 
-#include <cmath>
-
 #include "platform/file_system.h"
 #include "platform/host.h"
 #include "platform/shell.h"
@@ -90,8 +88,7 @@ void TfrmTarvik::SetWindows(Tfrminfo* info, TfrmError* error, TfrmVorschau* prev
 }
 
 QRect TfrmTarvik::Place(int left, int top, int width, int height) const {
-  return QRect(std::lround(left * scale_), std::lround(top * scale_), std::lround(width * scale_),
-               std::lround(height * scale_));
+  return QRect(Scaled(left, scale_), Scaled(top, scale_), Scaled(width, scale_), Scaled(height, scale_));
 }
 
 void TfrmTarvik::BuildControls() {
@@ -291,7 +288,7 @@ void TfrmTarvik::ApplyGeometry() {
   for (const auto& [control, place] : layout_)
     control->setGeometry(Place(place.left(), place.top(), place.width(), place.height()));
   QFont count = font();
-  count.setPixelSize(std::lround(19 * scale_));
+  count.setPixelSize(Scaled(19, scale_));
   edLabel->setFont(count);
   // The specified client area (the window's 704 × 596 less its frame and caption), centred.
   const QSize client = Place(0, 0, 692, 552).size();
@@ -438,6 +435,7 @@ void TfrmTarvik::LoadHistory(TComboBox* box, const std::vector<std::string>& lin
 
 std::vector<std::string> TfrmTarvik::Items(const QComboBox* box) {
   std::vector<std::string> items;
+  items.reserve(static_cast<std::size_t>(box->count()));
   for (int i = 0; i < box->count(); ++i) items.push_back(Utf8(box->itemText(i)));
   return items;
 }

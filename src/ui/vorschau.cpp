@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <cmath>
 #include <exception>
 
 #include "platform/code_page.h"
@@ -26,7 +25,7 @@ TfrmVorschau::TfrmVorschau(QWidget* owner, TfrmError* errors)
   setWindowTitle(QStringLiteral("Tarvik 2.3 - Textvorschau"));
   setFont(WindowFont());
   const double s = WindowScale(font());
-  resize(std::lround(513 * s), std::lround(527 * s));
+  resize(Scaled(513, s), Scaled(527, s));
 
   auto* layout = new QVBoxLayout(this);
   Label1 = new QLabel(QStringLiteral("Dateiname:"), this);
