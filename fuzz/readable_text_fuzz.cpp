@@ -11,28 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "search/paragraph_lines.h"
 #include "search/readable_text.h"
-
-namespace {
-
-class TCollector : public tarvik::TLineSink {
- public:
-  void LinePiece(std::size_t level, std::string_view text) override {
-    if (open_.size() <= level) open_.resize(level + 1);
-    open_[level].append(text);
-  }
-  void LineEnd(std::size_t level) override {
-    if (open_.size() <= level) open_.resize(level + 1);
-    lines.push_back(std::move(open_[level]));
-    open_[level].clear();
-  }
-  std::vector<std::string> lines;
-
- private:
-  std::vector<std::string> open_;
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
@@ -41,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view part(reinterpret_cast<const char*>(data + 2), size - 2);
 
   const std::vector<std::string> whole = tarvik::ReadableLines(part);
-  TCollector collector;
+  tarvik::TLineCollector collector;
   tarvik::TReadableText text(collector, chunk);
   for (std::size_t at = 0; at < part.size(); at += piece)
     text.Feed(part.data() + at, std::min(piece, part.size() - at));

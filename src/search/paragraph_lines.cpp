@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace tarvik {
 namespace {
@@ -140,6 +141,17 @@ void TParagraphLines::Finish() {
     regions_.pop_back();
   }
   Reset();
+}
+
+void TLineCollector::LinePiece(std::size_t level, std::string_view text) {
+  if (open_.size() <= level) open_.resize(level + 1);
+  open_[level].append(text);
+}
+
+void TLineCollector::LineEnd(std::size_t level) {
+  if (open_.size() <= level) open_.resize(level + 1);
+  lines.push_back(std::move(open_[level]));
+  open_[level].clear();
 }
 
 }  // namespace tarvik

@@ -38,6 +38,18 @@ class TLineSink {
   virtual void LineEnd(std::size_t level) = 0;
 };
 
+// A sink that keeps the lines, each one whole, in the order in which they end.
+class TLineCollector : public TLineSink {
+ public:
+  void LinePiece(std::size_t level, std::string_view text) override;
+  void LineEnd(std::size_t level) override;
+
+  std::vector<std::string> lines;
+
+ private:
+  std::vector<std::string> open_;  // the line being built at each level
+};
+
 // The element whose count attribute the builder needs: text:s, with text:c.
 inline constexpr std::string_view kSpaceElement = "text:s";
 inline constexpr std::string_view kSpaceCountAttribute = "text:c";

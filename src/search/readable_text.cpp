@@ -134,28 +134,6 @@ void TReadableText::Deliver() {
   }
 }
 
-namespace {
-
-// Collects the lines of a part, each one whole.
-class TLineCollector : public TLineSink {
- public:
-  void LinePiece(std::size_t level, std::string_view text) override {
-    if (open_.size() <= level) open_.resize(level + 1);
-    open_[level].append(text);
-  }
-  void LineEnd(std::size_t level) override {
-    if (open_.size() <= level) open_.resize(level + 1);
-    lines.push_back(std::move(open_[level]));
-    open_[level].clear();
-  }
-  std::vector<std::string> lines;
-
- private:
-  std::vector<std::string> open_;
-};
-
-}  // namespace
-
 std::vector<std::string> ReadableLines(std::string_view part) {
   TLineCollector collector;
   TReadableText text(collector);

@@ -174,14 +174,8 @@ const char* TXmlScanner::AnalyseDeclarations(const char* position, int stackFloo
       p = NotationDeclaration(p) + 1;
     } else if (p[1] == '?') {
       ScanProcessingInstruction(p);
-      TDtdItem item;
-      item.Start = p;
-      item.End = PartEnd;
-      item.Kind = diPI;
-      item.Target = PartName;
-      item.Text = PartText;
-      item.Attrs = &PartAttrs;
-      DtdItemFound(item);
+      DtdItemFound(
+          {.Start = p, .End = PartEnd, .Kind = diPI, .Target = PartName, .Text = PartText, .Attrs = &PartAttrs});
       p = PartEnd + 1;
     } else if (xml::StartsWith(p, "<!--")) {
       ScanComment(p);
@@ -229,11 +223,7 @@ TEntityDef* TXmlScanner::ReplaceEntity(TNvpListOf<TEntityDef>& list, std::unique
 }
 
 void TXmlScanner::Report(const char* start, const char* end, TDtdItemKind kind) {
-  TDtdItem item;
-  item.Start = start;
-  item.End = end;
-  item.Kind = kind;
-  DtdItemFound(item);
+  DtdItemFound({.Start = start, .End = end, .Kind = kind});
 }
 
 const char* TXmlScanner::ElementDeclaration(const char* start) {
@@ -253,12 +243,7 @@ const char* TXmlScanner::ElementDeclaration(const char* start) {
   if (earlier >= 0) ElementDefs.Delete(earlier);
   const TElemDef* added = ElementDefs.Add(std::move(element));
   const char* end = DeclarationEnd(p);
-  TDtdItem item;
-  item.Start = start;
-  item.End = end;
-  item.Kind = diElement;
-  item.Element = added;
-  DtdItemFound(item);
+  DtdItemFound({.Start = start, .End = end, .Kind = diElement, .Element = added});
   return end;
 }
 
@@ -369,12 +354,7 @@ const char* TXmlScanner::AttributeListDeclaration(const char* start, int stackFl
         break;
     }
   }
-  TDtdItem item;
-  item.Start = start;
-  item.End = end;
-  item.Kind = diAttList;
-  item.Element = element;
-  DtdItemFound(item);
+  DtdItemFound({.Start = start, .End = end, .Kind = diAttList, .Element = element});
   return end;
 }
 
@@ -450,12 +430,7 @@ const char* TXmlScanner::EntityDeclaration(const char* start) {
     added->Value = ParameterReferencesReplaced(added->Value);
   }
   added->Value = xml::ReplaceCharacterReferences(added->Value);
-  TDtdItem item;
-  item.Start = start;
-  item.End = end;
-  item.Kind = diEntity;
-  item.Entity = added;
-  DtdItemFound(item);
+  DtdItemFound({.Start = start, .End = end, .Kind = diEntity, .Entity = added});
   return end;
 }
 
@@ -479,12 +454,7 @@ const char* TXmlScanner::NotationDeclaration(const char* start) {
     }
   }
   const char* end = *p == '>' ? p : p - 1;
-  TDtdItem item;
-  item.Start = start;
-  item.End = end;
-  item.Kind = diNotation;
-  item.Notation = NotationDefs.Add(std::move(notation));
-  DtdItemFound(item);
+  DtdItemFound({.Start = start, .End = end, .Kind = diNotation, .Notation = NotationDefs.Add(std::move(notation))});
   return end;
 }
 

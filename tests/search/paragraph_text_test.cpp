@@ -55,27 +55,15 @@ TEST(ParagraphText, LinesOfTinyParts) {
   EXPECT_EQ(Lines("<text:p>5 \xE2\x82\xAC, \xCE\xA9, \xF0\x9F\x98\x80.</text:p>"), TLines{"5 €, ?, ?."});
 }
 
-// Collects the lines of a part fed in small pieces and scanned in small chunks.
-class TPieceCollector : public TLineSink {
- public:
-  void LinePiece(std::size_t level, std::string_view text) override {
-    if (open.size() <= level) open.resize(level + 1);
-    open[level].append(text);
-  }
-  void LineEnd(std::size_t level) override {
-    if (open.size() <= level) open.resize(level + 1);
-    lines.push_back(AnsiToUtf8(open[level]));
-    open[level].clear();
-  }
-  std::vector<std::string> open, lines;
-};
-
+// The lines of a part fed in small pieces and scanned in small chunks.
 TLines LinesInChunks(const std::string& xml, std::size_t chunk, std::size_t piece) {
-  TPieceCollector collector;
+  TLineCollector collector;
   TReadableText text(collector, chunk);
   for (std::size_t at = 0; at < xml.size(); at += piece) text.Feed(xml.data() + at, std::min(piece, xml.size() - at));
   text.Finish();
-  return collector.lines;
+  TLines lines;
+  for (const std::string& line : collector.lines) lines.push_back(AnsiToUtf8(line));
+  return lines;
 }
 
 TEST(ParagraphText, ChunksGiveTheLinesOfTheWholePart) {
