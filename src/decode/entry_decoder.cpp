@@ -137,8 +137,7 @@ void StampExtractedFile(int folder, const std::string& name, const TZipHeaderInf
   // Through a handle opened relative to the folder that did not follow a
   // link: whatever stands at the name now, no other file gets the date or the
   // permissions.
-  const TFileHandle file =
-      TFileHandle::OpenAt(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+  const TFileHandle file = TFileHandle::OpenAt(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
   struct stat status {};
   if (!file || fstat(file.Fd(), &status) != 0 || !S_ISREG(status.st_mode)) return;
   const std::time_t when = DosDateTimeToLocalTime(entry.DateTime);

@@ -58,7 +58,7 @@ bool TLineReader::Next(std::string_view& line) {
   for (;;) {
     if (begin_ == end_ && !Refill()) {
       if (!spans || failed_) return false;  // a line cut short by a read error is no line
-      line = long_;  // the file ends inside a line: that line is the last one
+      line = long_;                         // the file ends inside a line: that line is the last one
       return true;
     }
     if (skipLineFeed_) {

@@ -79,8 +79,7 @@ std::unique_ptr<TStream> TZipExtractor::CreateOutput(TOutputPlace& place, const 
   if (!MayBeReplaced(place)) return nullptr;
   for (int attempt = 0; attempt < 16; ++attempt) {
     const std::string temporary = TemporaryName();
-    TFileHandle file =
-        TFileHandle::OpenAt(place.folder.Fd(), temporary, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
+    TFileHandle file = TFileHandle::OpenAt(place.folder.Fd(), temporary, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
     if (!file) {
       if (errno == EEXIST) continue;
       return nullptr;
@@ -92,8 +91,7 @@ std::unique_ptr<TStream> TZipExtractor::CreateOutput(TOutputPlace& place, const 
 }
 
 bool TZipExtractor::PutOutputInPlace(TOutputPlace& place) {
-  if (::renameat(place.folder.Fd(), place.temporary.c_str(), place.folder.Fd(), place.name.c_str()) != 0)
-    return false;
+  if (::renameat(place.folder.Fd(), place.temporary.c_str(), place.folder.Fd(), place.name.c_str()) != 0) return false;
   place.temporary.clear();
   return true;
 }

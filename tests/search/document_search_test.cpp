@@ -163,11 +163,12 @@ TEST(LegacySearch, WholeFileIsOneText) {
 // whole, in every mode and case rule: hits straddle the pieces, line ends,
 // NULs and byte 26 end nothing, and words may stand anywhere.
 TEST(LegacySearch, PiecesGiveTheResultOfTheWholeFile) {
-  const std::vector<std::string> atoms = {"Hasel", "nuss", "HASELNUSS", "Jahres", "ber", "icht", "\r",  "\n",
-                                          std::string(1, '\0'), "\x1a", "\x80", " 5", "x", "caf", "\xE9", "\xC9"};
-  const std::vector<std::string> phrases = {"Haselnuss", "haselnuss jahresbericht", "Jahres-Bericht",
-                                            "\x80 5",  "caf\xE9 x",              "s",
-                                            "nuss\r\nHasel", std::string("x\0x", 3)};
+  const std::vector<std::string> atoms = {
+      "Hasel", "nuss", "HASELNUSS", "Jahres", "ber", "icht", "\r",  "\n", std::string(1, '\0'),
+      "\x1a",  "\x80", " 5",        "x",      "caf", "\xE9", "\xC9"};
+  const std::vector<std::string> phrases = {
+      "Haselnuss", "haselnuss jahresbericht", "Jahres-Bericht",      "\x80 5", "caf\xE9 x",
+      "s",         "nuss\r\nHasel",           std::string("x\0x", 3)};
   std::mt19937 random(20260214);
   TTempFolder root;
   for (int n = 0; n < 40; ++n) {

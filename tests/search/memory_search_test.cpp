@@ -167,7 +167,7 @@ TEST(MemorySearch, NoDescriptorLeaksWhenMemoryRunsOut) {
     EXPECT_THROW(ReadTextLines(big), std::bad_alloc);
     TXmlScanner scanner;
     EXPECT_FALSE(scanner.OpenFile(big));
-    SearchLegacyDocument(form, big, "x", false);                // no room for a piece
+    SearchLegacyDocument(form, big, "x", false);                 // no room for a piece
     SearchDocument(form, scratch.Path(), longLine, "x", false);  // no room for the line
   }
   EXPECT_EQ(form.errors.size(), 40u);
