@@ -1,14 +1,13 @@
 #include "search/document_search.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <new>
 
 #include "platform/ascii_case.h"
 #include "platform/code_page.h"
+#include "platform/file_handle.h"
 #include "platform/file_system.h"
 #include "search/document_collection.h"
 #include "search/legacy_search.h"
@@ -24,6 +23,10 @@ namespace tarvik {
 namespace {
 
 constexpr std::int64_t kSmallestDocument = 256;  // two records of 128 bytes
+
+// The longest manifest kept for the password check; a longer one fails the
+// document like a part too large for memory. Real manifests take a few KB.
+constexpr std::size_t kManifestLimit = std::size_t{4} << 20;
 
 // Where the parts of one unpacked document are: files in the scratch folder,
 // or texts in memory.
@@ -41,15 +44,10 @@ class TScratchParts : public TPartSource {
   TScratchParts(const std::string& folder, bool readableText) : folder_(folder), readableText_(readableText) {}
 
   std::optional<std::string> Manifest() override {
-    const int fd = ::open(File(kManifest).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
     std::string text;
-    char block[1 << 14];
-    ssize_t got;
-    while ((got = ::read(fd, block, sizeof block)) > 0 || (got < 0 && errno == EINTR))
-      if (got > 0) text.append(block, static_cast<std::size_t>(got));
-    ::close(fd);
-    if (got < 0) return std::nullopt;
+    const int error = ReadWholeFile(File(kManifest), kManifestLimit, text);
+    if (error == EFBIG) throw std::bad_alloc();  // as in memory: the document fails
+    if (error != 0) return std::nullopt;
     return text;
   }
 
@@ -64,33 +62,31 @@ class TScratchParts : public TPartSource {
       Utf8ToAnsiLine(line, converted);
       if (matcher.Matches(converted)) return TPartScan::Match;  // the rest cannot change the outcome
     }
-    return TPartScan::NoMatch;
+    // A read error is no end of the part: what was not read may hold the phrase.
+    return reader.Failed() ? TPartScan::Unreadable : TPartScan::NoMatch;
   }
 
  private:
   std::string File(int slot) const { return JoinPath(folder_, kSlotNames[slot].file); }
 
-  // The part's readable text, matched as its blocks are read; a read error
-  // ends the part like its end, as it ends a line reader's file.
+  // The part's readable text, matched as its blocks are read.
   static TPartScan ScanText(const std::string& file, const TTermMatcher& terms) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return TPartScan::Unreadable;
+    const TFileHandle part = TFileHandle::Open(file, O_RDONLY);
+    if (!part) return TPartScan::Unreadable;
     TTextPartMatcher matcher(terms);
     char block[1 << 15];
-    ssize_t got;
-    while (!matcher.Matched() && ((got = ::read(fd, block, sizeof block)) > 0 || (got < 0 && errno == EINTR)))
-      if (got > 0) matcher.Feed(block, static_cast<std::size_t>(got));
-    ::close(fd);
+    while (!matcher.Matched()) {
+      const ssize_t got = part.Read(block, sizeof block);
+      if (got < 0) return TPartScan::Unreadable;
+      if (got == 0) break;
+      matcher.Feed(block, static_cast<std::size_t>(got));
+    }
     return matcher.Finish() ? TPartScan::Match : TPartScan::NoMatch;
   }
 
   const std::string& folder_;
   bool readableText_;
 };
-
-// The longest manifest kept for the password check; a longer one fails the
-// document like a part too large for memory. Real manifests take a few KB.
-constexpr std::size_t kManifestLimit = std::size_t{4} << 20;
 
 // The document's parts as they are decoded: each chosen part streams through
 // the matcher, the manifest is kept for the password check afterwards.
@@ -213,12 +209,8 @@ std::string ExtensionOf(const std::string& path) {
 }
 
 bool PassesOpenTest(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat info {};
-  const bool sized = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-  ::close(fd);
-  return sized && info.st_size >= kSmallestDocument;
+  const TFileHandle file = TFileHandle::Open(path, O_RDWR);
+  return file && file.RegularFileSize() >= kSmallestDocument;
 }
 
 void AddResult(TSearchForm& form, const std::string& path) {

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/file_handle.h"
 #include "xml/xml_text.h"
 
 namespace tarvik {
@@ -46,7 +47,7 @@ TXmlScanner::~TXmlScanner() = default;
 
 void TXmlScanner::Reset() {
   Rewind();
-  storage_.reset();
+  std::string().swap(storage_);
   Buffer = nullptr;
   BufferSize = 0;
   documentEnd_ = kEmptyText + 1;
@@ -69,55 +70,39 @@ void TXmlScanner::Reset() {
 
 bool TXmlScanner::OpenFile(const std::string& path, int openFlags) {
   Reset();
-  // Non-blocking, so that a FIFO does not wait for a writer; only a regular
-  // file is read.
-  const int fd = ::open(path.c_str(), (openFlags & O_ACCMODE) | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  struct stat info {};
-  bool loaded = false;
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kMaxFileSize) {
-    const auto size = static_cast<std::size_t>(info.st_size);
-    std::unique_ptr<char[]> storage(new (std::nothrow) char[size + 2]);
-    if (storage) {
-      std::size_t got = 0;
-      bool failed = false;
-      while (got < size) {
-        const ssize_t n = ::read(fd, storage.get() + 1 + got, size - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) failed = true;
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
-      }
-      if (!failed) {
-        storage[0] = '\0';
-        storage[1 + got] = '\0';
-        storage_ = std::move(storage);
-        Buffer = storage_.get() + 1;
-        BufferSize = static_cast<std::int32_t>(size + 1);
-        documentEnd_ = xml::TextEnd(Buffer);
-        SourceName = path;
-        loaded = true;
-      }
-    }
+  std::string storage(1, '\0');
+  try {
+    if (ReadWholeFile(path, kMaxFileSize, storage, openFlags & O_ACCMODE) != 0) return false;
+  } catch (const std::bad_alloc&) {
+    return false;
   }
-  ::close(fd);
-  return loaded;
+  Adopt(std::move(storage));
+  SourceName = path;
+  return true;
 }
 
 bool TXmlScanner::OpenText(std::string_view text) {
   Reset();
   if (text.size() > static_cast<std::size_t>(INT32_MAX) - 2) return false;
-  std::unique_ptr<char[]> storage(new (std::nothrow) char[text.size() + 2]);
-  if (!storage) return false;
-  storage[0] = '\0';
-  if (!text.empty()) std::memcpy(storage.get() + 1, text.data(), text.size());
-  storage[text.size() + 1] = '\0';
-  storage_ = std::move(storage);
-  Buffer = storage_.get() + 1;
-  BufferSize = static_cast<std::int32_t>(text.size() + 1);
-  documentEnd_ = xml::TextEnd(Buffer);
+  std::string storage;
+  try {
+    storage.reserve(text.size() + 1);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  storage.push_back('\0');
+  storage.append(text);
+  Adopt(std::move(storage));
   SourceName = "<MEM>";
   return true;
+}
+
+void TXmlScanner::Adopt(std::string&& storage) {
+  // The string's own terminator is the NUL after the text.
+  storage_ = std::move(storage);
+  Buffer = storage_.data() + 1;
+  BufferSize = static_cast<std::int32_t>(storage_.size());
+  documentEnd_ = xml::TextEnd(Buffer);
 }
 
 const char* TXmlScanner::DocumentText() const { return Buffer != nullptr ? Buffer : kEmptyText + 1; }

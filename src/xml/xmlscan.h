@@ -218,7 +218,10 @@ class TXmlScanner {
   TEntityDef* ReplaceEntity(TNvpListOf<TEntityDef>& list, std::unique_ptr<TEntityDef> entity);
   void Report(const char* start, const char* end, TDtdItemKind kind);
 
-  std::unique_ptr<char[]> storage_;  // a NUL, the text, its NUL
+  // Takes storage (a NUL, then the text) as the text to scan.
+  void Adopt(std::string&& storage);
+
+  std::string storage_;  // a NUL, the text, its NUL
   const char* documentEnd_ = nullptr;
   const char* next_ = nullptr;  // where the next part starts; nullptr: at the text's start
   const char* doctypeBegin_ = nullptr;

@@ -8,19 +8,24 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <new>
 #include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "platform/file_handle.h"
 #include "platform/file_system.h"
+#include "platform/text_file.h"
 #include "search/document_search.h"
+#include "search/legacy_search.h"
 #include "search/parallel_walk.h"
 #include "search/part_extraction.h"
 #include "support/archive_patch.h"
 #include "support/fake_form.h"
 #include "support/temp_folder.h"
+#include "xml/xmlscan.h"
 #include "zip/extractor.h"
 
 // While not 0, any single allocation larger than this fails as when memory
@@ -141,6 +146,32 @@ TEST(MemorySearch, SameResultsAndErrorsAsTheScratchFolder) {
   EXPECT_TRUE(memory.errors.empty());
   EXPECT_EQ(memory.results.size(), 1u);
   EXPECT_TRUE(ListDirectory(scratch.Path(), "*").empty());
+}
+
+std::size_t OpenDescriptors() {
+  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
+}
+
+// Every reader lets go of its file when memory runs out halfway: the search
+// of a folder of such files does not run out of descriptors.
+TEST(MemorySearch, NoDescriptorLeaksWhenMemoryRunsOut) {
+  test::TTempFolder scratch, files;
+  const std::string big = files.Write("big.sdw", std::string(1 << 20, 'x'));
+  const std::string longLine = std::string(TARVIK_TEST_DATA) + "/parts/long_line.odt";
+  const std::size_t before = OpenDescriptors();
+  TFakeForm form;
+  for (int round = 0; round < 20; ++round) {
+    TAllocationLimit limit(1 << 19);
+    std::string text;
+    EXPECT_THROW(ReadWholeFile(big, std::size_t{1} << 30, text), std::bad_alloc);
+    EXPECT_THROW(ReadTextLines(big), std::bad_alloc);
+    TXmlScanner scanner;
+    EXPECT_FALSE(scanner.OpenFile(big));
+    SearchLegacyDocument(form, big, "x", false);                 // no room for a piece
+    SearchDocument(form, scratch.Path(), longLine, "x", false);  // no room for the line
+  }
+  EXPECT_EQ(form.errors.size(), 40u);
+  EXPECT_EQ(OpenDescriptors(), before);
 }
 
 // What both paths find in archives whose parts have odd names, come twice or
