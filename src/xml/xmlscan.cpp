@@ -64,6 +64,7 @@ void TXmlScanner::Reset() {
   ParameterEntities.Clear();
   NotationDefs.Clear();
   replaced_.clear();
+  defaulted_.clear();
   expansion_ = 0;
   doctypeExpansion_ = 0;
 }
@@ -119,12 +120,13 @@ void TXmlScanner::Rewind() {
   expanding_.clear();
   next_ = nullptr;
   expansion_ = doctypeExpansion_;
+  defaultsSpent_ = false;
   ForgetSemicolon();
 }
 
 bool TXmlScanner::Next() {
   for (;;) {
-    IncludeStack.FreeClosed();
+    if (IncludeStack.FreeClosed(semicolonFrom_)) ForgetSemicolon();
     deliverable_ = true;
     const char* start = next_ != nullptr ? next_ : DocumentText();
     while (*start == '\0' && !IncludeStack.Empty()) start = IncludeStack.Pop();
@@ -232,22 +234,47 @@ void TXmlScanner::ScanTag(const char* start) {
 void TXmlScanner::ApplyElementDefaults() {
   const TElemDef* element = ElementDefs.Find(PartName);
   if (element == nullptr) return;
-  for (int i = 0; i < element->Count(); ++i) {
-    const TAttrDef& definition = (*element)[i];
-    TAttr* attr = PartAttrs.Find(definition.Name);
-    if (attr == nullptr && !definition.Value.empty()) {
-      attr = PartAttrs.Add(std::make_unique<TAttr>(definition.Name, definition.Value));
-      attr->ValueKind = avDefault;
-    }
-    if (attr == nullptr) continue;
-    if (definition.DefaultKind == dkImplied) {
-      attr->ValueKind = avImplied;
-    } else if (definition.DefaultKind == dkFixed) {
-      attr->ValueKind = avFixed;
-      attr->Value = definition.Value;
-    }
-    attr->Type = definition.Type;
+  // The attributes written in the tag, in name order: the first of each name
+  // is the newest, the one a lookup finds.
+  for (int i = 0; i < PartAttrs.Count(); ++i) {
+    TAttr& attr = PartAttrs[i];
+    if (i > 0 && PartAttrs[i - 1].Name == attr.Name) continue;
+    if (const TAttrDef* definition = element->Find(attr.Name)) ApplyDefinition(*definition, attr, false);
   }
+  // The defaults of the attributes the tag lacks, added once at the end.
+  std::vector<std::unique_ptr<TAttr>> added;
+  for (const TAttrDef* definition : DefaultedAttributes(*element)) {
+    if (PartAttrs.Find(definition->Name) != nullptr) continue;
+    if (!ChargeDefault(*definition)) break;
+    added.push_back(std::make_unique<TAttr>(definition->Name, definition->Value));
+    added.back()->ValueKind = avDefault;
+    ApplyDefinition(*definition, *added.back(), true);
+  }
+  for (std::unique_ptr<TAttr>& attr : added) PartAttrs.Add(std::move(attr));
+  PartAttrs.Settle();
+}
+
+void TXmlScanner::ApplyDefinition(const TAttrDef& definition, TAttr& attr, bool copied) {
+  if (definition.DefaultKind == dkImplied) {
+    attr.ValueKind = avImplied;
+  } else if (definition.DefaultKind == dkFixed && (copied || ChargeDefault(definition))) {
+    attr.ValueKind = avFixed;
+    if (!copied) attr.Value = definition.Value;
+  }
+  attr.Type = definition.Type;
+}
+
+const std::vector<const TAttrDef*>& TXmlScanner::DefaultedAttributes(const TElemDef& element) {
+  auto [entry, added] = defaulted_.try_emplace(&element);
+  if (added)
+    for (int i = 0; i < element.Count(); ++i)
+      if (!element[i].Value.empty()) entry->second.push_back(&element[i]);
+  return entry->second;
+}
+
+bool TXmlScanner::ChargeDefault(const TAttrDef& definition) {
+  if (!defaultsSpent_ && !ChargeExpansion(definition.Name.size() + definition.Value.size())) defaultsSpent_ = true;
+  return !defaultsSpent_;
 }
 
 bool TXmlScanner::ScanCharacterData(const char* start) {
@@ -265,7 +292,6 @@ bool TXmlScanner::ScanCharacterData(const char* start) {
     } else if (*p == '\0' && !IncludeStack.Empty()) {
       if (p > run) PartText += DecodeText(std::string_view(run, static_cast<std::size_t>(p - run)));
       p = IncludeStack.Pop();
-      ForgetSemicolon();
       last = p - 1;
       run = p;
     } else {
