@@ -133,9 +133,4 @@ unsigned CurrentUmask() {
   return mask & 0777;
 }
 
-bool IsSymbolicLink(const std::string& path) {
-  struct stat info;
-  return IsUsablePath(path) && lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
-}
-
 }  // namespace tarvik

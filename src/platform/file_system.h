@@ -43,7 +43,5 @@ bool DeleteFile(const std::string& path);
 bool ForceDirectories(const std::string& path);
 // The process's file-creation mask (umask), read without changing it.
 unsigned CurrentUmask();
-// True when path itself is a symbolic link (dangling or not).
-bool IsSymbolicLink(const std::string& path);
 
 }  // namespace tarvik
