@@ -5,8 +5,14 @@
 namespace tarvik {
 
 TTextPartMatcher::TTextPartMatcher(const TTermMatcher& terms) : terms_(terms), text_(*this) {
-  for (const TFoldedNeedle& needle : terms.Needles())
+  bool unconverted = true;
+  for (const TFoldedNeedle& needle : terms.Needles()) {
     keep_ = std::max(keep_, needle.Folded().empty() ? 0 : needle.Folded().size() - 1);
+    // Plain ASCII without "?" occurs in a converted line where it occurs in its UTF-8 bytes.
+    unconverted = unconverted && std::all_of(needle.Folded().begin(), needle.Folded().end(),
+                                             [](char c) { return static_cast<unsigned char>(c) < 0x80 && c != '?'; });
+  }
+  text_.SetConverted(!unconverted);
 }
 
 void TTextPartMatcher::Reset() {
