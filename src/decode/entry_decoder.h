@@ -4,6 +4,11 @@
 // entry's data, runs the decoder for its method through the output stage, and
 // closes and stamps the output file. The extraction driver decides where the
 // entry goes and compares the CRC afterwards.
+//
+// Threads: any, one context per thread. What a decoder tells the user (an
+// unknown method, no memory for its tables) goes to Host(): on a search job
+// that is the job's recorder, and the window's thread shows it when the
+// document's turn comes (parallel_walk.h).
 
 #include <cstdint>
 #include <string>

@@ -1,8 +1,12 @@
 #pragma once
 // The form the engine reads its options from and writes its lists to.
 // The window implements it over its real controls, tarvik-find over its
-// command line, the tests over plain fields. Every option is read at the
-// moment it is needed, so a change in the window counts from the next read.
+// command line, the tests over plain fields. Collecting documents reads the
+// options the moment it needs them; a search run reads them once, at its
+// start (search_options.h), so one run answers one question.
+//
+// Threads: a form is used on the thread that owns it (the window's thread),
+// never from a search job.
 
 #include <cstddef>
 #include <string>
@@ -24,6 +28,7 @@ enum class TFormBox {
   RadioButton1, RadioButton2, RadioButton3, RadioButton4,        // match mode
   rbGerman,                                                      // language
 };
+inline constexpr int kFormBoxCount = static_cast<int>(TFormBox::rbGerman) + 1;
 
 // The controls a search run locks, hides and shows.
 enum class TFormControl {

@@ -244,6 +244,18 @@ TEST(MemorySearch, PartsNotSearchedEndAsInTheScratchFolder) {
   }
 }
 
+// Every candidate of form searched in memory, with jobs, as a run hands them out.
+void WalkCandidates(TFakeForm& form, int jobs) {
+  TWalk walk;
+  walk.paths = form.candidates.Paths();
+  walk.options = TSearchOptions::Of(form);
+  walk.jobs = jobs;
+  walk.search = [phrase = form.phrase](TSearchForm& options, const std::string& path) {
+    SearchDocumentInMemory(options, path, phrase, false);
+  };
+  ParallelWalk(form, walk);
+}
+
 // When no thread can be started, the calling thread searches every document.
 TEST(MemorySearch, WalkGoesOnWithoutThreads) {
   TFakeForm expected, form;
@@ -252,7 +264,7 @@ TEST(MemorySearch, WalkGoesOnWithoutThreads) {
     f->phrase = "Haselnuss";
     f->Set(TFormBox::cbAlles, true);
   }
-  ParallelWalk(expected, 1);
+  WalkCandidates(expected, 1);
 
   // A default stack larger than the whole user address space makes every
   // thread start fail, whatever the overcommit policy.
@@ -267,7 +279,7 @@ TEST(MemorySearch, WalkGoesOnWithoutThreads) {
   } catch (const std::system_error&) {
     refused = true;
   }
-  ParallelWalk(form, 4);
+  WalkCandidates(form, 4);
   pthread_setattr_default_np(&saved);
   pthread_attr_destroy(&attributes);
   pthread_attr_destroy(&saved);
