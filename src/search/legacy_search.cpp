@@ -6,6 +6,9 @@
 #include <cerrno>
 
 #include "search/document_search.h"
+#include "search/hit_ranges.h"
+#include "search/line_excerpt.h"
+#include "search/part_plan.h"
 #include "search/search_form.h"
 #include "search/term_match.h"
 
@@ -40,7 +43,11 @@ void SearchLegacyDocument(TSearchForm& form, const std::string& path, const std:
     form.AddError(path);
     return;
   }
-  if (TextMatches(text, mode, phrase, words, caseSensitive)) AddResult(form, path);
+  if (!TextMatches(text, mode, phrase, words, caseSensitive)) return;
+  AddResult(form, path);
+  // The whole file is the one line; its excerpt around the first hit is what can be shown.
+  if (form.WantsMatchingLines())
+    form.AddMatchingLines(kContent, {LineExcerpt(text, THitFinder(mode, phrase, caseSensitive), 1)});
 }
 
 }  // namespace tarvik

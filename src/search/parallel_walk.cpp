@@ -16,7 +16,8 @@ namespace {
 
 // What one document added to the form, kept until its turn comes.
 struct TOutcome {
-  std::vector<std::pair<std::string, std::string>> results;  // shown text, folder
+  std::vector<std::pair<std::string, std::string>> results;       // shown text, folder
+  std::vector<std::pair<int, std::vector<TMatchingLine>>> lines;  // per result, when the form wants them
   std::vector<std::string> errors;
   bool ready = false;
 };
@@ -29,11 +30,16 @@ class TDocumentForm : public TSearchForm {
   std::string FolderText() const override { return options_.FolderText(); }
   std::string PhraseText() const override { return options_.PhraseText(); }
   bool MatchesReadableText() const override { return options_.MatchesReadableText(); }
+  bool WantsMatchingLines() const override { return options_.WantsMatchingLines(); }
   void ClearCandidates() override {}
   void AddCandidate(const std::string&) override {}
   void ShowCandidatePlaceholder(bool) override {}
   void AddResult(const std::string& shown, const std::string& folder) override {
     outcome_.results.emplace_back(shown, folder);
+  }
+  void AddMatchingLines(int part, const std::vector<TMatchingLine>& lines) override {
+    outcome_.lines.resize(outcome_.results.size());
+    outcome_.lines.back() = {part, lines};
   }
   void AddError(const std::string& path) override { outcome_.errors.push_back(path); }
 
@@ -64,12 +70,16 @@ void ParallelWalk(TSearchForm& form, int jobs) {
       SearchDocumentInMemory(documentForm, paths[i], phrase, caseSensitive);
     } catch (...) {  // out of memory, say: this document failed, the walk goes on
       outcome.results.clear();
+      outcome.lines.clear();
       outcome.errors.assign(1, paths[i]);
     }
     return outcome;
   };
   auto emit = [&form](const TOutcome& outcome) {
-    for (const auto& [shown, folder] : outcome.results) form.AddResult(shown, folder);
+    for (std::size_t r = 0; r < outcome.results.size(); ++r) {
+      form.AddResult(outcome.results[r].first, outcome.results[r].second);
+      if (r < outcome.lines.size()) form.AddMatchingLines(outcome.lines[r].first, outcome.lines[r].second);
+    }
     for (const std::string& path : outcome.errors) form.AddError(path);
   };
   auto job = [&] {
