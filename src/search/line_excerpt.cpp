@@ -17,7 +17,7 @@ void TLineExcerpt::Reset() {
   after_.clear();
 }
 
-void TLineExcerpt::Add(std::string_view piece) {
+void TLineExcerpt::Add(std::string_view piece, bool mayHoldHit) {
   if (head_.size() < kExcerptLength) head_.append(piece.substr(0, kExcerptLength - head_.size()));
   seen_ += piece.size();
   if (found_) {
@@ -27,28 +27,48 @@ void TLineExcerpt::Add(std::string_view piece) {
     return;
   }
   if (hits_.Longest() == 0) return;  // no hit can come: the head is the excerpt
-  window_.append(piece);
-  const std::size_t windowStart = seen_ - window_.size();
-  if (const auto hit = hits_.First(window_)) {
-    // Every earlier window was searched in full, so this hit ends in the new
-    // piece and the window still holds limit_ bytes before it, if the line has them.
-    found_ = true;
-    hitLength_ = hit->end - hit->begin;
-    limit_ = std::max(kExcerptLength, hitLength_);
-    const std::size_t from = hit->begin - std::min(hit->begin, limit_);
-    before_.assign(window_, from, hit->begin - from);
-    beforeCut_ = windowStart + from > 0;
-    after_.assign(window_, hit->begin, limit_);
-    afterCut_ = window_.size() - hit->begin > limit_;
-    window_.clear();
+  // Keep what a hit that is not complete yet needs: its first bytes and the lead before them.
+  const std::size_t keep = kExcerptLength + hits_.Longest() - 1;
+  if (!mayHoldHit) {
+    if (piece.size() >= keep) {
+      window_.assign(piece.substr(piece.size() - keep));
+    } else {
+      window_.append(piece);
+      if (window_.size() > keep) window_.erase(0, window_.size() - keep);
+    }
     return;
   }
-  // Keep what a hit that ends in a later piece needs: its first bytes and the lead before them.
-  const std::size_t keep = kExcerptLength + hits_.Longest() - 1;
-  if (window_.size() > keep) window_.erase(0, window_.size() - keep);
+  window_.append(piece);
+  // The earliest hit complete so far is the line's first unless a longer
+  // needle that begins before it may still end in bytes to come.
+  const auto hit = hits_.First(window_);
+  if (hit && hit->begin + hits_.Longest() - 1 <= window_.size()) {
+    Settle(*hit);
+  } else if (window_.size() > keep) {
+    window_.erase(0, window_.size() - keep);
+  }
 }
 
-TMatchingLine TLineExcerpt::Take(std::size_t number) const {
+void TLineExcerpt::Settle(const THit& hit) {
+  // Every earlier window was searched in full, so the window still holds
+  // limit_ bytes before the hit, if the line has them.
+  const std::size_t windowStart = seen_ - window_.size();
+  found_ = true;
+  hitLength_ = hit.end - hit.begin;
+  limit_ = std::max(kExcerptLength, hitLength_);
+  const std::size_t from = hit.begin - std::min(hit.begin, limit_);
+  before_.assign(window_, from, hit.begin - from);
+  beforeCut_ = windowStart + from > 0;
+  after_.assign(window_, hit.begin, limit_);
+  afterCut_ = window_.size() - hit.begin > limit_;
+  window_.clear();
+}
+
+TMatchingLine TLineExcerpt::Take(std::size_t number) {
+  if (!found_ && hits_.Longest() != 0) {
+    // The line has ended: a hit still waiting for a longer one is the first.
+    if (const auto hit = hits_.First(window_)) Settle(*hit);
+  }
   TMatchingLine line;
   line.number = number;
   if (!found_) {

@@ -29,12 +29,17 @@ class TLineExcerpt {
 
   // Starts a new line.
   void Reset();
-  // The line's next bytes (Windows-1252).
-  void Add(std::string_view piece);
-  // The excerpt of the line added since Reset, reported as line number.
-  TMatchingLine Take(std::size_t number) const;
+  // The line's next bytes (Windows-1252). mayHoldHit false tells that no hit
+  // is complete yet in the line up to the piece's end (the matcher has found
+  // no needle so far), which spares the search.
+  void Add(std::string_view piece, bool mayHoldHit = true);
+  // The line has ended: its excerpt, reported as line number.
+  TMatchingLine Take(std::size_t number);
 
  private:
+  // The first hit is at hit in window_: keeps the bytes around it.
+  void Settle(const THit& hit);
+
   const THitFinder& hits_;
   std::size_t seen_ = 0;  // bytes of the line so far
   std::string head_;      // the line's first kExcerptLength bytes

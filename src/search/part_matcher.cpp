@@ -129,8 +129,10 @@ void TPartMatcher::AddLineBytes(const char* from, const char* to) {
   written += Utf8ToAnsiPiece(from, static_cast<std::size_t>(to - from), out + written, consumed);
   for (const char* rest = from + consumed; rest < to; ++rest)
     pending_[pendingCount_++] = static_cast<unsigned char>(*rest);
-  if (excerpt_) excerpt_->Add(std::string_view(out, written));
-  Search(tail_ + written);
+  const std::size_t size = tail_ + written;
+  SearchIn(std::string_view(text_.data(), size));
+  if (excerpt_) excerpt_->Add(std::string_view(out, written), AnyFound());
+  KeepTail(size);  // only now: it moves the bytes the excerpt takes
   if (terms_.Decides(found_)) matched_ = true;
 }
 
@@ -138,6 +140,10 @@ void TPartMatcher::SearchIn(std::string_view text) {
   const std::vector<TFoldedNeedle>& needles = terms_.Needles();
   for (std::size_t i = 0; i < needles.size(); ++i)
     if (!found_[i] && needles[i].FoundIn(text, scratch_)) found_[i] = 1;
+}
+
+bool TPartMatcher::AnyFound() const {
+  return std::any_of(found_.begin(), found_.end(), [](char f) { return f != 0; });
 }
 
 void TPartMatcher::Search(std::size_t size) {
@@ -155,8 +161,8 @@ void TPartMatcher::KeepTail(std::size_t size) {
 void TPartMatcher::EndLine(bool exists) {
   if (pendingCount_ != 0) {
     *TextRoom(1) = '?';  // a sequence the line's end cuts short
-    if (excerpt_) excerpt_->Add("?");
     Search(tail_ + 1);
+    if (excerpt_) excerpt_->Add("?", AnyFound());
   } else if (exists && !lineStarted_) {
     Search(0);  // an empty line: only an empty needle occurs in it
   }

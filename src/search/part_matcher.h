@@ -49,6 +49,8 @@ class TPartMatcher {
   // last bytes of those for the next piece.
   void Search(std::size_t size);
   void SearchIn(std::string_view text);
+  // Whether a needle occurs in the current line so far.
+  bool AnyFound() const;
   void KeepTail(std::size_t size);
   // Closes the current line; exists tells whether it counts as a line.
   void EndLine(bool exists);

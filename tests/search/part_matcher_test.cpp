@@ -145,9 +145,15 @@ TEST(PartMatcher, LongLinesAreCutAroundTheirFirstHit) {
   EXPECT_EQ(longHit.text, std::string(300, 'x'));
   EXPECT_TRUE(longHit.cutBefore && longHit.cutAfter);
   EXPECT_EQ(LineExcerpt(line, THitFinder(mmEveryWord, "2006", false), 5).text, line.substr(0, 160));
+  // The first hit is the one that begins first, though a shorter one inside it ends sooner.
+  const std::string nested = line.substr(0, 100) + "Silberheronfluss" + line;
+  const TMatchingLine first = LineExcerpt(nested, THitFinder(mmAnyWord, "heron silberheronfluss", false), 6);
+  EXPECT_EQ(first.text.substr(50, 16), "Silberheronfluss");
   // Streamed in pieces, the same excerpts, the lines numbered as the reader ends them.
-  ExpectSameAsPlain({part},
-                    {{mmWholeText, "heron", false}, {mmAnyWord, "heron amet", false}, {mmEveryWord, "42", false}});
+  ExpectSameAsPlain({part, nested}, {{mmWholeText, "heron", false},
+                                     {mmAnyWord, "heron amet", false},
+                                     {mmAnyWord, "heron silberheronfluss", false},
+                                     {mmEveryWord, "42", false}});
   TTermMatcher terms(mmWholeText, "Heron", {}, false);
   TPartMatcher collector(terms, true);
   EXPECT_TRUE(StreamedMatch(part, collector, 3, 1000));
