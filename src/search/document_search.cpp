@@ -92,8 +92,8 @@ class TScratchParts : public TPartSource {
 // the matcher, the manifest is kept for the password check afterwards.
 class TStreamedParts : public TPartReceiver {
  public:
-  TStreamedParts(const TPartPlan& plan, const TTermMatcher& terms)
-      : plan_(plan), matcher_(terms), textMatcher_(terms) {}
+  TStreamedParts(const TPartPlan& plan, const TTermMatcher& terms, bool collectLines)
+      : plan_(plan), matcher_(terms, collectLines), textMatcher_(terms, collectLines) {}
 
   // The manifest and the chosen parts; nothing else can show in the outcome.
   bool Wants(int slot) const override { return slot == kManifest || plan_.chosen[slot]; }
@@ -105,6 +105,7 @@ class TStreamedParts : public TPartReceiver {
       return;
     }
     matched_[slot] = false;
+    lines_[slot].clear();
     if (plan_.readableText) {
       textMatcher_.Reset();
     } else {
@@ -127,17 +128,21 @@ class TStreamedParts : public TPartReceiver {
       text_.clear();
     } else if (plan_.chosen[slot]) {
       matched_[slot] = plan_.readableText ? textMatcher_.Finish() : matcher_.Finish();
+      lines_[slot] = plan_.readableText ? textMatcher_.Lines() : matcher_.Lines();
     }
   }
 
   const std::optional<std::string>& Manifest() const { return manifest_; }
   bool Matched(int part) const { return matched_[part]; }
+  // The part's matching lines, when collected.
+  const std::vector<TMatchingLine>& Lines(int part) const { return lines_[part]; }
 
  private:
   const TPartPlan& plan_;
   TPartMatcher matcher_;
   TTextPartMatcher textMatcher_;
   std::array<bool, kPartCount> matched_{};
+  std::array<std::vector<TMatchingLine>, kPartCount> lines_;
   std::optional<std::string> manifest_;
   std::string text_;
 };
@@ -273,14 +278,18 @@ void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const st
     // document often comes last.
     const TPartPlan plan(form);
     const TTermMatcher terms(CurrentMatchMode(form), phrase, SplitWords(phrase), caseSensitive);
-    TStreamedParts parts(plan, terms);
+    const bool withLines = form.WantsMatchingLines();
+    TStreamedParts parts(plan, terms, withLines);
     StreamDocumentParts(path, parts);
     if (plan.RefusedBy(parts.Manifest())) {
       form.AddError(path);
       return;
     }
-    for (int part = 0; part < kPartCount; ++part)
-      if (parts.Matched(part)) AddResult(form, path);
+    for (int part = 0; part < kPartCount; ++part) {
+      if (!parts.Matched(part)) continue;
+      AddResult(form, path);
+      if (withLines) form.AddMatchingLines(part, parts.Lines(part));
+    }
   } catch (...) {  // a damaged archive, or a manifest too large for memory
     form.AddError(path);
   }

@@ -8,6 +8,9 @@
 
 #include "platform/file_handle.h"
 #include "search/document_search.h"
+#include "search/hit_ranges.h"
+#include "search/line_excerpt.h"
+#include "search/part_plan.h"
 #include "search/search_form.h"
 #include "search/term_match.h"
 #include "search/whole_text_matcher.h"
@@ -29,16 +32,29 @@ void SearchLegacyDocument(TSearchForm& form, const std::string& path, const std:
     }
     pieceSize = std::max<std::size_t>(pieceSize, 1);
     const std::unique_ptr<char[]> piece(new char[pieceSize]);
-    while (!matcher.Matched()) {  // once matched, nothing further can change it
+    // The whole file is the one line; when its matching lines are wanted, its
+    // excerpt around the first hit is kept as the pieces pass.
+    const bool wantsExcerpt = form.WantsMatchingLines();
+    const THitFinder hits(terms.Mode(), phrase, caseSensitive);
+    TLineExcerpt excerpt(hits);
+    // Once matched, nothing further can change the outcome; only the excerpt
+    // may still want the bytes after the hit.
+    while (wantsExcerpt || !matcher.Matched()) {
       const ssize_t got = file.Read(piece.get(), pieceSize);
       if (got < 0) {
         form.AddError(path);
         return;
       }
       if (got == 0) break;
-      matcher.Feed(piece.get(), static_cast<std::size_t>(got));
+      if (!matcher.Matched()) matcher.Feed(piece.get(), static_cast<std::size_t>(got));
+      if (wantsExcerpt) excerpt.Add({piece.get(), static_cast<std::size_t>(got)});
     }
     matched = matcher.Matched();
+    if (matched && wantsExcerpt) {
+      AddResult(form, path);
+      form.AddMatchingLines(kContent, {excerpt.Take(1)});
+      return;
+    }
   } catch (const std::bad_alloc&) {  // no memory for the piece: this document fails, the run goes on
     form.AddError(path);
     return;

@@ -17,7 +17,8 @@ namespace {
 
 // What one document added, kept until its turn comes.
 struct TOutcome {
-  std::vector<std::pair<std::string, std::string>> results;  // shown text, folder
+  std::vector<std::pair<std::string, std::string>> results;       // shown text, folder
+  std::vector<std::pair<int, std::vector<TMatchingLine>>> lines;  // per result, when the form wants them
   std::vector<std::string> errors;
   TDeferredHost shown;  // what its search, on a job, asked the host to show
 };
@@ -30,11 +31,16 @@ class TOutcomeForm : public TSearchForm {
   std::string FolderText() const override { return options_.folder; }
   std::string PhraseText() const override { return options_.phrase; }
   bool MatchesReadableText() const override { return options_.readableText; }
+  bool WantsMatchingLines() const override { return options_.matchingLines; }
   void ClearCandidates() override {}
   void AddCandidate(const std::string&) override {}
   void ShowCandidatePlaceholder(bool) override {}
   void AddResult(const std::string& shown, const std::string& folder) override {
     outcome_.results.emplace_back(shown, folder);
+  }
+  void AddMatchingLines(int part, const std::vector<TMatchingLine>& lines) override {
+    outcome_.lines.resize(outcome_.results.size());
+    outcome_.lines.back() = {part, lines};
   }
   void AddError(const std::string& path) override { outcome_.errors.push_back(path); }
 
@@ -53,6 +59,7 @@ TOutcome SearchOne(const TWalk& walk, std::size_t n, bool onJob) {
     walk.search(form, walk.paths[n]);
   } catch (...) {  // out of memory, say: this document failed, the walk goes on
     outcome.results.clear();
+    outcome.lines.clear();
     outcome.errors.assign(1, walk.paths[n]);
   }
   return outcome;
@@ -62,7 +69,10 @@ TOutcome SearchOne(const TWalk& walk, std::size_t n, bool onJob) {
 void Take(TSearchForm& form, const TWalk& walk, std::size_t n, const TOutcome& outcome) {
   if (walk.before) walk.before(n);
   outcome.shown.ShowOn(Host());
-  for (const auto& [shown, folder] : outcome.results) form.AddResult(shown, folder);
+  for (std::size_t r = 0; r < outcome.results.size(); ++r) {
+    form.AddResult(outcome.results[r].first, outcome.results[r].second);
+    if (r < outcome.lines.size()) form.AddMatchingLines(outcome.lines[r].first, outcome.lines[r].second);
+  }
   for (const std::string& path : outcome.errors) form.AddError(path);
   if (walk.after) walk.after(n);
 }

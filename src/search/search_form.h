@@ -10,6 +10,9 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
+
+#include "search/matching_line.h"
 
 namespace tarvik {
 
@@ -73,6 +76,16 @@ class TSearchForm {
   virtual void AddResultLine(const std::string&) {}
   virtual std::size_t ResultCount() const { return 0; }
   virtual std::string ResultAt(std::size_t) const { return {}; }
+  // Whether each result comes with the lines it matched in (tarvik-find
+  // --show and --json). Only when asked: a part is then read to its end.
+  // The search in memory and legacy documents report them, right after the
+  // result they belong to; part is kContent, kMeta or kStyles (part_plan.h),
+  // kContent for a legacy document, whose one line is the whole file.
+  virtual bool WantsMatchingLines() const { return false; }
+  virtual void AddMatchingLines(int part, const std::vector<TMatchingLine>& lines) {
+    (void)part;
+    (void)lines;
+  }
 
   // Error list: one document path per line.
   virtual void ClearErrors() {}

@@ -8,6 +8,7 @@ TSearchOptions TSearchOptions::Of(const TSearchForm& form) {
   options.folder = form.FolderText();
   options.phrase = form.PhraseText();
   options.readableText = form.MatchesReadableText();
+  options.matchingLines = form.WantsMatchingLines();
   return options;
 }
 

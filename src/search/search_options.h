@@ -21,6 +21,7 @@ struct TSearchOptions {
   std::string folder;
   std::string phrase;  // UTF-8, as typed
   bool readableText = false;
+  bool matchingLines = false;  // the matching lines of each result are wanted too
 };
 
 }  // namespace tarvik
