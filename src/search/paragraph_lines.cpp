@@ -77,6 +77,7 @@ TParagraphLines::TParagraphLines(TLineSink& sink) : sink_(sink) {}
 
 void TParagraphLines::Reset() {
   regions_.clear();
+  openNames_.clear();
   paragraphs_ = 0;
   loose_.Clear();
 }
@@ -104,6 +105,7 @@ void TParagraphLines::Open(std::string_view name, bool paragraph) {
   if (regions_.size() >= kMostRegions) throw std::length_error("paragraphs nested too deeply");
   regions_.push_back({std::string(name), paragraph, {}});
   regions_.back().line.text.swap(spare_);
+  ++openNames_[regions_.back().name];
   if (paragraph) ++paragraphs_;
 }
 
@@ -111,13 +113,18 @@ void TParagraphLines::Close() {
   TRegion& region = regions_.back();
   if (region.paragraph) EndLine(region.line, --paragraphs_);
   spare_.swap(region.line.text);  // its storage serves the next region
+  --openNames_.find(region.name)->second;
   regions_.pop_back();
 }
 
 void TParagraphLines::EndElement(std::string_view name) {
   if (!InParagraph()) EndLooseLine();
   // The innermost open region of that name ends, and with it whatever was
-  // left open inside it.
+  // left open inside it. The walk to it closes what it passes, so that no
+  // end tag costs more than the regions it ends.
+  if (!IsParagraph(name) && !IsOutsideText(name)) return;
+  const auto open = openNames_.find(name);
+  if (open == openNames_.end() || open->second == 0) return;
   const auto match =
       std::find_if(regions_.rbegin(), regions_.rend(), [name](const TRegion& region) { return region.name == name; });
   if (match == regions_.rend()) return;

@@ -21,6 +21,8 @@
 // and the 2.0 formats both use these prefixes.
 
 #include <cstddef>
+#include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -100,10 +102,11 @@ class TParagraphLines {
   void Close();
 
   TLineSink& sink_;
-  std::vector<TRegion> regions_;  // the open paragraphs, comments and drawing objects
-  std::size_t paragraphs_ = 0;    // how many of them are paragraphs
-  TLine loose_;                   // character data outside paragraphs
-  std::string spare_;             // the storage of a closed region's line
+  std::vector<TRegion> regions_;                               // the open paragraphs, comments and drawing objects
+  std::size_t paragraphs_ = 0;                                 // how many of them are paragraphs
+  std::map<std::string, std::size_t, std::less<>> openNames_;  // how many regions of each name are open
+  TLine loose_;                                                // character data outside paragraphs
+  std::string spare_;                                          // the storage of a closed region's line
 };
 
 }  // namespace tarvik
