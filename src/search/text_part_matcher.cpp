@@ -37,7 +37,7 @@ bool TTextPartMatcher::Finish() {
 TTextPartMatcher::TLineState& TTextPartMatcher::State(std::size_t level) {
   if (states_.size() <= level) states_.resize(level + 1);
   TLineState& state = states_[level];
-  state.found.resize(terms_.Needles().size());
+  if (state.found.size() != terms_.Needles().size()) state.found.resize(terms_.Needles().size());
   return state;
 }
 
