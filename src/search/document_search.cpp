@@ -16,6 +16,7 @@
 #include "search/part_extraction.h"
 #include "search/part_matcher.h"
 #include "search/part_plan.h"
+#include "search/part_summaries.h"
 #include "search/search_form.h"
 #include "search/term_match.h"
 #include "search/text_part_matcher.h"
@@ -94,10 +95,14 @@ constexpr std::size_t kManifestLimit = std::size_t{4} << 20;
 
 // The document's parts as they are decoded: each chosen part streams through
 // the matcher, the manifest is kept for the password check afterwards.
+// summaries, when given, sees what the matchers see.
 class TStreamedParts : public TPartReceiver {
  public:
-  TStreamedParts(const TPartPlan& plan, const TTermMatcher& terms)
-      : plan_(plan), matcher_(terms), textMatcher_(terms) {}
+  TStreamedParts(const TPartPlan& plan, const TTermMatcher& terms, TPartSummaries* summaries)
+      : plan_(plan),
+        matcher_(terms),
+        textMatcher_(terms, summaries != nullptr ? &summaries->TextLines() : nullptr),
+        summaries_(summaries) {}
 
   // The manifest and the chosen parts; nothing else can show in the outcome.
   bool Wants(int slot) const override { return slot == kManifest || plan_.chosen[slot]; }
@@ -114,6 +119,7 @@ class TStreamedParts : public TPartReceiver {
     } else {
       matcher_.Reset();
     }
+    if (plan_.chosen[slot] && summaries_ != nullptr) summaries_->Begin(slot);
   }
   void Data(int slot, const char* data, std::size_t size) override {
     if (slot == kManifest) {
@@ -123,6 +129,7 @@ class TStreamedParts : public TPartReceiver {
       textMatcher_.Feed(data, size);
     } else if (plan_.chosen[slot]) {
       matcher_.Feed(data, size);
+      if (summaries_ != nullptr) summaries_->Data(slot, data, size);
     }
   }
   void Complete(int slot) override {
@@ -131,6 +138,8 @@ class TStreamedParts : public TPartReceiver {
       text_.clear();
     } else if (plan_.chosen[slot]) {
       matched_[slot] = plan_.readableText ? textMatcher_.Finish() : matcher_.Finish();
+      // The readable-text matcher stops reading at its first matching line.
+      if (summaries_ != nullptr) summaries_->Complete(slot, !(plan_.readableText && matched_[slot]));
     }
   }
 
@@ -141,6 +150,7 @@ class TStreamedParts : public TPartReceiver {
   const TPartPlan& plan_;
   TPartMatcher matcher_;
   TTextPartMatcher textMatcher_;
+  TPartSummaries* summaries_;
   std::array<bool, kPartCount> matched_{};
   std::optional<std::string> manifest_;
   std::string text_;
@@ -274,14 +284,15 @@ void ScanDocumentParts(TSearchForm& form, const std::string& scratchFolder, cons
   EmptyScratchFolder(scratchFolder, form.IsChecked(TFormBox::cbUnter));
 }
 
-void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive) {
+void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive,
+                            TPartSummaries* summaries) {
   if (SettledWithoutUnpacking(form, path, phrase, caseSensitive)) return;
   try {
     // Results wait for the whole archive: the manifest that may refuse the
     // document often comes last.
     const TPartPlan plan(form);
     const TTermMatcher terms(CurrentMatchMode(form), phrase, SplitWords(phrase), caseSensitive);
-    TStreamedParts parts(plan, terms);
+    TStreamedParts parts(plan, terms, summaries);
     StreamDocumentParts(path, parts);
     if (plan.RefusedBy(parts.Manifest())) {
       form.AddError(path);
@@ -289,6 +300,7 @@ void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const st
     }
     for (int part = 0; part < kPartCount; ++part)
       if (parts.Matched(part)) AddResult(form, path);
+    if (summaries != nullptr) summaries->Searched(plan);
   } catch (...) {  // a damaged archive, or a manifest too large for memory
     form.AddError(path);
   }

@@ -9,6 +9,7 @@
 
 #include "platform/code_page.h"
 #include "search/document_search.h"
+#include "search/prefilter_cache.h"
 #include "search/search_form.h"
 
 namespace tarvik {
@@ -44,7 +45,7 @@ class TDocumentForm : public TSearchForm {
 
 }  // namespace
 
-void ParallelWalk(TSearchForm& form, int jobs) {
+void ParallelWalk(TSearchForm& form, int jobs, TPrefilterCache* cache) {
   const std::size_t count = form.CandidateCount();
   std::vector<std::string> paths(count);
   for (std::size_t i = 0; i < count; ++i) paths[i] = form.CandidateAt(i);
@@ -60,12 +61,15 @@ void ParallelWalk(TSearchForm& form, int jobs) {
   auto searchOne = [&](std::size_t i) {
     TOutcome outcome;
     TDocumentForm documentForm(form, outcome);
+    TCacheTicket ticket;
+    if (cache != nullptr && !cache->Admits(form, paths[i], phrase, ticket)) return outcome;  // nothing can match
     try {
-      SearchDocumentInMemory(documentForm, paths[i], phrase, caseSensitive);
+      SearchDocumentInMemory(documentForm, paths[i], phrase, caseSensitive, ticket.Summaries());
     } catch (...) {  // out of memory, say: this document failed, the walk goes on
       outcome.results.clear();
       outcome.errors.assign(1, paths[i]);
     }
+    if (cache != nullptr) cache->Record(ticket, !outcome.errors.empty());
     return outcome;
   };
   auto emit = [&form](const TOutcome& outcome) {

@@ -4,7 +4,8 @@
 
 namespace tarvik {
 
-TTextPartMatcher::TTextPartMatcher(const TTermMatcher& terms) : terms_(terms), text_(*this) {
+TTextPartMatcher::TTextPartMatcher(const TTermMatcher& terms, TLineSink* observer)
+    : terms_(terms), observer_(observer), text_(*this) {
   for (const TFoldedNeedle& needle : terms.Needles())
     keep_ = std::max(keep_, needle.Folded().empty() ? 0 : needle.Folded().size() - 1);
 }
@@ -38,6 +39,7 @@ void TTextPartMatcher::SearchIn(TLineState& state, std::string_view text) {
 }
 
 void TTextPartMatcher::LinePiece(std::size_t level, std::string_view text) {
+  if (observer_ != nullptr) observer_->LinePiece(level, text);
   if (matched_) return;
   TLineState& state = State(level);
   state.started = true;
@@ -52,6 +54,7 @@ void TTextPartMatcher::LinePiece(std::size_t level, std::string_view text) {
 }
 
 void TTextPartMatcher::LineEnd(std::size_t level) {
+  if (observer_ != nullptr) observer_->LineEnd(level);
   if (matched_) return;
   TLineState& state = State(level);
   if (!state.started) SearchIn(state, {});  // an empty line: only an empty needle occurs in it

@@ -17,8 +17,9 @@ namespace tarvik {
 
 class TTextPartMatcher : private TLineSink {
  public:
-  // terms must outlive the matcher.
-  explicit TTextPartMatcher(const TTermMatcher& terms);
+  // terms must outlive the matcher, and observer (when given), which is told
+  // every line piece and line end the matcher is.
+  explicit TTextPartMatcher(const TTermMatcher& terms, TLineSink* observer = nullptr);
 
   // Starts a new part.
   void Reset();
@@ -42,6 +43,7 @@ class TTextPartMatcher : private TLineSink {
   void SearchIn(TLineState& state, std::string_view text);
 
   const TTermMatcher& terms_;
+  TLineSink* observer_;
   std::size_t keep_ = 0;  // the longest needle less one byte
   std::vector<TLineState> states_;
   std::string joined_, scratch_;

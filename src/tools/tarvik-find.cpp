@@ -10,6 +10,7 @@
 #include "platform/shell.h"
 #include "search/document_collection.h"
 #include "search/parallel_walk.h"
+#include "search/prefilter_cache.h"
 #include "search/search_run.h"
 #include "search/string_table.h"
 
@@ -46,11 +47,13 @@ int ListCandidates(tarvik::TToolForm& form, const TFindHost&) {
   return form.Candidates().Empty() ? 1 : 0;
 }
 
-int Search(tarvik::TToolForm& form, const TFindHost& host, int jobs) {
+int Search(tarvik::TToolForm& form, const TFindHost& host, int jobs, bool useCache) {
   if (jobs <= 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   // Documents are unpacked into memory by the jobs, with the same results as
-  // the window's walk through its scratch folder; no file is written.
-  const tarvik::TWalkAll walk = [&](tarvik::TSearchForm& f) { tarvik::ParallelWalk(f, jobs); };
+  // the window's walk through its scratch folder; no file is written but the
+  // user's prefilter cache.
+  const auto cache = useCache ? tarvik::TPrefilterCache::ForUser() : nullptr;
+  const tarvik::TWalkAll walk = [&](tarvik::TSearchForm& f) { tarvik::ParallelWalk(f, jobs, cache.get()); };
   tarvik::RunSearch(form, "", walk);
   std::fflush(stdout);
   if (host.refused) return 2;
@@ -67,7 +70,7 @@ int main(int argc, char** argv) {
   tarvik::SetHost(&host);
   TNoShell shell;
   tarvik::SetShell(&shell);
-  const int status = options->list ? ListCandidates(form, host) : Search(form, host, options->jobs);
+  const int status = options->list ? ListCandidates(form, host) : Search(form, host, options->jobs, options->cache);
   tarvik::SetHost(nullptr);
   tarvik::SetShell(nullptr);
   return status;

@@ -31,12 +31,18 @@ constexpr const char* kUsage =
     "  -j, --jobs=N                 documents searched at once (default: the processors)\n"
     "      --lang=de|en             language of messages (default: from the locale)\n"
     "      --text                   match the text a reader sees (one line per paragraph), not the raw XML\n"
+    "      --no-cache               search without the prefilter cache (also: TARVIK_CACHE=off)\n"
     "  -h, --help                   show this help and exit\n"
     "      --version                show the version and exit\n"
     "\n"
+    "\n"
+    "The prefilter cache ($XDG_CACHE_HOME/tarvik/cache.sqlite, by default ~/.cache/tarvik) keeps\n"
+    "a small summary of every searched document, so that a later search reads only the documents\n"
+    "that can hold its phrase. It never changes what is found.\n"
+    "\n"
     "Exit status: 0 found, 1 nothing found, 2 invalid folder, empty phrase or wrong command line.\n";
 
-enum LongOnly { kNoNewFormats = 1000, kLegacy, kNoRecurse, kLang, kText };
+enum LongOnly { kNoNewFormats = 1000, kLegacy, kNoRecurse, kLang, kText, kNoCache };
 constexpr int kVersion = 2000;  // --version has a long form only
 
 bool Fail(const std::string& reason) {
@@ -107,6 +113,7 @@ bool ParseOption(int option, const char* arg, TFindOptions& o) {
     case '0': o.nullEnds = true; return true;
     case 'j': return ParseJobs(value.c_str(), o);
     case kText: o.readableText = true; return true;
+    case kNoCache: o.cache = false; return true;
     case kLang:
       if (value == "de") o.german = true;
       else if (value == "en") o.german = false;
@@ -127,23 +134,16 @@ bool LocaleIsGerman() {
 }
 
 std::optional<TFindOptions> ParseFindOptions(int argc, char** argv) {
-  static const option kLongOptions[] = {{"null", no_argument, nullptr, '0'},
-                                        {"version", no_argument, nullptr, kVersion},
-                                        {"mode", required_argument, nullptr, 'm'},
-                                        {"case", no_argument, nullptr, 'c'},
-                                        {"parts", required_argument, nullptr, 'p'},
-                                        {"kinds", required_argument, nullptr, 'k'},
-                                        {"templates", no_argument, nullptr, 't'},
-                                        {"no-new-formats", no_argument, nullptr, kNoNewFormats},
-                                        {"legacy", no_argument, nullptr, kLegacy},
-                                        {"no-recurse", no_argument, nullptr, kNoRecurse},
-                                        {"names-only", no_argument, nullptr, 'n'},
-                                        {"list", no_argument, nullptr, 'l'},
-                                        {"jobs", required_argument, nullptr, 'j'},
-                                        {"lang", required_argument, nullptr, kLang},
-                                        {"text", no_argument, nullptr, kText},
-                                        {"help", no_argument, nullptr, 'h'},
-                                        {nullptr, 0, nullptr, 0}};
+  static const option kLongOptions[] = {
+      {"null", no_argument, nullptr, '0'},        {"version", no_argument, nullptr, kVersion},
+      {"mode", required_argument, nullptr, 'm'},  {"case", no_argument, nullptr, 'c'},
+      {"parts", required_argument, nullptr, 'p'}, {"kinds", required_argument, nullptr, 'k'},
+      {"templates", no_argument, nullptr, 't'},   {"no-new-formats", no_argument, nullptr, kNoNewFormats},
+      {"legacy", no_argument, nullptr, kLegacy},  {"no-recurse", no_argument, nullptr, kNoRecurse},
+      {"names-only", no_argument, nullptr, 'n'},  {"list", no_argument, nullptr, 'l'},
+      {"jobs", required_argument, nullptr, 'j'},  {"lang", required_argument, nullptr, kLang},
+      {"text", no_argument, nullptr, kText},      {"no-cache", no_argument, nullptr, kNoCache},
+      {"help", no_argument, nullptr, 'h'},        {nullptr, 0, nullptr, 0}};
 
   TFindOptions o;
   o.german = LocaleIsGerman();

@@ -23,6 +23,7 @@ struct TFindOptions {
   bool namesOnly = false;
   bool list = false;
   bool readableText = false;  // --text: match paragraphs, not raw XML lines
+  bool cache = true;          // --no-cache: search without the prefilter cache
   int jobs = 0;               // 0: one per processor
   bool german = false;
   std::string folder;
