@@ -65,54 +65,74 @@ void TTrigramCollector::AddOne(const unsigned char* at) {
 void TTrigramCollector::AddWithin(const unsigned char* text, std::size_t size) {
   std::size_t at = 0;
 #ifdef TARVIK_TRIGRAMS_SSE2
-  // Sixteen trigram starts a step. Those of three ASCII letters compute
-  // their keys side by side and mark them, the others mark the spare entry;
-  // those with a byte from 0x80 up take the scalar way.
+  // Sixteen trigram starts a step, each 16-byte block classified once and
+  // shifted against the next for the second and third bytes. Starts of three
+  // ASCII letters compute their keys side by side and mark them, the others
+  // mark the spare entry; those with a byte from 0x80 up take the scalar way.
   const __m128i k20 = _mm_set1_epi8(0x20), kSmallA = _mm_set1_epi8('a'), k25 = _mm_set1_epi8(25);
   const __m128i zero = _mm_setzero_si128();
   const __m128i k676 = _mm_set1_epi16(676), k26 = _mm_set1_epi16(26);
   const __m128i none = _mm_set1_epi16(static_cast<short>(kTrigramKeyCount));
   unsigned char* const seen = seen_.data();
-  for (; at + 18 <= size; at += 16) {
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at + 1));
-    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at + 2));
-    // (x | 0x20) - 'a' is 0..25 exactly for the ASCII letters.
-    const __m128i codeA = _mm_sub_epi8(_mm_or_si128(a, k20), kSmallA);
-    const __m128i codeB = _mm_sub_epi8(_mm_or_si128(b, k20), kSmallA);
-    const __m128i codeC = _mm_sub_epi8(_mm_or_si128(c, k20), kSmallA);
-    const __m128i letterA = _mm_cmpeq_epi8(_mm_min_epu8(codeA, k25), codeA);
-    const __m128i letterB = _mm_cmpeq_epi8(_mm_min_epu8(codeB, k25), codeB);
-    const __m128i letterC = _mm_cmpeq_epi8(_mm_min_epu8(codeC, k25), codeC);
-    const __m128i ascii = _mm_and_si128(letterA, _mm_and_si128(letterB, letterC));
-    const __m128i highA = _mm_cmplt_epi8(a, zero), highB = _mm_cmplt_epi8(b, zero), highC = _mm_cmplt_epi8(c, zero);
-    const __m128i letters = _mm_and_si128(_mm_or_si128(letterA, highA),
-                                          _mm_and_si128(_mm_or_si128(letterB, highB), _mm_or_si128(letterC, highC)));
-    auto other = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_and_si128(letters, _mm_or_si128(highA, _mm_or_si128(highB, highC)))));
-    if (_mm_movemask_epi8(ascii) != 0) {
-      any_ = true;
-      // Keys in 16-bit lanes, the spare entry where a start is not three ASCII letters.
-      auto keys = [&](auto half) {
-        const __m128i key = _mm_add_epi16(
-            _mm_add_epi16(_mm_mullo_epi16(half(codeA), k676), _mm_mullo_epi16(half(codeB), k26)), half(codeC));
-        const __m128i valid = _mm_cmpgt_epi16(half(ascii), zero);
-        return _mm_or_si128(_mm_and_si128(valid, key), _mm_andnot_si128(valid, none));
-      };
-      const __m128i low = keys([&](__m128i v) { return _mm_unpacklo_epi8(v, zero); });
-      const __m128i high = keys([&](__m128i v) { return _mm_unpackhi_epi8(v, zero); });
-      const std::uint64_t quads[4] = {static_cast<std::uint64_t>(_mm_cvtsi128_si64(low)),
-                                      static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(low, low))),
-                                      static_cast<std::uint64_t>(_mm_cvtsi128_si64(high)),
-                                      static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(high, high)))};
-      for (const std::uint64_t quad : quads) {
-        seen[quad & 0xFFFF] = 1;
-        seen[quad >> 16 & 0xFFFF] = 1;
-        seen[quad >> 32 & 0xFFFF] = 1;
-        seen[quad >> 48] = 1;
+  struct TBlock {
+    __m128i code, letter, high;  // (x | 0x20) - 'a', which is 0..25 exactly for the ASCII letters
+  };
+  auto classify = [&](std::size_t from) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + from));
+    const __m128i code = _mm_sub_epi8(_mm_or_si128(bytes, k20), kSmallA);
+    return TBlock{code, _mm_cmpeq_epi8(_mm_min_epu8(code, k25), code), _mm_cmplt_epi8(bytes, zero)};
+  };
+  // The lanes one and two bytes further on.
+  auto next1 = [](__m128i first, __m128i second) {
+    return _mm_or_si128(_mm_srli_si128(first, 1), _mm_slli_si128(second, 15));
+  };
+  auto next2 = [](__m128i first, __m128i second) {
+    return _mm_or_si128(_mm_srli_si128(first, 2), _mm_slli_si128(second, 14));
+  };
+  if (size >= 32) {
+    TBlock block = classify(0);
+    for (; at + 32 <= size; at += 16) {
+      const TBlock following = classify(at + 16);
+      const __m128i codeB = next1(block.code, following.code);
+      const __m128i codeC = next2(block.code, following.code);
+      const __m128i letterB = next1(block.letter, following.letter);
+      const __m128i letterC = next2(block.letter, following.letter);
+      const __m128i ascii = _mm_and_si128(block.letter, _mm_and_si128(letterB, letterC));
+      auto other = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(block.high, following.high)));
+      if (other != 0) {  // starts with a letter byte from 0x80 up among three letter bytes
+        const __m128i highB = next1(block.high, following.high);
+        const __m128i highC = next2(block.high, following.high);
+        const __m128i letters =
+            _mm_and_si128(_mm_or_si128(block.letter, block.high),
+                          _mm_and_si128(_mm_or_si128(letterB, highB), _mm_or_si128(letterC, highC)));
+        other = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(letters, _mm_or_si128(block.high, _mm_or_si128(highB, highC)))));
       }
+      if (_mm_movemask_epi8(ascii) != 0) {
+        any_ = true;
+        // Keys in 16-bit lanes, the spare entry where a start is not three ASCII letters.
+        auto keys = [&](auto half) {
+          const __m128i key = _mm_add_epi16(
+              _mm_add_epi16(_mm_mullo_epi16(half(block.code), k676), _mm_mullo_epi16(half(codeB), k26)), half(codeC));
+          const __m128i valid = _mm_cmpgt_epi16(half(ascii), zero);
+          return _mm_or_si128(_mm_and_si128(valid, key), _mm_andnot_si128(valid, none));
+        };
+        const __m128i low = keys([&](__m128i v) { return _mm_unpacklo_epi8(v, zero); });
+        const __m128i high = keys([&](__m128i v) { return _mm_unpackhi_epi8(v, zero); });
+        const std::uint64_t quads[4] = {static_cast<std::uint64_t>(_mm_cvtsi128_si64(low)),
+                                        static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(low, low))),
+                                        static_cast<std::uint64_t>(_mm_cvtsi128_si64(high)),
+                                        static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(high, high)))};
+        for (const std::uint64_t quad : quads) {
+          seen[quad & 0xFFFF] = 1;
+          seen[quad >> 16 & 0xFFFF] = 1;
+          seen[quad >> 32 & 0xFFFF] = 1;
+          seen[quad >> 48] = 1;
+        }
+      }
+      for (; other != 0; other &= other - 1) AddOne(text + at + static_cast<unsigned>(__builtin_ctz(other)));
+      block = following;
     }
-    for (; other != 0; other &= other - 1) AddOne(text + at + static_cast<unsigned>(__builtin_ctz(other)));
   }
 #endif
   for (; at + 2 < size; ++at) AddOne(text + at);

@@ -67,7 +67,7 @@ TEST(PrefilterSummary, AdmitsEveryTextTheMatcherFindsTheTermsIn) {
     // The part in random pieces, as the decoder hands it over.
     TTrigramTail tail;
     for (std::size_t at = 0; at < part.size();) {
-      const std::size_t size = std::min<std::size_t>(part.size() - at, 1 + random() % 40);
+      const std::size_t size = std::min<std::size_t>(part.size() - at, 1 + random() % 100);
       collector.Add(tail, part.data() + at, size);
       at += size;
     }

@@ -35,7 +35,6 @@ constexpr const char* kUsage =
     "  -h, --help                   show this help and exit\n"
     "      --version                show the version and exit\n"
     "\n"
-    "\n"
     "The prefilter cache ($XDG_CACHE_HOME/tarvik/cache.sqlite, by default ~/.cache/tarvik) keeps\n"
     "a small summary of every searched document, so that a later search reads only the documents\n"
     "that can hold its phrase. It never changes what is found.\n"
@@ -134,16 +133,27 @@ bool LocaleIsGerman() {
 }
 
 std::optional<TFindOptions> ParseFindOptions(int argc, char** argv) {
-  static const option kLongOptions[] = {
-      {"null", no_argument, nullptr, '0'},        {"version", no_argument, nullptr, kVersion},
-      {"mode", required_argument, nullptr, 'm'},  {"case", no_argument, nullptr, 'c'},
-      {"parts", required_argument, nullptr, 'p'}, {"kinds", required_argument, nullptr, 'k'},
-      {"templates", no_argument, nullptr, 't'},   {"no-new-formats", no_argument, nullptr, kNoNewFormats},
-      {"legacy", no_argument, nullptr, kLegacy},  {"no-recurse", no_argument, nullptr, kNoRecurse},
-      {"names-only", no_argument, nullptr, 'n'},  {"list", no_argument, nullptr, 'l'},
-      {"jobs", required_argument, nullptr, 'j'},  {"lang", required_argument, nullptr, kLang},
-      {"text", no_argument, nullptr, kText},      {"no-cache", no_argument, nullptr, kNoCache},
-      {"help", no_argument, nullptr, 'h'},        {nullptr, 0, nullptr, 0}};
+  // One option a line.
+  // clang-format off
+  static const option kLongOptions[] = {{"null", no_argument, nullptr, '0'},
+                                        {"version", no_argument, nullptr, kVersion},
+                                        {"mode", required_argument, nullptr, 'm'},
+                                        {"case", no_argument, nullptr, 'c'},
+                                        {"parts", required_argument, nullptr, 'p'},
+                                        {"kinds", required_argument, nullptr, 'k'},
+                                        {"templates", no_argument, nullptr, 't'},
+                                        {"no-new-formats", no_argument, nullptr, kNoNewFormats},
+                                        {"legacy", no_argument, nullptr, kLegacy},
+                                        {"no-recurse", no_argument, nullptr, kNoRecurse},
+                                        {"names-only", no_argument, nullptr, 'n'},
+                                        {"list", no_argument, nullptr, 'l'},
+                                        {"jobs", required_argument, nullptr, 'j'},
+                                        {"lang", required_argument, nullptr, kLang},
+                                        {"text", no_argument, nullptr, kText},
+                                        {"no-cache", no_argument, nullptr, kNoCache},
+                                        {"help", no_argument, nullptr, 'h'},
+                                        {nullptr, 0, nullptr, 0}};
+  // clang-format on
 
   TFindOptions o;
   o.german = LocaleIsGerman();
