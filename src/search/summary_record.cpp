@@ -49,7 +49,7 @@ std::uint64_t Checksum(std::string_view body, std::string_view path, const TFile
   return sum.Value();
 }
 
-constexpr std::size_t kHeaderBytes = 4 * kPartCount;
+constexpr std::size_t kHeaderBytes = std::size_t{4} * kPartCount;
 
 }  // namespace
 
