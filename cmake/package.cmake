@@ -7,6 +7,7 @@ set(TARVIK_MAINTAINER "The Tarvik team <tarvik@example.org>"
 
 set(CPACK_PACKAGE_NAME tarvik)
 set(CPACK_PACKAGE_VENDOR "The Tarvik team")
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${TARVIK_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "find the office documents that contain a phrase")

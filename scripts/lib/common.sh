@@ -3,9 +3,11 @@
 
 TARVIK_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
-# Packages for the engine (SQLite for the prefilter cache), the tools and the tests.
+# Packages for the engine (SQLite for the prefilter cache), the tools and the tests (ccache makes rebuilds cheap).
 TARVIK_CORE_PACKAGES=(cmake g++ make pkg-config libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev
-                      zlib1g-dev zip unzip python3 libdeflate-dev hyperfine ugrep)
+                      zlib1g-dev zip unzip python3 libdeflate-dev hyperfine ugrep ccache)
+# Packages for the fuzz targets: clang and its libFuzzer runtime.
+TARVIK_FUZZ_PACKAGES=(clang libclang-rt-dev)
 # Packages for the window (Qt 6 widgets; Xvfb with openbox lets its tests show a real
 # window, wmctrl and xdotool drive it, xprop, xwd and netpbm take the screenshot).
 TARVIK_GUI_PACKAGES=(qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth openbox wmctrl

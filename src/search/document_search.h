@@ -4,6 +4,10 @@
 // memory) and its chosen XML parts scanned line by line, or, when the form asks
 // for readable text, paragraph by paragraph (readable_text.h). Which parts,
 // under which names, and what makes a document fail: part_plan.h.
+//
+// Threads: SearchDocumentInMemory may run on a search job: it reads only its
+// form and the document. SearchDocument lets window events run while it
+// unpacks (on the window's thread only).
 
 #include <string>
 #include <string_view>

@@ -1,8 +1,13 @@
 #include "search/paragraph_lines.h"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 #include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tarvik {
 namespace {
@@ -10,6 +15,9 @@ namespace {
 // A line is handed over in pieces of about this size, so that a paragraph of
 // any length takes no more memory than that.
 constexpr std::size_t kPieceSize = std::size_t{64} << 10;
+// A stretch of text at least this long, with nothing held before it, goes
+// to the sink as it is.
+constexpr std::size_t kDirectPiece = 256;
 // Paragraphs, comments and drawing objects open at once. Real documents nest
 // a few; a part nested deeper cannot be read.
 constexpr std::size_t kMostRegions = 1024;
@@ -25,6 +33,33 @@ bool IsParagraph(std::string_view name) { return name == "text:p" || name == "te
 bool IsOutsideText(std::string_view name) { return name == "office:annotation" || name.substr(0, 5) == "draw:"; }
 
 bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The end of a stretch of words that single blanks part, from p (not white
+// space): the first white space that is not one blank followed by more of
+// the stretch. Prose is mostly such stretches, copied whole.
+const char* StretchEnd(const char* p, const char* end) {
+#if defined(__SSE2__)
+  // Sixteen bytes at a time: white space, less the blanks whose next byte is
+  // no white space.
+  while (end - p > 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i other = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))),
+        _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')));
+    const auto blank = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '))));
+    const unsigned space = blank | static_cast<unsigned>(_mm_movemask_epi8(other));
+    const unsigned nextSpace = (space >> 1) | (IsXmlSpace(p[16]) ? 1u << 15 : 0u);
+    const unsigned stops = space & ~(blank & ~nextSpace);
+    if (stops != 0) return p + __builtin_ctz(stops);
+    p += 16;
+  }
+#endif
+  for (; p < end; ++p) {
+    if (!IsXmlSpace(*p)) continue;
+    if (*p != ' ' || p + 1 == end || IsXmlSpace(p[1])) return p;
+  }
+  return end;
+}
 
 // The value of text:c: a count of blanks, 1 when it is missing or no number.
 std::size_t BlankCount(std::string_view count) {
@@ -43,7 +78,7 @@ TParagraphLines::TParagraphLines(TLineSink& sink) : sink_(sink) {}
 void TParagraphLines::Reset() {
   regions_.clear();
   paragraphs_ = 0;
-  loose_ = {};
+  loose_.Clear();
 }
 
 void TParagraphLines::Element(std::string_view name, bool empty, std::string_view count) {
@@ -68,7 +103,15 @@ void TParagraphLines::Element(std::string_view name, bool empty, std::string_vie
 void TParagraphLines::Open(std::string_view name, bool paragraph) {
   if (regions_.size() >= kMostRegions) throw std::length_error("paragraphs nested too deeply");
   regions_.push_back({std::string(name), paragraph, {}});
+  regions_.back().line.text.swap(spare_);
   if (paragraph) ++paragraphs_;
+}
+
+void TParagraphLines::Close() {
+  TRegion& region = regions_.back();
+  if (region.paragraph) EndLine(region.line, --paragraphs_);
+  spare_.swap(region.line.text);  // its storage serves the next region
+  regions_.pop_back();
 }
 
 void TParagraphLines::EndElement(std::string_view name) {
@@ -79,28 +122,30 @@ void TParagraphLines::EndElement(std::string_view name) {
       std::find_if(regions_.rbegin(), regions_.rend(), [name](const TRegion& region) { return region.name == name; });
   if (match == regions_.rend()) return;
   const std::size_t keep = regions_.size() - 1 - static_cast<std::size_t>(match - regions_.rbegin());
-  while (regions_.size() > keep) {
-    if (regions_.back().paragraph) EndLine(regions_.back().line, --paragraphs_);
-    regions_.pop_back();
-  }
+  while (regions_.size() > keep) Close();
 }
 
 void TParagraphLines::Characters(std::string_view text) {
   TLine& line = Current();
-  std::size_t at = 0;
-  while (at < text.size()) {
-    if (IsXmlSpace(text[at])) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p < end) {
+    if (IsXmlSpace(*p)) {
       line.blank = line.content;
-      ++at;
+      ++p;
       continue;
     }
-    std::size_t end = at;
-    while (end < text.size() && !IsXmlSpace(text[end])) ++end;
+    const char* stretchEnd = StretchEnd(p, end);
+    const auto size = static_cast<std::size_t>(stretchEnd - p);
     if (line.blank) line.text += ' ';
     line.blank = false;
-    line.text.append(text, at, end - at);
     line.content = true;
-    at = end;
+    if (line.text.empty() && size >= kDirectPiece) {
+      sink_.LinePiece(Level(), std::string_view(p, size));  // nothing held before it: no need to copy it
+    } else {
+      line.text.append(p, size);
+    }
+    p = stretchEnd;
   }
   Flush(line, Level(), kPieceSize);
 }
@@ -123,23 +168,20 @@ void TParagraphLines::Flush(TLine& line, std::size_t level, std::size_t atLeast)
 void TParagraphLines::EndLine(TLine& line, std::size_t level) {
   Flush(line, level, 1);
   sink_.LineEnd(level);
-  line = {};
+  line.Clear();
 }
 
 void TParagraphLines::EndLooseLine() {
   if (loose_.content) {
     EndLine(loose_, paragraphs_);
   } else {
-    loose_ = {};
+    loose_.Clear();
   }
 }
 
 void TParagraphLines::Finish() {
   if (!InParagraph()) EndLooseLine();
-  while (!regions_.empty()) {
-    if (regions_.back().paragraph) EndLine(regions_.back().line, --paragraphs_);
-    regions_.pop_back();
-  }
+  while (!regions_.empty()) Close();
   Reset();
 }
 

@@ -75,6 +75,10 @@ class TParagraphLines {
     std::string text;      // not yet handed to the sink
     bool content = false;  // something other than XML white space was added
     bool blank = false;    // XML white space after content, not yet written
+    void Clear() {         // keeps the text's storage
+      text.clear();
+      content = blank = false;
+    }
   };
   struct TRegion {
     std::string name;
@@ -92,11 +96,14 @@ class TParagraphLines {
   void EndLine(TLine& line, std::size_t level);
   void EndLooseLine();
   void Open(std::string_view name, bool paragraph);
+  // Ends the innermost region.
+  void Close();
 
   TLineSink& sink_;
   std::vector<TRegion> regions_;  // the open paragraphs, comments and drawing objects
   std::size_t paragraphs_ = 0;    // how many of them are paragraphs
   TLine loose_;                   // character data outside paragraphs
+  std::string spare_;             // the storage of a closed region's line
 };
 
 }  // namespace tarvik

@@ -154,10 +154,9 @@ bool TPrefilterCache::Admits(const TSearchForm& form, const std::string& path, c
   }
 }
 
-void TPrefilterCache::Record(TCacheTicket& ticket, bool failed) {
+void TPrefilterCache::Record(TCacheTicket& ticket) {
   TPartSummaries* summaries = ticket.Summaries();
-  if (summaries == nullptr || failed || !summaries->WasSearched() || summaries->ReadableText() != ticket.readableText_)
-    return;
+  if (summaries == nullptr || !summaries->WasSearched() || summaries->ReadableText() != ticket.readableText_) return;
   // The file must still be the one asked about: the search opened it anew.
   TFileState now;
   if (!StateOf(ticket.path_, now) || !(now == ticket.state_)) return;

@@ -71,8 +71,8 @@ class TPrefilterCache {
   // with the form's options. Safe to call from several threads.
   bool Admits(const TSearchForm& form, const std::string& path, const std::string& phrase, TCacheTicket& ticket);
   // After the search that ticket let through: keeps what it summarized,
-  // unless the document failed.
-  void Record(TCacheTicket& ticket, bool failed);
+  // unless the document failed (its summaries were then never told Searched).
+  void Record(TCacheTicket& ticket);
 
  private:
   TCacheStore* ReadingStore();

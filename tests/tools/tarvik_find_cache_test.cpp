@@ -231,6 +231,7 @@ TEST_F(FindCache, SameOutputAsWithoutItWhateverChangesBetweenSearches) {
     if (random() % 2) args.push_back("-c");
     if (random() % 3 == 0) args.push_back("--text");
     if (random() % 4 == 0) args.push_back("--legacy");
+    if (random() % 3 == 0) args.push_back(random() % 2 ? "--show" : "--json");  // every line read, not the first
     args.push_back(phrases[random() % phrases.size()]);
     ExpectSameWithAndWithoutCache(args);
   };
