@@ -130,7 +130,7 @@ std::int64_t TBufferStream::Seek(std::int64_t offset, int origin) {
       break;
     case soFromEnd: {
       // Both signs count backwards from the end; the end includes pending writes.
-      std::int64_t size = std::max(inner_->Size(), logical);
+      std::int64_t size = std::max(inner_->Size(), logical);  // as Size, without asking for the position again
       std::uint64_t back = offset < 0 ? 0 - static_cast<std::uint64_t>(offset) : static_cast<std::uint64_t>(offset);
       if (back > static_cast<std::uint64_t>(size)) throw Exception(msg::kSeekError);
       target = size - static_cast<std::int64_t>(back);
@@ -157,6 +157,8 @@ std::int64_t TBufferStream::Seek(std::int64_t offset, int origin) {
   state_ = TBufferState::Idle;
   return target;
 }
+
+std::int64_t TBufferStream::Size() { return std::max(inner_->Size(), inner_->Position() + BufferOffset()); }
 
 void TBufferStream::PutBack(std::uint8_t b) {
   if (state_ == TBufferState::Idle || current_ == 0) throw EStreamError(msg::kPutbackOverflow);
@@ -196,5 +198,9 @@ TBufferedFileStream::TBufferedFileStream(TFileHandle&& handle, const std::string
     : detail::TOwnedFile(std::move(handle), fileName), TBufferStream(file, bufferSize) {
   SetFlushOnDestroy(flushOnClose);
 }
+
+TBufferedFileStream::TBufferedFileStream(TFileHandle&& handle, const std::string& fileName, std::size_t bufferSize,
+                                         std::int64_t size)
+    : detail::TOwnedFile(std::move(handle), fileName, size), TBufferStream(file, bufferSize) {}
 
 }  // namespace tarvik

@@ -48,6 +48,9 @@ class TBufferStream : public TStream {
   // origin ("Invalid seek origin (%d)") and "Seek error" when pending bytes
   // cannot be flushed or the inner stream cannot reach the target.
   std::int64_t Seek(std::int64_t offset, int origin) final;
+  // The inner stream's size, or more where pending writes reach further; the
+  // position stays where it is.
+  std::int64_t Size() final;
 
   // One byte, or -1 at the end of the data. Same as a Read of 1.
   int ReadByte() {
@@ -117,6 +120,8 @@ namespace detail {
 struct TOwnedFile {
   TOwnedFile(const std::string& fileName, unsigned mode) : file(fileName, mode) {}
   TOwnedFile(TFileHandle&& handle, const std::string& fileName) : file(std::move(handle), fileName) {}
+  TOwnedFile(TFileHandle&& handle, const std::string& fileName, std::int64_t size)
+      : file(std::move(handle), fileName, size) {}
   TFileStream file;
 };
 }  // namespace detail
@@ -130,6 +135,8 @@ class TBufferedFileStream : private detail::TOwnedFile, public TBufferStream {
   TBufferedFileStream(const std::string& fileName, std::size_t bufferSize, bool flushOnClose, unsigned mode);
   // Buffers a file opened for writing elsewhere, which it then owns.
   TBufferedFileStream(TFileHandle&& handle, const std::string& fileName, std::size_t bufferSize, bool flushOnClose);
+  // Buffers reading of a file just opened elsewhere, whose size the opener knows.
+  TBufferedFileStream(TFileHandle&& handle, const std::string& fileName, std::size_t bufferSize, std::int64_t size);
 
   int FileHandle() const { return file.Handle(); }
   const std::string& FileName() const { return file.FileName(); }

@@ -35,6 +35,8 @@ std::size_t THandleStream::Read(void* buffer, std::size_t count) {
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
     done += static_cast<std::size_t>(got);
+    // At the known end no read is needed to find it.
+    if (knownSize_ >= 0 && position_ >= 0 && position_ + static_cast<std::int64_t>(done) >= knownSize_) break;
   }
   if (position_ >= 0) position_ += static_cast<std::int64_t>(done);
   return done;
@@ -50,6 +52,7 @@ std::size_t THandleStream::Write(const void* buffer, std::size_t count) {
     done += static_cast<std::size_t>(put);
   }
   if (position_ >= 0) position_ += static_cast<std::int64_t>(done);
+  if (done != 0) knownSize_ = -1;
   return done;
 }
 
@@ -68,6 +71,8 @@ std::int64_t THandleStream::Seek(std::int64_t offset, int origin) {
   position_ = result < 0 ? -1 : static_cast<std::int64_t>(result);
   return position_;
 }
+
+std::int64_t THandleStream::Size() { return knownSize_ >= 0 ? knownSize_ : TStream::Size(); }
 
 bool THandleStream::Commit() { return ::fsync(handle_) == 0; }
 
@@ -115,6 +120,12 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode) : THandleSt
 TFileStream::TFileStream(TFileHandle&& file, const std::string& fileName)
     : THandleStream(file.Release()), fileName_(fileName) {
   if (handle_ >= 0) position_ = ::lseek(handle_, 0, SEEK_CUR);
+}
+
+TFileStream::TFileStream(TFileHandle&& file, const std::string& fileName, std::int64_t size)
+    : THandleStream(file.Release()), fileName_(fileName) {
+  position_ = 0;
+  knownSize_ = size;
 }
 
 TFileStream::~TFileStream() {

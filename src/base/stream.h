@@ -36,8 +36,8 @@ class TStream {
 
   std::int64_t Position() { return Seek(0, soFromCurrent); }
   void SetPosition(std::int64_t position) { Seek(position, soFromBeginning); }
-  // Seeks to the end and back.
-  std::int64_t Size();
+  // Seeks to the end and back; a stream that knows its size answers without.
+  virtual std::int64_t Size();
 
   // Read/Write that insist on the whole count: EReadError / EWriteError.
   void ReadBuffer(void* buffer, std::size_t count);
@@ -52,6 +52,7 @@ class THandleStream : public TStream {
   std::size_t Read(void* buffer, std::size_t count) override;
   std::size_t Write(const void* buffer, std::size_t count) override;
   std::int64_t Seek(std::int64_t offset, int origin) override;
+  std::int64_t Size() override;
 
   int Handle() const { return handle_; }
   // Asks the system to commit the file's buffers to disk; false on failure.
@@ -62,6 +63,9 @@ class THandleStream : public TStream {
   // The file position as this stream moved it, so that asking for it costs no
   // system call; -1 while unknown.
   std::int64_t position_ = -1;
+  // The size of a file opened for reading whose size was known at the open;
+  // -1 while unknown (and from the first write on).
+  std::int64_t knownSize_ = -1;
 };
 
 // Open modes: the low two bits give the access, fmCreate creates or truncates.
@@ -95,6 +99,9 @@ class TFileStream : public THandleStream {
   // Takes over a file opened elsewhere (for instance relative to a folder's
   // descriptor); fileName is only its name for messages.
   TFileStream(TFileHandle&& file, const std::string& fileName);
+  // Takes over a file just opened for reading, at its start, whose size the
+  // opener has asked already: neither position nor size costs a system call.
+  TFileStream(TFileHandle&& file, const std::string& fileName, std::int64_t size);
   ~TFileStream() override;
 
   const std::string& FileName() const { return fileName_; }

@@ -1,6 +1,7 @@
 #include "search/document_search.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <new>
@@ -193,11 +194,27 @@ bool RemoveLeftoverParts(const std::string& scratchFolder) {
   return true;
 }
 
+// The open test: the document opened for reading and writing, a regular file
+// of at least kSmallestDocument bytes. The file it opened serves the search,
+// so that a document is opened and asked its state once.
+bool OpenForSearch(const std::string& path, TOpenedDocument& opened) {
+  TFileHandle file = TFileHandle::Open(path, O_RDWR);
+  struct stat info {};
+  if (!file || ::fstat(file.Fd(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < kSmallestDocument)
+    return false;
+  opened.file = std::move(file);
+  opened.size = static_cast<std::int64_t>(info.st_size);
+  opened.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+  return true;
+}
+
 // The steps before unpacking: a document that fails the open test goes to the
-// error list, a legacy binary is matched whole. True when nothing is left to do.
-bool SettledWithoutUnpacking(TSearchForm& form, const std::string& path, const std::string& phrase,
-                             bool caseSensitive) {
-  if (FileExists(path) && !PassesOpenTest(path)) {
+// error list, a legacy binary is matched whole. True when nothing is left to
+// do; else opened holds the document when it could be opened (a path that
+// names nothing fails later, where it is read).
+bool SettledWithoutUnpacking(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive,
+                             TOpenedDocument& opened) {
+  if (!OpenForSearch(path, opened) && FileExists(path)) {
     form.AddError(path);
     return true;
   }
@@ -224,8 +241,8 @@ std::string ExtensionOf(const std::string& path) {
 }
 
 bool PassesOpenTest(const std::string& path) {
-  const TFileHandle file = TFileHandle::Open(path, O_RDWR);
-  return file && file.RegularFileSize() >= kSmallestDocument;
+  TOpenedDocument opened;
+  return OpenForSearch(path, opened);
 }
 
 void AddResult(TSearchForm& form, const std::string& path) {
@@ -253,7 +270,9 @@ bool EmptyScratchFolder(const std::string& folder, bool recurse) {
 
 void SearchDocument(TSearchForm& form, const std::string& scratchFolder, const std::string& path,
                     const std::string& phrase, bool caseSensitive) {
-  if (SettledWithoutUnpacking(form, path, phrase, caseSensitive)) return;
+  TOpenedDocument opened;
+  if (SettledWithoutUnpacking(form, path, phrase, caseSensitive, opened)) return;
+  opened.file = TFileHandle();  // unpacked by name into the scratch folder
   ForceDirectories(scratchFolder);
   // A part left over from an earlier document must never be read as this one's.
   if (!RemoveLeftoverParts(scratchFolder)) {
@@ -283,7 +302,8 @@ void ScanDocumentParts(TSearchForm& form, const std::string& scratchFolder, cons
 
 void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive,
                             TPartSummaries* summaries) {
-  if (SettledWithoutUnpacking(form, path, phrase, caseSensitive)) return;
+  TOpenedDocument opened;
+  if (SettledWithoutUnpacking(form, path, phrase, caseSensitive, opened)) return;
   try {
     // Results wait for the whole archive: the manifest that may refuse the
     // document often comes last.
@@ -291,7 +311,11 @@ void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const st
     const TTermMatcher terms(CurrentMatchMode(form), phrase, SplitWords(phrase), caseSensitive);
     const bool withLines = form.WantsMatchingLines();
     TStreamedParts parts(plan, terms, withLines, summaries);
-    StreamDocumentParts(path, parts);
+    if (opened.file) {
+      StreamDocumentParts(path, std::move(opened), parts);
+    } else {
+      StreamDocumentParts(path, parts);
+    }
     if (plan.RefusedBy(parts.Manifest())) {
       form.AddError(path);
       return;

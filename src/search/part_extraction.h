@@ -5,8 +5,10 @@
 // decides whether the slot is filled.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
+#include "platform/file_handle.h"
 #include "search/part_plan.h"
 
 namespace tarvik {
@@ -43,5 +45,17 @@ class TPartReceiver {
 // passes through every decoder unchanged). Lets no window events run, so it
 // may run on a search job.
 void StreamDocumentParts(const std::string& path, TPartReceiver& receiver);
+
+// The file at path as its opener found it: the open file, its size and
+// modification time (nanoseconds).
+struct TOpenedDocument {
+  TFileHandle file;
+  std::int64_t size = 0;
+  std::int64_t modified = 0;
+};
+
+// The same, reading the document through the file its opener holds, so that
+// opening and asking the file's state happen once per document.
+void StreamDocumentParts(const std::string& path, TOpenedDocument&& opened, TPartReceiver& receiver);
 
 }  // namespace tarvik

@@ -81,12 +81,26 @@ void TZipExtractor::SetZipName(const std::string& name) {
     if (!picked) throw EUserCanceled(msg::kCanceledZipName);
     chosen = *picked;
   }
-  zipName_ = chosen;
+  SelectArchive(chosen);
+}
+
+void TZipExtractor::SelectArchive(const std::string& name) {
+  zipName_ = name;
   DropDirectory();
   archiveModified_.reset();
   endCentral_.Clear();
   archive_.reset();
+  openedFile_ = TFileHandle();
+  openedStream_ = nullptr;
   rebuildDone_ = false;
+}
+
+void TZipExtractor::SetOpenedZip(const std::string& name, TFileHandle&& file, std::int64_t size,
+                                 std::int64_t modified) {
+  SelectArchive(name);
+  openedFile_ = std::move(file);
+  openedSize_ = size;
+  openedModified_ = modified;
 }
 
 void TZipExtractor::SetDestDir(const std::string& dir) {
@@ -112,12 +126,19 @@ void TZipExtractor::SetRootDir(const std::string& dir) {
 
 void TZipExtractor::EnsureArchiveOpen() {
   if (archive_) return;
+  if (openedFile_) {
+    archive_ = std::make_unique<TBufferedFileStream>(std::move(openedFile_), zipName_, kArchiveBufferSize, openedSize_);
+    openedStream_ = archive_.get();
+    return;
+  }
+  openedStream_ = nullptr;
   archive_ = std::make_unique<TBufferedFileStream>(zipName_, kArchiveBufferSize, flushFilesOnClose_,
                                                    fmOpenRead | fmShareDenyWrite);
 }
 
 std::optional<std::int64_t> TZipExtractor::ArchiveModificationTime() const {
   if (!archive_) return std::nullopt;
+  if (archive_.get() == openedStream_) return openedModified_;
   return FileModificationTime(archive_->FileHandle());
 }
 
@@ -148,12 +169,15 @@ void TZipExtractor::ClearArchive() {
   currentVolume_ = 0;
   multiMode_ = multiNone;
   zipName_.clear();
+  openedFile_ = TFileHandle();
+  openedStream_ = nullptr;
 }
 
 void TZipExtractor::ReadDirectoryRetrying() {
   for (;;) {
     TBusyCursor busy;
-    const std::optional<std::int64_t> before = FileModificationTime(zipName_);
+    const std::optional<std::int64_t> before =
+        openedFile_ ? std::optional<std::int64_t>(openedModified_) : FileModificationTime(zipName_);
     try {
       OpenArchive();
     } catch (const EIncompleteZip&) {

@@ -80,6 +80,11 @@ class TZipExtractor : public TPersistent {
   // open stream. A name ending in "?" asks for the file (EUserCanceled when the
   // dialog is cancelled).
   virtual void SetZipName(const std::string& name);
+  // Selects the archive at name (as SetZipName) and reads it through file, just
+  // opened for reading by the caller, whose size and modification time
+  // (nanoseconds) the caller asked of it: a search opens and asks each
+  // document once.
+  void SetOpenedZip(const std::string& name, TFileHandle&& file, std::int64_t size, std::int64_t modified);
 
   const std::string& DestDir() const { return destDir_; }
   // "?" asks for the folder (EUserCanceled when cancelled); one trailing
@@ -267,6 +272,8 @@ class TZipExtractor : public TPersistent {
   bool RebuildFromLocalHeaders();
   // Drops the view and the main list.
   void DropDirectory();
+  // Makes name the archive, with nothing read of it yet.
+  void SelectArchive(const std::string& name);
   // Opens the archive stream when it is not open.
   void EnsureArchiveOpen();
   std::optional<std::int64_t> ArchiveModificationTime() const;
@@ -304,6 +311,12 @@ class TZipExtractor : public TPersistent {
   int currentVolume_ = 0;
   int volumeCount_ = 1;
   std::optional<std::int64_t> archiveModified_;
+  // The file SetOpenedZip handed over, until the archive stream takes it; then
+  // the stream it became and the file's state as the caller asked it.
+  TFileHandle openedFile_;
+  std::int64_t openedSize_ = 0;
+  std::int64_t openedModified_ = 0;
+  const TBufferedFileStream* openedStream_ = nullptr;
   bool rebuildDone_ = false;
   // The ".zfc" copy of the directory while ReadDirectory reads from it.
   std::unique_ptr<TBufferedFileStream> zfc_;

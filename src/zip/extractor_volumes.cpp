@@ -34,6 +34,7 @@ TStream* TZipExtractor::SwapDisk(int n) {
     if ((!checkDiskLabels_ || DiskLabelMatches(n)) && FileExists(fName)) break;
   }
   archive_ = std::make_unique<TBufferedFileStream>(fName, kArchiveBufferSize, false, fmOpenRead);
+  openedStream_ = nullptr;
   currentVolume_ = n - 1;
   archiveModified_ = ArchiveModificationTime();
   zipName_ = fName;
