@@ -8,6 +8,7 @@
 #include <string>
 
 #include "search/search_form.h"
+#include "search/term_match.h"
 
 namespace tarvik {
 
@@ -16,6 +17,8 @@ struct TSearchOptions {
   static TSearchOptions Of(const TSearchForm& form);
 
   bool IsChecked(TFormBox box) const { return boxes[static_cast<int>(box)]; }
+  // The match mode the radio buttons chose, as CurrentMatchMode reads it.
+  TMatchMode MatchMode() const;
 
   std::array<bool, kFormBoxCount> boxes{};
   std::string folder;
