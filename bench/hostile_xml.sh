@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Times tarvik-text --paragraphs and tarvik-find --text on each document of
 # bench/make_hostile_xml.py (content.xml built to make an XML scanner slow),
-# then tarvik-find --text over the folder of all six. Every document must be
+# then tarvik-find --text over the folder of all of them. Every document must be
 # found ("Findmich") and none should take more than a second.
 #
 # usage: bench/hostile_xml.sh [SCALE]
@@ -44,4 +44,4 @@ for doc in "$docs"/all/*.odt; do
   printf '%-22s %9s %16s %20s\n' "$name" $(($(stat -c %s "$doc") / 1024)) \
     "$(timed Findmich "$text_tool" --paragraphs "$doc")" "$(timed "$name" "$find_tool" --text -j1 "$docs/$name" Findmich)"
 done
-printf '%-22s %9s %16s %20s\n' "all six, -j$(nproc)" "" "" "$(timed stray_percents "$find_tool" --text "$docs/all" Findmich)"
+printf '%-22s %9s %16s %20s\n' "all, -j$(nproc)" "" "" "$(timed stray_percents "$find_tool" --text "$docs/all" Findmich)"

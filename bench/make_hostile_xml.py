@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes six ordinary Writer documents whose content.xml is built to make an
+"""Writes seven ordinary Writer documents whose content.xml is built to make an
 XML scanner slow, each also holding a paragraph with the word "Findmich".
 
   same_attrs.odt       one tag with 200,000 attributes of the same name
@@ -8,6 +8,7 @@ XML scanner slow, each also holding a paragraph with the word "Findmich".
   many_defaults.odt    4,000 attribute defaults, then 40,000 empty tags
   descending_decls.odt 100,000 notation and element declarations in descending order
   stray_percents.odt   160,000 entity declarations, each followed by a stray "%"
+  open_regions.odt     1,000 drawing objects left open, then 110,000 end tags of another
 
 SCALE (default 1) divides every count and size, for quick runs. The same
 shapes, built in memory at small sizes, serve the scanner's tests.
@@ -48,6 +49,7 @@ def shapes(scale):
     yield 'descending_decls', with_prolog(''.join('<!NOTATION n%06d SYSTEM "s"><!ELEMENT e%06d ANY>' % (i, i)
                                                   for i in range(n(50000), 0, -1)), '')
     yield 'stray_percents', with_prolog('<!ENTITY e "x">%' * n(160000), '')
+    yield 'open_regions', with_prolog('', '<draw:a>' * n(1000) + '</draw:b>' * n(110000))
 
 
 def write_document(path, content):

@@ -33,8 +33,9 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${TARVIK_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Besides the libraries: xdg-utils opens found documents and asks for their
 # application; Qt's platform plugins are only recommended by its libraries, but
-# the window cannot start without one.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils")
+# the window cannot start without one. SQLite (the prefilter cache) is named
+# too, though dpkg-shlibdeps finds it as well: every program links it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, libsqlite3-0")
 if(TARGET tarvik)
   string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", qt6-qpa-plugins")
 endif()

@@ -15,6 +15,7 @@
 #include "search/part_extraction.h"
 #include "search/part_matcher.h"
 #include "search/part_plan.h"
+#include "search/part_summaries.h"
 #include "search/search_form.h"
 #include "search/term_match.h"
 #include "search/text_part_matcher.h"
@@ -90,10 +91,14 @@ class TScratchParts : public TPartSource {
 
 // The document's parts as they are decoded: each chosen part streams through
 // the matcher, the manifest is kept for the password check afterwards.
+// summaries, when given, sees what the matchers see.
 class TStreamedParts : public TPartReceiver {
  public:
-  TStreamedParts(const TPartPlan& plan, const TTermMatcher& terms, bool collectLines)
-      : plan_(plan), matcher_(terms, collectLines), textMatcher_(terms, collectLines) {}
+  TStreamedParts(const TPartPlan& plan, const TTermMatcher& terms, bool collectLines, TPartSummaries* summaries)
+      : plan_(plan),
+        matcher_(terms, collectLines),
+        textMatcher_(terms, collectLines, summaries != nullptr ? &summaries->TextLines() : nullptr),
+        summaries_(summaries) {}
 
   // The manifest and the chosen parts; nothing else can show in the outcome.
   bool Wants(int slot) const override { return slot == kManifest || plan_.chosen[slot]; }
@@ -111,6 +116,7 @@ class TStreamedParts : public TPartReceiver {
     } else {
       matcher_.Reset();
     }
+    if (plan_.chosen[slot] && summaries_ != nullptr) summaries_->Begin(slot);
   }
   void Data(int slot, const char* data, std::size_t size) override {
     if (slot == kManifest) {
@@ -120,6 +126,7 @@ class TStreamedParts : public TPartReceiver {
       textMatcher_.Feed(data, size);
     } else if (plan_.chosen[slot]) {
       matcher_.Feed(data, size);
+      if (summaries_ != nullptr) summaries_->Data(slot, data, size);
     }
   }
   void Complete(int slot) override {
@@ -129,6 +136,8 @@ class TStreamedParts : public TPartReceiver {
     } else if (plan_.chosen[slot]) {
       matched_[slot] = plan_.readableText ? textMatcher_.Finish() : matcher_.Finish();
       lines_[slot] = plan_.readableText ? textMatcher_.Lines() : matcher_.Lines();
+      // The readable-text matcher stops reading at its first matching line unless it collects lines.
+      if (summaries_ != nullptr) summaries_->Complete(slot, !(plan_.readableText && textMatcher_.Matched()));
     }
   }
 
@@ -141,6 +150,7 @@ class TStreamedParts : public TPartReceiver {
   const TPartPlan& plan_;
   TPartMatcher matcher_;
   TTextPartMatcher textMatcher_;
+  TPartSummaries* summaries_;
   std::array<bool, kPartCount> matched_{};
   std::array<std::vector<TMatchingLine>, kPartCount> lines_;
   std::optional<std::string> manifest_;
@@ -271,7 +281,8 @@ void ScanDocumentParts(TSearchForm& form, const std::string& scratchFolder, cons
   EmptyScratchFolder(scratchFolder, form.IsChecked(TFormBox::cbUnter));
 }
 
-void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive) {
+void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive,
+                            TPartSummaries* summaries) {
   if (SettledWithoutUnpacking(form, path, phrase, caseSensitive)) return;
   try {
     // Results wait for the whole archive: the manifest that may refuse the
@@ -279,7 +290,7 @@ void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const st
     const TPartPlan plan(form);
     const TTermMatcher terms(CurrentMatchMode(form), phrase, SplitWords(phrase), caseSensitive);
     const bool withLines = form.WantsMatchingLines();
-    TStreamedParts parts(plan, terms, withLines);
+    TStreamedParts parts(plan, terms, withLines, summaries);
     StreamDocumentParts(path, parts);
     if (plan.RefusedBy(parts.Manifest())) {
       form.AddError(path);
@@ -290,6 +301,7 @@ void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const st
       AddResult(form, path);
       if (withLines) form.AddMatchingLines(part, parts.Lines(part));
     }
+    if (summaries != nullptr) summaries->Searched(plan);
   } catch (...) {  // a damaged archive, or a manifest too large for memory
     form.AddError(path);
   }

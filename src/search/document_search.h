@@ -14,6 +14,7 @@
 
 namespace tarvik {
 
+class TPartSummaries;
 class TSearchForm;
 
 // True when extension (with its dot) is one of the StarOffice 5.x binaries:
@@ -40,8 +41,11 @@ void SearchDocument(TSearchForm& form, const std::string& scratchFolder, const s
 // whatever a part's size; the same results and errors, without a file
 // written. Results are registered once the whole archive is read (the
 // manifest that may refuse the document often comes last). Failures go to
-// the form's error list.
-void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive);
+// the form's error list. summaries, when given, receives the text each
+// chosen part's matcher sees, and is told when the document was searched
+// without failing.
+void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive,
+                            TPartSummaries* summaries = nullptr);
 
 // Scans the parts extracted into scratchFolder (each under its slot's file
 // name) and registers one result per matching part, in the order content,

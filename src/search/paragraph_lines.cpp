@@ -17,7 +17,7 @@ namespace {
 constexpr std::size_t kPieceSize = std::size_t{64} << 10;
 // A stretch of text at least this long, with nothing held before it, goes
 // to the sink as it is.
-constexpr std::size_t kDirectPiece = 256;
+constexpr std::size_t kDirectPiece = 64;
 // Paragraphs, comments and drawing objects open at once. Real documents nest
 // a few; a part nested deeper cannot be read.
 constexpr std::size_t kMostRegions = 1024;
@@ -26,11 +26,28 @@ constexpr std::size_t kMostRegions = 1024;
 // bytes from standing for gigabytes of text.
 constexpr std::size_t kMostBlanks = 1024;
 
-bool IsParagraph(std::string_view name) { return name == "text:p" || name == "text:h"; }
+// Compares with a literal of known length, which the compiler does inline.
+template <std::size_t N>
+bool Is(std::string_view name, const char (&literal)[N]) {
+  return name.size() == N - 1 && std::memcmp(name.data(), literal, N - 1) == 0;
+}
 
-// Comments and drawing objects: their text is no part of the paragraph they
-// are anchored in.
-bool IsOutsideText(std::string_view name) { return name == "office:annotation" || name.substr(0, 5) == "draw:"; }
+// What an element means to the lines. Comments and drawing objects are
+// outside the text: their text is no part of the paragraph they are anchored in.
+enum class TRole { kNone, kParagraph, kOutside, kSpace, kTab, kLineBreak };
+
+TRole RoleOf(std::string_view name) {
+  if (name.size() < 5) return TRole::kNone;
+  if (std::memcmp(name.data(), "text:", 5) == 0) {
+    if (Is(name, "text:p") || Is(name, "text:h")) return TRole::kParagraph;
+    if (Is(name, "text:s")) return TRole::kSpace;
+    if (Is(name, "text:tab") || Is(name, "text:tab-stop")) return TRole::kTab;
+    if (Is(name, "text:line-break")) return TRole::kLineBreak;
+    return TRole::kNone;
+  }
+  if (std::memcmp(name.data(), "draw:", 5) == 0 || Is(name, "office:annotation")) return TRole::kOutside;
+  return TRole::kNone;
+}
 
 bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -75,35 +92,49 @@ std::size_t BlankCount(std::string_view count) {
 
 TParagraphLines::TParagraphLines(TLineSink& sink) : sink_(sink) {}
 
+std::size_t& TParagraphLines::OpenCount(std::string_view name) {
+  if (Is(name, "text:p")) return openParagraphs_;
+  if (Is(name, "text:h")) return openHeadings_;
+  const auto open = openNames_.find(name);
+  return open != openNames_.end() ? open->second : openNames_[std::string(name)];
+}
+
+std::size_t TParagraphLines::Opened(std::string_view name) const {
+  if (Is(name, "text:p")) return openParagraphs_;
+  if (Is(name, "text:h")) return openHeadings_;
+  const auto open = openNames_.find(name);
+  return open != openNames_.end() ? open->second : 0;
+}
+
 void TParagraphLines::Reset() {
   regions_.clear();
+  openParagraphs_ = openHeadings_ = 0;
+  openNames_.clear();
   paragraphs_ = 0;
   loose_.Clear();
 }
 
 void TParagraphLines::Element(std::string_view name, bool empty, std::string_view count) {
+  const TRole role = RoleOf(name);
   if (InParagraph()) {
-    if (name == kSpaceElement) return AddGenerated(' ', BlankCount(count));
-    if (name == "text:tab" || name == "text:tab-stop") return AddGenerated('\t', 1);
-    if (name == "text:line-break") return AddGenerated(' ', 1);
+    if (role == TRole::kSpace) return AddGenerated(' ', BlankCount(count));
+    if (role == TRole::kTab) return AddGenerated('\t', 1);
+    if (role == TRole::kLineBreak) return AddGenerated(' ', 1);
   } else {
     EndLooseLine();
   }
   if (empty) {
-    if (IsParagraph(name)) sink_.LineEnd(paragraphs_);  // an empty paragraph is an empty line
+    if (role == TRole::kParagraph) sink_.LineEnd(paragraphs_);  // an empty paragraph is an empty line
     return;
   }
-  if (IsParagraph(name)) {
-    Open(name, true);
-  } else if (IsOutsideText(name)) {
-    Open(name, false);
-  }
+  if (role == TRole::kParagraph || role == TRole::kOutside) Open(name, role == TRole::kParagraph);
 }
 
 void TParagraphLines::Open(std::string_view name, bool paragraph) {
   if (regions_.size() >= kMostRegions) throw std::length_error("paragraphs nested too deeply");
   regions_.push_back({std::string(name), paragraph, {}});
   regions_.back().line.text.swap(spare_);
+  ++OpenCount(name);
   if (paragraph) ++paragraphs_;
 }
 
@@ -111,13 +142,17 @@ void TParagraphLines::Close() {
   TRegion& region = regions_.back();
   if (region.paragraph) EndLine(region.line, --paragraphs_);
   spare_.swap(region.line.text);  // its storage serves the next region
+  --OpenCount(region.name);
   regions_.pop_back();
 }
 
 void TParagraphLines::EndElement(std::string_view name) {
   if (!InParagraph()) EndLooseLine();
   // The innermost open region of that name ends, and with it whatever was
-  // left open inside it.
+  // left open inside it. The walk to it closes what it passes, so that no
+  // end tag costs more than the regions it ends.
+  const TRole role = RoleOf(name);
+  if ((role != TRole::kParagraph && role != TRole::kOutside) || Opened(name) == 0) return;
   const auto match =
       std::find_if(regions_.rbegin(), regions_.rend(), [name](const TRegion& region) { return region.name == name; });
   if (match == regions_.rend()) return;
@@ -125,8 +160,12 @@ void TParagraphLines::EndElement(std::string_view name) {
   while (regions_.size() > keep) Close();
 }
 
-void TParagraphLines::Characters(std::string_view text) {
+void TParagraphLines::Characters(std::string_view text, bool singleBlanks) {
   TLine& line = Current();
+  if (singleBlanks && !text.empty() && text.front() != ' ' && text.back() != ' ') {
+    AddStretch(line, text);
+    return Flush(line, Level(), kPieceSize);
+  }
   const char* p = text.data();
   const char* const end = p + text.size();
   while (p < end) {
@@ -136,18 +175,21 @@ void TParagraphLines::Characters(std::string_view text) {
       continue;
     }
     const char* stretchEnd = StretchEnd(p, end);
-    const auto size = static_cast<std::size_t>(stretchEnd - p);
-    if (line.blank) line.text += ' ';
-    line.blank = false;
-    line.content = true;
-    if (line.text.empty() && size >= kDirectPiece) {
-      sink_.LinePiece(Level(), std::string_view(p, size));  // nothing held before it: no need to copy it
-    } else {
-      line.text.append(p, size);
-    }
+    AddStretch(line, std::string_view(p, static_cast<std::size_t>(stretchEnd - p)));
     p = stretchEnd;
   }
   Flush(line, Level(), kPieceSize);
+}
+
+void TParagraphLines::AddStretch(TLine& line, std::string_view stretch) {
+  if (line.blank) line.text += ' ';
+  line.blank = false;
+  line.content = true;
+  if (line.text.empty() && stretch.size() >= kDirectPiece) {
+    sink_.LinePiece(Level(), stretch);  // nothing held before it: no need to copy it
+  } else {
+    line.text.append(stretch);
+  }
 }
 
 void TParagraphLines::AddGenerated(char c, std::size_t count) {

@@ -7,7 +7,9 @@
 #include "search/readable_text_scanner.h"
 #include "xml/xml_text.h"
 
-#if defined(__SSE2__)
+#if defined(__x86_64__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -33,21 +35,82 @@ const char* NameEnd(const char* p, const char* end, const xml::TCharSet& stops) 
   return p;
 }
 
-// The first '<' or '&' at or after p, or end.
-const char* MarkupOrReference(const char* p, const char* end) {
-#if defined(__SSE2__)
-  while (end - p >= 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i found =
-        _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('<')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('&')));
-    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(found));
-    if (mask != 0) return p + __builtin_ctz(mask);
-    p += 16;
+// The search for the end of a literal run: the first '<' or '&' at or after
+// p, or end. The bytes before it are looked at for the line builder on the
+// way: runs is set when they hold a control character (tab, CR and LF among
+// them) or two blanks in a row. Whole blocks of bytes at a time, then byte by
+// byte; blankBefore: the byte before p is a blank of the run.
+const char* RunEndBytewise(const char* p, const char* end, bool blankBefore, bool& runs) {
+  for (; p < end; ++p) {
+    const char c = *p;
+    if (c == '<' || c == '&') return p;
+    if (static_cast<unsigned char>(c) < 0x20 || (c == ' ' && blankBefore)) runs = true;
+    blankBefore = c == ' ';
   }
-#endif
-  while (p < end && *p != '<' && *p != '&') ++p;
   return p;
 }
+
+// What a block's masks (bit i: byte i) tell: the run's end when it holds one,
+// else nullptr; runs set as above. blankBefore carries the last blank over.
+inline const char* RunEndInBlock(const char* p, unsigned stops, unsigned blanks, unsigned control, unsigned width,
+                                 unsigned& blankBefore, bool& runs) {
+  const unsigned odd = control | (blanks & ((blanks << 1) | blankBefore));  // the second blank of two
+  if (stops != 0) {
+    const int at = __builtin_ctz(stops);
+    if ((odd & ((1u << at) - 1)) != 0) runs = true;
+    return p + at;
+  }
+  if (odd != 0) runs = true;
+  blankBefore = blanks >> (width - 1);
+  return nullptr;
+}
+
+#if defined(__SSE2__)
+const char* RunEndSse2(const char* p, const char* end, bool& runs) {
+  unsigned blankBefore = 0;
+  for (; end - p >= 16; p += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const auto stops = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('<')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('&')))));
+    const auto blanks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '))));
+    const auto control =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(bytes, _mm_set1_epi8(0x1F)), bytes)));
+    if (const char* at = RunEndInBlock(p, stops, blanks, control, 16, blankBefore, runs)) return at;
+  }
+  return RunEndBytewise(p, end, blankBefore != 0, runs);
+}
+#endif
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) const char* RunEndAvx2(const char* p, const char* end, bool& runs) {
+  unsigned blankBefore = 0;
+  for (; end - p >= 32; p += 32) {
+    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    const auto stops = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_or_si256(
+        _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('<')), _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('&')))));
+    const auto blanks = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(' '))));
+    const auto control = static_cast<unsigned>(
+        _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_min_epu8(bytes, _mm256_set1_epi8(0x1F)), bytes)));
+    if (const char* at = RunEndInBlock(p, stops, blanks, control, 32, blankBefore, runs)) return at;
+  }
+  return RunEndBytewise(p, end, blankBefore != 0, runs);
+}
+#endif
+
+using TRunEnd = const char* (*)(const char*, const char*, bool&);
+
+TRunEnd ChooseRunEnd() {
+#if defined(__x86_64__)
+  if (__builtin_cpu_supports("avx2")) return RunEndAvx2;
+#endif
+#if defined(__SSE2__)
+  return RunEndSse2;
+#else
+  return [](const char* p, const char* end, bool& runs) { return RunEndBytewise(p, end, false, runs); };
+#endif
+}
+
+const TRunEnd MarkupOrReference = ChooseRunEnd();
 
 }  // namespace
 
@@ -119,26 +182,26 @@ const char* TFastReadableWalk::NextSemicolon(const char* from) {
   return semicolonAt_;
 }
 
-void TFastReadableWalk::Literal(const char* begin, const char* end) {
+void TFastReadableWalk::Literal(const char* begin, const char* end, bool runs) {
   if (begin == end) return;
   const std::string_view run(begin, static_cast<std::size_t>(end - begin));
-  if (!converted_) return Characters(run);
+  if (!converted_) return lines_.Characters(run, !runs);
   Utf8ToAnsiLine(run, text_);
-  Characters(text_);
+  lines_.Characters(text_, !runs);  // conversion makes no white space
 }
 
 // A literal run that the bytes to come continue: converted up to a UTF-8
 // sequence that the end cuts short; returns where conversion stopped.
-const char* TFastReadableWalk::LiteralPiece(const char* begin, const char* end) {
+const char* TFastReadableWalk::LiteralPiece(const char* begin, const char* end, bool runs) {
   const auto size = static_cast<std::size_t>(end - begin);
   if (!converted_) {
-    Characters(std::string_view(begin, size));
+    lines_.Characters(std::string_view(begin, size), !runs);
     return end;
   }
   text_.resize(size);
   std::size_t used = 0;
   text_.resize(Utf8ToAnsiPiece(begin, size, text_.data(), used));
-  Characters(text_);
+  lines_.Characters(text_, !runs);
   return begin + used;
 }
 
@@ -148,12 +211,13 @@ const char* TFastReadableWalk::LiteralPiece(const char* begin, const char* end) 
 const char* TFastReadableWalk::Text(const char* p, bool& more) {
   const char* run = p;
   for (;;) {
-    const char* stop = MarkupOrReference(run, end_);
+    bool runs = false;
+    const char* stop = MarkupOrReference(run, end_, runs);
     if (stop == end_ && !atEnd_) {
       more = true;
-      return LiteralPiece(run, end_);
+      return LiteralPiece(run, end_, runs);
     }
-    Literal(run, stop);
+    Literal(run, stop, runs);
     if (stop == end_ || *stop == '<') return stop;
     const char* ampersand = stop;
     const char* semicolon = NextSemicolon(ampersand + 1);
@@ -231,7 +295,8 @@ const char* TFastReadableWalk::Tag(const char* p) {
   const char* nameEnd = NameEnd(name, end_, xml::kTagNameEnd);
   if (nameEnd == end_ && !atEnd_) return nullptr;
   const std::string_view tagName(name, static_cast<std::size_t>(nameEnd - name));
-  const bool space = tagName == kSpaceElement;
+  static_assert(kSpaceElement.size() == 6);  // compared inline: every tag is
+  const bool space = tagName.size() == 6 && std::memcmp(tagName.data(), kSpaceElement.data(), 6) == 0;
   std::string_view count;
   bool counted = false;
   const char* stop = SkipAttributes(nameEnd, space, count, counted);
@@ -266,7 +331,7 @@ const char* TFastReadableWalk::CData(const char* p) {
   const void* close = memmem(text, static_cast<std::size_t>(end_ - text), "]]>", 3);
   if (close == nullptr && !atEnd_) return nullptr;
   const char* textEnd = close != nullptr ? static_cast<const char*>(close) : end_;
-  Literal(text, textEnd);
+  Literal(text, textEnd, true);
   return close != nullptr ? textEnd + 3 : end_;
 }
 

@@ -70,8 +70,10 @@ class TFastReadableWalk {
   // The position after the first close at or after from.
   const char* After(const char* from, std::string_view close) const;
   const char* NextSemicolon(const char* from);
-  void Literal(const char* begin, const char* end);
-  const char* LiteralPiece(const char* begin, const char* end);
+  // A literal run of character data; runs: it may hold white space other
+  // than single blanks (see TParagraphLines::Characters).
+  void Literal(const char* begin, const char* end, bool runs);
+  const char* LiteralPiece(const char* begin, const char* end, bool runs);
   void Characters(std::string_view text) { lines_.Characters(text); }
   TTextScanner& Scanner();
 

@@ -7,6 +7,7 @@
 #include "search/document_collection.h"
 #include "search/document_search.h"
 #include "search/parallel_walk.h"
+#include "search/prefilter_cache.h"
 #include "search/search_form.h"
 #include "search/search_options.h"
 #include "search/string_table.h"
@@ -35,8 +36,11 @@ void SearchCandidates(TSearchForm& form, const TSearchWalk& how, bool markedOnly
   const std::string phrase = PhraseToAnsi(walk.options.phrase);
   const bool caseSensitive = walk.options.IsChecked(TFormBox::cbGrossklein);
   if (how.scratchFolder.empty()) {
-    walk.search = [phrase, caseSensitive](TSearchForm& options, const std::string& path) {
-      SearchDocumentInMemory(options, path, phrase, caseSensitive);
+    walk.search = [phrase, caseSensitive, cache = how.cache](TSearchForm& options, const std::string& path) {
+      TCacheTicket ticket;
+      if (cache != nullptr && !cache->Admits(options, path, phrase, ticket)) return;  // nothing can match
+      SearchDocumentInMemory(options, path, phrase, caseSensitive, ticket.Summaries());
+      if (cache != nullptr) cache->Record(ticket);
     };
     walk.jobs = how.jobs;
     walk.waiter = how.waiter;

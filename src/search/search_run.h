@@ -10,6 +10,7 @@
 
 namespace tarvik {
 
+class TPrefilterCache;
 class TSearchForm;
 class TWalkWaiter;
 
@@ -36,6 +37,9 @@ struct TSearchWalk {
   // How the calling thread waits while jobs search in memory (the window lets
   // its events run); none: it searches documents itself meanwhile.
   TWalkWaiter* waiter = nullptr;
+  // Consulted and filled by every document searched in memory, from the jobs'
+  // threads (prefilter_cache.h); none: every document is read.
+  TPrefilterCache* cache = nullptr;
 };
 
 // Runs a search with the options and lists of form. The phrase, the case flag

@@ -4,8 +4,8 @@
 
 namespace tarvik {
 
-TTextPartMatcher::TTextPartMatcher(const TTermMatcher& terms, bool collectLines)
-    : terms_(terms), collect_(collectLines), text_(*this) {
+TTextPartMatcher::TTextPartMatcher(const TTermMatcher& terms, bool collectLines, TLineSink* observer)
+    : terms_(terms), collect_(collectLines), observer_(observer), text_(*this) {
   bool unconverted = true;
   for (const TFoldedNeedle& needle : terms.Needles()) {
     keep_ = std::max(keep_, needle.Folded().empty() ? 0 : needle.Folded().size() - 1);
@@ -13,8 +13,10 @@ TTextPartMatcher::TTextPartMatcher(const TTermMatcher& terms, bool collectLines)
     unconverted = unconverted && std::all_of(needle.Folded().begin(), needle.Folded().end(),
                                              [](char c) { return static_cast<unsigned char>(c) < 0x80 && c != '?'; });
   }
-  // Lines shown to the user are always the converted text.
-  text_.SetConverted(collectLines || !unconverted);
+  // Lines shown to the user are always the converted text, and so are those an
+  // observer summarizes for any later phrase: unconverted lines mix UTF-8 runs
+  // with Windows-1252 bytes (references, the scanner's text).
+  text_.SetConverted(collectLines || observer != nullptr || !unconverted);
 }
 
 void TTextPartMatcher::Reset() {
@@ -37,7 +39,7 @@ bool TTextPartMatcher::Finish() {
 TTextPartMatcher::TLineState& TTextPartMatcher::State(std::size_t level) {
   if (states_.size() <= level) states_.resize(level + 1);
   TLineState& state = states_[level];
-  state.found.resize(terms_.Needles().size());
+  if (state.found.size() != terms_.Needles().size()) state.found.resize(terms_.Needles().size());
   return state;
 }
 
@@ -48,6 +50,7 @@ void TTextPartMatcher::SearchIn(TLineState& state, std::string_view text) {
 }
 
 void TTextPartMatcher::LinePiece(std::size_t level, std::string_view text) {
+  if (observer_ != nullptr) observer_->LinePiece(level, text);
   if (Matched()) return;
   TLineState& state = State(level);
   state.started = true;
@@ -63,6 +66,7 @@ void TTextPartMatcher::LinePiece(std::size_t level, std::string_view text) {
 }
 
 void TTextPartMatcher::LineEnd(std::size_t level) {
+  if (observer_ != nullptr) observer_->LineEnd(level);
   if (Matched()) return;
   TLineState& state = State(level);
   if (!state.started) SearchIn(state, {});  // an empty line: only an empty needle occurs in it

@@ -20,8 +20,9 @@ namespace tarvik {
 
 class TTextPartMatcher : private TLineSink {
  public:
-  // terms must outlive the matcher.
-  explicit TTextPartMatcher(const TTermMatcher& terms, bool collectLines = false);
+  // terms must outlive the matcher, and observer (when given), which is told
+  // every line piece and line end the matcher is, in Windows-1252.
+  explicit TTextPartMatcher(const TTermMatcher& terms, bool collectLines = false, TLineSink* observer = nullptr);
 
   // Starts a new part.
   void Reset();
@@ -50,6 +51,7 @@ class TTextPartMatcher : private TLineSink {
 
   const TTermMatcher& terms_;
   bool collect_;
+  TLineSink* observer_;
   std::size_t keep_ = 0;  // the longest needle less one byte
   std::vector<TLineState> states_;
   std::string joined_, scratch_;

@@ -9,6 +9,7 @@
 #include "platform/host.h"
 #include "platform/shell.h"
 #include "search/document_collection.h"
+#include "search/prefilter_cache.h"
 #include "search/search_run.h"
 
 namespace {
@@ -33,11 +34,13 @@ int ListCandidates(tarvik::TToolForm& form) {
   return form.Candidates().Empty() ? 1 : 0;
 }
 
-int Search(tarvik::TToolForm& form, int jobs) {
+int Search(tarvik::TToolForm& form, int jobs, bool useCache) {
   if (jobs <= 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   // Documents are unpacked into memory by the jobs, with the same results as
-  // the walk through a scratch folder; no file is written.
-  const tarvik::TSearchOutcome outcome = tarvik::RunSearch(form, {.jobs = jobs});
+  // the walk through a scratch folder; no file is written but the user's
+  // prefilter cache.
+  const auto cache = useCache ? tarvik::TPrefilterCache::ForUser() : nullptr;
+  const tarvik::TSearchOutcome outcome = tarvik::RunSearch(form, {.jobs = jobs, .cache = cache.get()});
   std::fflush(stdout);
   if (outcome == tarvik::TSearchOutcome::InvalidFolder || outcome == tarvik::TSearchOutcome::NoPhrase) return 2;
   return form.Hits() > 0 ? 0 : 1;
@@ -53,7 +56,7 @@ int main(int argc, char** argv) {
   tarvik::SetHost(&host);
   TNoShell shell;
   tarvik::SetShell(&shell);
-  const int status = options->list ? ListCandidates(form) : Search(form, options->jobs);
+  const int status = options->list ? ListCandidates(form) : Search(form, options->jobs, options->cache);
   tarvik::SetHost(nullptr);
   tarvik::SetShell(nullptr);
   return status;

@@ -32,6 +32,7 @@
 #include "search/candidate_list.h"
 #include "search/document_collection.h"
 #include "search/document_search.h"
+#include "search/prefilter_cache.h"
 #include "search/search_options.h"
 #include "search/search_run.h"
 #include "search/string_table.h"
@@ -587,10 +588,12 @@ void TfrmTarvik::RunSearch() {
   } done{searching_};
   ResolveFolderText();
   // Documents are unpacked in memory by jobs on every processor; this thread
-  // only lets the window's events run and takes the finished documents.
+  // only lets the window's events run and takes the finished documents. The
+  // prefilter cache is tarvik-find's; without one every document is read.
   TEventWaiter waiter;
   const int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  tarvik::RunSearch(*this, {.jobs = jobs, .waiter = &waiter});
+  const auto cache = tarvik::TPrefilterCache::ForUser();
+  tarvik::RunSearch(*this, {.jobs = jobs, .waiter = &waiter, .cache = cache.get()});
   searching_ = false;
   if (closeAfterSearch_) {
     closeAfterSearch_ = false;

@@ -38,12 +38,17 @@ constexpr const char* kUsage =
     "      --json                   print JSON Lines instead of result lines: one object per matching line\n"
     "                               (path, part, line, text, matches) and one per document that cannot be\n"
     "                               searched (path, error)\n"
+    "      --no-cache               search without the prefilter cache (also: TARVIK_CACHE=off)\n"
     "  -h, --help                   show this help and exit\n"
     "      --version                show the version and exit\n"
     "\n"
+    "The prefilter cache ($XDG_CACHE_HOME/tarvik/cache.sqlite, by default ~/.cache/tarvik) keeps\n"
+    "a small summary of every searched document, so that a later search reads only the documents\n"
+    "that can hold its phrase. It never changes what is found.\n"
+    "\n"
     "Exit status: 0 found, 1 nothing found, 2 invalid folder, empty phrase or wrong command line.\n";
 
-enum LongOnly { kNoNewFormats = 1000, kLegacy, kNoRecurse, kLang, kText, kColor, kJson };
+enum LongOnly { kNoNewFormats = 1000, kLegacy, kNoRecurse, kLang, kText, kColor, kJson, kNoCache };
 constexpr int kVersion = 2000;  // --version has a long form only
 
 bool Fail(const std::string& reason) {
@@ -122,6 +127,7 @@ bool ParseOption(int option, const char* arg, TFindOptions& o) {
       else if (value == "never") o.color = TColorWhen::Never;
       else return Fail("unknown --color '" + value + "' (auto, always or never)");
       return true;
+    case kNoCache: o.cache = false; return true;
     case kLang:
       if (value == "de") o.german = true;
       else if (value == "en") o.german = false;
@@ -162,6 +168,7 @@ std::optional<TFindOptions> ParseFindOptions(int argc, char** argv) {
                                         {"show", no_argument, nullptr, 's'},
                                         {"color", optional_argument, nullptr, kColor},
                                         {"json", no_argument, nullptr, kJson},
+                                        {"no-cache", no_argument, nullptr, kNoCache},
                                         {"help", no_argument, nullptr, 'h'},
                                         {nullptr, 0, nullptr, 0}};
   // clang-format on

@@ -27,6 +27,7 @@ struct TFindOptions {
   bool show = false;          // -s: the matching lines under each result
   TColorWhen color = TColorWhen::Auto;
   bool json = false;  // JSON Lines instead of result lines
+  bool cache = true;  // --no-cache: search without the prefilter cache
   int jobs = 0;       // 0: one per processor
   bool german = false;
   std::string folder;
