@@ -12,11 +12,6 @@ TSearchOptions TSearchOptions::Of(const TSearchForm& form) {
   return options;
 }
 
-TMatchMode TSearchOptions::MatchMode() const {
-  if (IsChecked(TFormBox::RadioButton1)) return mmWholeText;
-  if (IsChecked(TFormBox::RadioButton4)) return mmAnyWord;
-  if (IsChecked(TFormBox::RadioButton3)) return mmEveryWord;
-  return mmNone;
-}
+TMatchMode TSearchOptions::MatchMode() const { return ChosenMatchMode(*this); }
 
 }  // namespace tarvik

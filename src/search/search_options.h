@@ -17,7 +17,6 @@ struct TSearchOptions {
   static TSearchOptions Of(const TSearchForm& form);
 
   bool IsChecked(TFormBox box) const { return boxes[static_cast<int>(box)]; }
-  // The match mode the radio buttons chose, as CurrentMatchMode reads it.
   TMatchMode MatchMode() const;
 
   std::array<bool, kFormBoxCount> boxes{};
@@ -26,5 +25,14 @@ struct TSearchOptions {
   bool readableText = false;
   bool matchingLines = false;  // the matching lines of each result are wanted too
 };
+
+// The match mode the radio buttons of a form or of a run's options chose.
+template <class Boxes>
+TMatchMode ChosenMatchMode(const Boxes& boxes) {
+  if (boxes.IsChecked(TFormBox::RadioButton1)) return mmWholeText;
+  if (boxes.IsChecked(TFormBox::RadioButton4)) return mmAnyWord;
+  if (boxes.IsChecked(TFormBox::RadioButton3)) return mmEveryWord;
+  return mmNone;
+}
 
 }  // namespace tarvik
