@@ -16,6 +16,8 @@
 
 namespace tarvik {
 
+struct TSearchOptions;
+
 // One line per group of controls, with what the group is for.
 // clang-format off
 
@@ -54,9 +56,12 @@ class TSearchForm {
   // Text of the search box, UTF-8.
   virtual std::string PhraseText() const = 0;
   // Whether each part's readable text (one line per paragraph) is matched
-  // instead of its raw XML lines. The window always matches raw lines; only
-  // tarvik-find offers this.
+  // instead of its raw XML lines (tarvik-find --text, the window's
+  // "Formatierung übergehen").
   virtual bool MatchesReadableText() const { return false; }
+  // A run has taken its options: the question its results answer (the
+  // window marks that question's hits in its preview).
+  virtual void SearchOptionsTaken(const TSearchOptions&) {}
 
   // Candidate list: keeps itself sorted (see CandidateLess).
   virtual void ClearCandidates() = 0;

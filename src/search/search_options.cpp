@@ -12,4 +12,6 @@ TSearchOptions TSearchOptions::Of(const TSearchForm& form) {
   return options;
 }
 
+TMatchMode TSearchOptions::MatchMode() const { return ChosenMatchMode(*this); }
+
 }  // namespace tarvik

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "search/search_form.h"
+#include "search/term_match.h"
 
 namespace tarvik {
 
@@ -16,6 +17,7 @@ struct TSearchOptions {
   static TSearchOptions Of(const TSearchForm& form);
 
   bool IsChecked(TFormBox box) const { return boxes[static_cast<int>(box)]; }
+  TMatchMode MatchMode() const;
 
   std::array<bool, kFormBoxCount> boxes{};
   std::string folder;
@@ -23,5 +25,14 @@ struct TSearchOptions {
   bool readableText = false;
   bool matchingLines = false;  // the matching lines of each result are wanted too
 };
+
+// The match mode the radio buttons of a form or of a run's options chose.
+template <class Boxes>
+TMatchMode ChosenMatchMode(const Boxes& boxes) {
+  if (boxes.IsChecked(TFormBox::RadioButton1)) return mmWholeText;
+  if (boxes.IsChecked(TFormBox::RadioButton4)) return mmAnyWord;
+  if (boxes.IsChecked(TFormBox::RadioButton3)) return mmEveryWord;
+  return mmNone;
+}
 
 }  // namespace tarvik

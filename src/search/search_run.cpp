@@ -32,6 +32,7 @@ void Lock(TSearchForm& form) {
 void SearchCandidates(TSearchForm& form, const TSearchWalk& how, bool markedOnly) {
   TWalk walk;
   walk.options = TSearchOptions::Of(form);
+  form.SearchOptionsTaken(walk.options);
   const std::string phrase = PhraseToAnsi(walk.options.phrase);
   const bool caseSensitive = walk.options.IsChecked(TFormBox::cbGrossklein);
   if (how.scratchFolder.empty()) {

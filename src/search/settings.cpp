@@ -14,7 +14,7 @@ const std::vector<TOptionStep>& OptionApplyOrder() {
       {5, O::cbDraw},        {6, O::cbFormel},         {7, O::cbUnter},          {8, O::cbAlles},
       {9, O::cbConntent},    {10, O::cbMeta},          {11, O::cbStyles},        {12, O::cbVorlagen},
       {14, O::cbGrossklein}, {15, O::cbFile},          {16, O::cbEinstellungen}, {17, O::cbOO},
-      {18, O::cbreturn},     {19, O::cbEinstellungen},
+      {18, O::cbreturn},     {19, O::cbEinstellungen}, {21, O::cbFormatierung},
   };
   return order;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The options and the two input histories the window keeps in its start-up
-// folder: tarvik.ini (a 20-character option string, optionally a second line
+// folder: tarvik.ini (a 21-character option string, optionally a second line
 // "TURKISH_CHARSET"), such.ini (search phrases) and verz.ini (folders). The
 // window applies and collects the options; the rules live here.
 
@@ -15,9 +15,11 @@ inline constexpr const char* kFolderHistoryFile = "verz.ini";
 inline constexpr const char* kTurkishCharsetLine = "TURKISH_CHARSET";
 
 // Used when tarvik.ini does not exist: Writer only, sub-folders, content,
-// templates, the 2.0 formats, German.
-inline constexpr const char* kDefaultOptions = "01000010100100001001";
-inline constexpr int kOptionPositions = 20;
+// templates, the 2.0 formats, German; the raw XML lines are matched.
+inline constexpr const char* kDefaultOptions = "010000101001000010010";
+// Position 21 ("Formatierung übergehen") came after the first 20: an older
+// file's 20-character string leaves it cleared, as every missing position.
+inline constexpr int kOptionPositions = 21;
 // Position 20: "1" German, anything else English.
 inline constexpr int kLanguagePosition = 20;
 
@@ -40,6 +42,7 @@ enum class TOptionControl {
   cbOO,
   cbreturn,
   cbEinstellungen,
+  cbFormatierung,
 };
 
 struct TOptionStep {
@@ -48,14 +51,14 @@ struct TOptionStep {
 };
 
 // The order in which the positions are applied at start-up: 1 to 12, 14, 15,
-// 16, 17, 18, 19. Positions 16 and 19 both set cbEinstellungen; 19 comes later
-// and decides. Position 13 is never applied.
+// 16, 17, 18, 19, 21. Positions 16 and 19 both set cbEinstellungen; 19 comes
+// later and decides. Position 13 is never applied.
 const std::vector<TOptionStep>& OptionApplyOrder();
 
 // True when the character at position (1-based) is "1"; a missing character clears.
 bool OptionBit(const std::string& options, int position);
 
-// The 20-character string for the current states; positions 13 and 16 are "0".
+// The 21-character string for the current states; positions 13 and 16 are "0".
 // checked answers for each control, german for position 20.
 template <class Checked>
 std::string BuildOptionString(Checked checked, bool german);

@@ -59,6 +59,10 @@ constexpr TStringEntry kStringTable[] = {
     {1140, "Suchen"},
     {1141, "Englisch"},
     {1142, "Deutsch"},
+    {1143, "Formatierung übergehen"},
+    {1144,
+     "Sucht im Text, wie ein Leser ihn sieht: ein Absatz je Zeile, ohne die Formatierung dazwischen. "
+     "So wird auch ein Satz gefunden, der teils fett oder kursiv ist."},
     {1501, "Das Verzeichnis ist ungültig."},
     {1502, "Es wurde kein Suchbegriff eingeben."},
     {1503, "Das Suchergebnis wurde in die Zwischenablage kopiert!"},
@@ -108,6 +112,10 @@ constexpr TStringEntry kStringTable[] = {
     {2140, "Search"},
     {2141, "English"},
     {2142, "German"},
+    {2143, "Ignore formatting"},
+    {2144,
+     "Searches the text as a reader sees it: one paragraph per line, without the formatting in between, "
+     "so a phrase that is partly bold or italic is found too."},
     {2501, "This folder not exists"},
     {2502, "You have not insert a searchphrase"},
     {2503, "The result is copied in the clipboard"},

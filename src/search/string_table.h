@@ -1,7 +1,7 @@
 #pragma once
 // The program's translatable texts, addressed as a language base plus a number:
-// 1000 German, 2000 English; 101–142 label the window's controls, 501–507 are
-// messages. Texts are UTF-8.
+// 1000 German, 2000 English; 101–143 label the window's controls, 144 is a
+// control's hint, 501–507 are messages. Texts are UTF-8.
 
 #include <string>
 

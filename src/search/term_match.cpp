@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "search/search_form.h"
+#include "search/search_options.h"
 
 namespace tarvik {
 namespace {
@@ -31,12 +32,7 @@ std::vector<std::string> SplitWords(std::string_view phrase) {
   return words;
 }
 
-TMatchMode CurrentMatchMode(const TSearchForm& form) {
-  if (form.IsChecked(TFormBox::RadioButton1)) return mmWholeText;
-  if (form.IsChecked(TFormBox::RadioButton4)) return mmAnyWord;
-  if (form.IsChecked(TFormBox::RadioButton3)) return mmEveryWord;
-  return mmNone;
-}
+TMatchMode CurrentMatchMode(const TSearchForm& form) { return ChosenMatchMode(form); }
 
 TTermMatcher::TTermMatcher(TMatchMode mode, std::string_view phrase, const std::vector<std::string>& words,
                            bool caseSensitive)

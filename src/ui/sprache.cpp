@@ -53,6 +53,11 @@ QString Entry(int base, int number) { return QString::fromStdString(LoadEntry(ba
 void SwitchLanguage(int base) {
   for (QWidget* window : Windows()) {
     for (QObject* component : window->findChildren<QObject*>()) {
+      const int hintTag = component->property(kHintTagProperty).toInt();
+      if (auto* widget = qobject_cast<QWidget*>(component); widget && hintTag != 0) {
+        const QString hint = Entry(base, hintTag);
+        if (!hint.isEmpty()) widget->setToolTip(hint);
+      }
       const int tag = TagOf(component);
       if (tag == 0) continue;
       const QString text = Entry(base, tag);

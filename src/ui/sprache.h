@@ -15,6 +15,8 @@ namespace tarvik::ui {
 inline constexpr const char* kTagProperty = "Tag";
 // A button whose hint (tool tip) is shown takes its entry as its hint.
 inline constexpr const char* kShowHintProperty = "ShowHint";
+// A component whose hint is translated too carries the hint's number here.
+inline constexpr const char* kHintTagProperty = "HintTag";
 
 void SetTag(QObject* component, int tag);
 int TagOf(const QObject* component);
@@ -24,7 +26,8 @@ void RegisterWindow(QWidget* window);
 void UnregisterWindow(QWidget* window);
 
 // Sets the texts of every tagged component of every registered window from
-// entries base + Tag (1000 German, 2000 English). Runs no click reaction.
+// entries base + Tag (1000 German, 2000 English), and the hints of those with
+// a HintTag from base + HintTag. Runs no click reaction.
 void SwitchLanguage(int base);
 
 // Text of a string table entry as a QString.

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -23,6 +24,7 @@
 
 #include <thread>
 
+#include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "platform/host.h"
 #include "platform/shell.h"
@@ -31,6 +33,7 @@
 #include "search/document_collection.h"
 #include "search/document_search.h"
 #include "search/prefilter_cache.h"
+#include "search/search_options.h"
 #include "search/search_run.h"
 #include "search/string_table.h"
 #include "ui/error.h"
@@ -111,9 +114,9 @@ void TfrmTarvik::BuildControls() {
   setCentralWidget(client);
 
   auto check = [&](QWidget* parent, const char* name, int tag, const char* caption, int left, int top, int width,
-                   bool ticked) {
+                   bool ticked, int height = 17) {
     auto* box = Named(new QCheckBox(QString::fromUtf8(caption), parent), name, tag);
-    Put(box, left, top, width, 17);
+    Put(box, left, top, width, height);
     box->setChecked(ticked);
     return box;
   };
@@ -191,6 +194,12 @@ void TfrmTarvik::BuildControls() {
   RadioButton1 = radio(client, "RadioButton1", 119, "Ganzer Text", 232, 224, 105);
   RadioButton2 = radio(client, "RadioButton2", 120, "Einzelne Wörter", 344, 224, 113);
   RadioButton1->setChecked(true);  // a match mode even when tarvik.ini cannot be read
+  // Qt's automatic exclusivity counts every radio button under the same
+  // parent, nested groups included: with "Deutsch" selected, a click on the
+  // selected "Ganzer Text" would clear it and leave no match mode.
+  auto* modes = new QButtonGroup(this);
+  modes->addButton(RadioButton1);
+  modes->addButton(RadioButton2);
   GroupBox3 = group("GroupBox3", 0, "", 464, 216, 217, 27);
   RadioButton3 = radio(GroupBox3, "RadioButton3", 121, "Jedes Wort", 8, 8, 86);
   RadioButton3->setToolTip(QStringLiteral("Jedes Wort muß in der gefunden Datei vorhanden sein."));
@@ -210,9 +219,14 @@ void TfrmTarvik::BuildControls() {
   lbergebnis = list("lbergebnis", 232, 280, 449, 185);
   lbergebnis->setAccessibleName(QStringLiteral("Ergebnis"));
 
-  gbSonstiges = group("gbSonstiges", 128, "Sonstiges", 8, 264, 217, 73);
+  // The group grows by the 7 pixels up to "Einstellungen", which make room
+  // for a third, slightly lower box under the two: every other control keeps its place.
+  gbSonstiges = group("gbSonstiges", 128, "Sonstiges", 8, 264, 217, 80);
   cbGrossklein = check(gbSonstiges, "cbGrossklein", 115, "Groß-/Kleinschreibung beachten", 16, 24, 193, false);
   cbFile = check(gbSonstiges, "cbFile", 116, "Nur Dateien anzeigen, keinen Pfad", 16, 48, 193, false);
+  cbFormatierung = check(gbSonstiges, "cbFormatierung", 143, "Formatierung übergehen", 16, 65, 193, false, 15);
+  cbFormatierung->setProperty(kHintTagProperty, 144);
+  cbFormatierung->setToolTip(Entry(kGermanBase, 144));
 
   gbeinstellungen = group("gbeinstellungen", 129, "Einstellungen", 8, 344, 217, 89);
   cbEinstellungen =
@@ -425,6 +439,7 @@ QCheckBox* TfrmTarvik::OptionBox(TOptionControl control) const {
     case O::cbOO: return cbOO;
     case O::cbreturn: return cbreturn;
     case O::cbEinstellungen: return cbEinstellungen;
+    case O::cbFormatierung: return cbFormatierung;
   }
   return nullptr;
 }
@@ -694,6 +709,7 @@ void TfrmTarvik::ShowPreview() {
     if (!preview_) return;
     preview_->Edit2->setText(Q(startupFolder_));
     preview_->Edit1->setText(Q(path));
+    preview_->SetSearchHits(lastHits_);
     preview_->ShowPreview();
   } else {
     Host().ShowMessage(MessageText(*this, kMsgPreviewOnlyWriterCalc));
@@ -783,6 +799,11 @@ bool TfrmTarvik::IsChecked(TFormBox box) const {
 
 std::string TfrmTarvik::FolderText() const { return Utf8(edVerzeichnis->currentText()); }
 std::string TfrmTarvik::PhraseText() const { return Utf8(edSearch->currentText()); }
+bool TfrmTarvik::MatchesReadableText() const { return cbFormatierung->isChecked(); }
+
+void TfrmTarvik::SearchOptionsTaken(const TSearchOptions& options) {
+  lastHits_.emplace(options.MatchMode(), PhraseToAnsi(options.phrase), options.IsChecked(TFormBox::cbGrossklein));
+}
 
 void TfrmTarvik::ClearCandidates() { lbDateienAuswahl->clear(); }
 

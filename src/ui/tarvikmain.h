@@ -9,9 +9,11 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "search/hit_ranges.h"
 #include "search/search_form.h"
 #include "search/settings.h"
 
@@ -66,6 +68,8 @@ class TfrmTarvik : public QMainWindow, public TSearchForm {
   bool IsChecked(TFormBox box) const override;
   std::string FolderText() const override;
   std::string PhraseText() const override;
+  bool MatchesReadableText() const override;
+  void SearchOptionsTaken(const TSearchOptions& options) override;
   void ClearCandidates() override;
   void AddCandidate(const std::string& path) override;
   void ShowCandidatePlaceholder(bool visible) override;
@@ -134,7 +138,7 @@ class TfrmTarvik : public QMainWindow, public TSearchForm {
   QLabel* Label4 = nullptr;
   QListWidget* lbergebnis = nullptr;
   QGroupBox* gbSonstiges = nullptr;
-  QCheckBox *cbGrossklein = nullptr, *cbFile = nullptr;
+  QCheckBox *cbGrossklein = nullptr, *cbFile = nullptr, *cbFormatierung = nullptr;
   QGroupBox* gbeinstellungen = nullptr;
   QCheckBox *cbEinstellungen = nullptr, *cbreturn = nullptr;
   QRadioButton *rbGerman = nullptr, *rbEnglish = nullptr;
@@ -201,6 +205,8 @@ class TfrmTarvik : public QMainWindow, public TSearchForm {
   Tfrminfo* info_ = nullptr;
   TfrmError* error_ = nullptr;
   TfrmVorschau* preview_ = nullptr;
+  // The hits of the last run's question, marked in the preview of its results.
+  std::optional<THitFinder> lastHits_;
   // The search's progress, shown by the bar at most every kProgressInterval.
   int progressPosition_ = 0;
   QTimer* progressTimer_ = nullptr;

@@ -5,8 +5,13 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 
 #include "platform/code_page.h"
@@ -18,6 +23,12 @@
 #include "ui/sprache.h"
 
 namespace tarvik::ui {
+namespace {
+
+QColor HitColor() { return QColor(255, 236, 128); }       // every hit
+QColor CurrentHitColor() { return QColor(255, 165, 0); }  // the one moved to
+
+}  // namespace
 
 TfrmVorschau::TfrmVorschau(QWidget* owner, TfrmError* errors)
     : QWidget(nullptr, Qt::Window), owner_(owner), errors_(errors) {
@@ -56,6 +67,11 @@ TfrmVorschau::TfrmVorschau(QWidget* owner, TfrmError* errors)
   MmoContents->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   MmoContents->setAccessibleName(QStringLiteral("Textvorschau"));
   MmoContents->setProperty(kCharsetProperty, kDefaultCharset);
+  lbTreffer = new QLabel(this);
+  lbTreffer->setObjectName("lbTreffer");
+  lbTreffer->hide();
+  new QShortcut(QKeySequence(Qt::Key_F3), this, this, &TfrmVorschau::NextHit);
+  new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this, this, &TfrmVorschau::PreviousHit);
   Button1 = new QPushButton(QStringLiteral("Schliessen"), this);
   Button1->setObjectName("Button1");
   connect(Button1, &QPushButton::clicked, this, &QWidget::hide);
@@ -66,6 +82,7 @@ TfrmVorschau::TfrmVorschau(QWidget* owner, TfrmError* errors)
   layout->addWidget(MmoSource);
   layout->addWidget(Label2);
   layout->addWidget(MmoContents, 1);
+  layout->addWidget(lbTreffer);
   layout->addWidget(Button1, 0, Qt::AlignHCenter);
   RegisterWindow(this);
 }
@@ -74,8 +91,11 @@ TfrmVorschau::~TfrmVorschau() { UnregisterWindow(this); }
 
 void TfrmVorschau::ShowPreview() {
   // Unpacking lets events run: a second request meanwhile only raises.
-  const bool unpacked = isVisible() || building_ || BuildPreview();
+  const bool build = !isVisible() && !building_;
+  const bool unpacked = !build || BuildPreview();
   ShowModeless(*this, owner_);
+  // Scrolled once the text box has its size.
+  if (build && !hits_.empty()) GoToHit(0);
   if (!unpacked && errors_) {
     errors_->AddDocument(Edit1->text());
     errors_->ShowList();
@@ -99,6 +119,7 @@ bool TfrmVorschau::BuildPreview() {
   const QString text = lines.join('\n');
   MmoSource->setPlainText(text);
   MmoContents->setPlainText(text);
+  MarkHits(preview.shown);
   building_ = false;
   return !preview.unpackFailure;
 }
@@ -121,6 +142,60 @@ QString TfrmVorschau::Displayed(const std::string& ansi) const {
   const bool turkish = MmoContents->property(kCharsetProperty).toInt() == kTurkishCharset;
   return QString::fromStdString(turkish ? TurkishAnsiToUtf8(ansi) : AnsiToUtf8(ansi));
 }
+
+// The lines are Windows-1252 and both display conversions turn each byte into
+// one character of the Basic Multilingual Plane, so a byte offset in line i is
+// the character offset in block i.
+void TfrmVorschau::MarkHits(const std::vector<std::string>& lines) {
+  hits_.clear();
+  currentHit_ = -1;
+  MmoContents->setExtraSelections({});
+  lbTreffer->setVisible(finder_.has_value());
+  if (!finder_) return;
+  QTextDocument* document = MmoContents->document();
+  document->setUndoRedoEnabled(false);
+  QTextCharFormat marked;
+  marked.setBackground(HitColor());
+  QTextCursor cursor(document);
+  cursor.beginEditBlock();
+  QTextBlock block = document->begin();
+  for (std::size_t i = 0; i < lines.size() && block.isValid(); ++i, block = block.next()) {
+    const int length = block.length() - 1;  // without the block's end
+    for (const THit& hit : finder_->Hits(lines[i])) {
+      const int begin = block.position() + std::min(static_cast<int>(hit.begin), length);
+      const int end = block.position() + std::min(static_cast<int>(hit.end), length);
+      if (begin == end) continue;
+      cursor.setPosition(begin);
+      cursor.setPosition(end, QTextCursor::KeepAnchor);
+      cursor.mergeCharFormat(marked);
+      hits_.emplace_back(begin, end);
+    }
+  }
+  cursor.endEditBlock();
+  lbTreffer->setText(hits_.empty() ? QStringLiteral("Kein Treffer im Vorschautext")
+                                   : QStringLiteral("Treffer 0 von %1").arg(static_cast<int>(hits_.size())));
+}
+
+void TfrmVorschau::GoToHit(int index) {
+  if (hits_.empty()) return;
+  const int count = static_cast<int>(hits_.size());
+  currentHit_ = (index % count + count) % count;
+  const auto [begin, end] = hits_[static_cast<std::size_t>(currentHit_)];
+  QTextEdit::ExtraSelection current;
+  current.cursor = QTextCursor(MmoContents->document());
+  current.cursor.setPosition(begin);
+  current.cursor.setPosition(end, QTextCursor::KeepAnchor);
+  current.format.setBackground(CurrentHitColor());
+  MmoContents->setExtraSelections({current});
+  QTextCursor at(MmoContents->document());
+  at.setPosition(begin);
+  MmoContents->setTextCursor(at);
+  MmoContents->centerCursor();
+  lbTreffer->setText(QStringLiteral("Treffer %1 von %2").arg(currentHit_ + 1).arg(count));
+}
+
+void TfrmVorschau::NextHit() { GoToHit(currentHit_ + 1); }
+void TfrmVorschau::PreviousHit() { GoToHit(currentHit_ < 0 ? -1 : currentHit_ - 1); }
 
 const std::string& TfrmVorschau::ScratchFolder() {
   // "temp" in the start-up folder, or a private folder where that cannot be written.

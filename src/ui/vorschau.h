@@ -1,12 +1,19 @@
 #pragma once
 // The text preview window. The main window hands it the start-up folder
 // (Edit2) and the document (Edit1) and shows it modelessly; each time it goes
-// from hidden to shown it builds the preview (search/preview_text.h). Its
-// texts are German in both languages.
+// from hidden to shown it builds the preview (search/preview_text.h) and
+// marks the hits of the last search in it. Its texts are German in both
+// languages.
 
 #include <QWidget>
 
 #include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "search/hit_ranges.h"
 
 class QLabel;
 class QLineEdit;
@@ -36,6 +43,14 @@ class TfrmVorschau : public QWidget {
   // Builds the preview of the document in Edit1 and shows the window; when it
   // is shown already, only brings it to the front.
   void ShowPreview();
+  // The hits to mark in the next preview built: the last search's question;
+  // none: nothing is marked.
+  void SetSearchHits(std::optional<THitFinder> hits) { finder_ = std::move(hits); }
+  // Moves to the next (F3) or previous (Shift+F3) hit, round the end.
+  void NextHit();
+  void PreviousHit();
+  int HitCount() const { return static_cast<int>(hits_.size()); }
+  int CurrentHit() const { return currentHit_; }  // -1: none
 
   QLabel* Label1 = nullptr;
   QLineEdit* Edit1 = nullptr;           // the document, full path
@@ -43,6 +58,7 @@ class TfrmVorschau : public QWidget {
   QPlainTextEdit* MmoSource = nullptr;  // hidden: the packed lines
   QLabel* Label2 = nullptr;
   QPlainTextEdit* MmoContents = nullptr;  // the preview text
+  QLabel* lbTreffer = nullptr;            // "Treffer 2 von 7", under the text
   QPushButton* Button1 = nullptr;         // "Schliessen"
 
  private:
@@ -50,6 +66,9 @@ class TfrmVorschau : public QWidget {
   bool BuildPreview();
   void ApplyCharsetFromOptions();
   QString Displayed(const std::string& ansi) const;
+  // Marks every hit of finder_ in the shown lines, one block each.
+  void MarkHits(const std::vector<std::string>& lines);
+  void GoToHit(int index);
   const std::string& ScratchFolder();
 
   QWidget* owner_;
@@ -57,6 +76,10 @@ class TfrmVorschau : public QWidget {
   std::unique_ptr<TScratchFolder> scratch_;
   QString scratchFor_;  // the start-up folder scratch_ was made for
   bool building_ = false;
+  std::optional<THitFinder> finder_;
+  // Character positions [begin, end) in MmoContents, in text order.
+  std::vector<std::pair<int, int>> hits_;
+  int currentHit_ = -1;
 };
 
 }  // namespace tarvik::ui

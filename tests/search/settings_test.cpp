@@ -23,7 +23,7 @@ std::string Slurp(const std::string& path) {
 TEST(OptionStringTest, AppliesInTheFixedOrderAndRebuildsTheSameString) {
   std::vector<int> positions;
   for (const TOptionStep& step : OptionApplyOrder()) positions.push_back(step.position);
-  EXPECT_EQ(positions, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 15, 16, 17, 18, 19}));
+  EXPECT_EQ(positions, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 15, 16, 17, 18, 19, 21}));
   // 16 and 19 both set the save box; 19, applied later, decides.
   EXPECT_EQ(OptionApplyOrder()[14].control, TOptionControl::cbEinstellungen);
   EXPECT_EQ(OptionApplyOrder()[17].control, TOptionControl::cbEinstellungen);
@@ -33,14 +33,15 @@ TEST(OptionStringTest, AppliesInTheFixedOrderAndRebuildsTheSameString) {
   EXPECT_FALSE(OptionBit("0120", 3));
   EXPECT_FALSE(OptionBit("0000000000000000001", 20));
   EXPECT_FALSE(OptionBit("1", 0));
+  EXPECT_FALSE(OptionBit("11111111111111111111", 21));  // an older, 20-character string
 
   // Applying a string and building it again gives it back, with 13 and 16 as "0".
-  const std::string applied = "10101010101111111111";
+  const std::string applied = "101010101011111111111";
   std::map<TOptionControl, bool> state;
   for (const TOptionStep& step : OptionApplyOrder()) state[step.control] = OptionBit(applied, step.position);
   const std::string built = BuildOptionString([&](TOptionControl c) { return state[c]; }, true);
-  EXPECT_EQ(built, "10101010101101101111");
-  EXPECT_EQ(BuildOptionString([](TOptionControl) { return false; }, false), std::string(20, '0'));
+  EXPECT_EQ(built, "101010101011011011111");
+  EXPECT_EQ(BuildOptionString([](TOptionControl) { return false; }, false), std::string(21, '0'));
 }
 
 TEST(HistoryTest, CompactionWritingAndUpdateFollowTheLimits) {

@@ -18,8 +18,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
 
@@ -179,7 +181,7 @@ class TWindowTest : public QObject {
     QVERIFY(!w.cbAlleDateien->isChecked() && w.cbWriter->isChecked() && !w.cbCalc->isChecked());
     QVERIFY(w.cbUnter->isChecked() && w.cbConntent->isChecked() && !w.cbMeta->isChecked());
     QVERIFY(w.cbVorlagen->isChecked() && w.cbOO->isChecked() && w.rbGerman->isChecked());
-    QVERIFY(w.RadioButton1->isChecked() && w.GroupBox3->isHidden());
+    QVERIFY(w.RadioButton1->isChecked() && w.GroupBox3->isHidden() && !w.cbFormatierung->isChecked());
     // The switch at start-up replaced the built-in captions.
     QCOMPARE(w.cbWriter->text(), QStringLiteral("Writer-Dokumente"));
     QCOMPARE(w.Label2->text(), QStringLiteral("Suchen nach"));
@@ -494,7 +496,7 @@ class TWindowTest : public QObject {
     w.BtSuch->click();
     QCOMPARE(closed.count(), 1);
     QCOMPARE(Slurp(File("such.ini")), std::string("Haselnuss\r\n"));
-    QCOMPARE(Slurp(File("tarvik.ini")), std::string("11111110100100101111\r\n"));
+    QCOMPARE(Slurp(File("tarvik.ini")), std::string("111111101001001011110\r\n"));
   }
 
   // Options and histories round trip through the three files, the compaction
@@ -522,6 +524,9 @@ class TWindowTest : public QObject {
     QCOMPARE(w.cbMeta->toolTip(),
              QStringLiteral("Enthält allgemeine Dokumentendaten ( Autor, letzte Speicherung etc.)"));
     QCOMPARE(windows->frmError->windowTitle(), QStringLiteral("Fehlermeldung "));
+    QVERIFY(!w.cbFormatierung->isChecked());
+    QCOMPARE(w.cbFormatierung->text(), QStringLiteral("Ignore formatting"));
+    QVERIFY(w.cbFormatierung->toolTip().startsWith("Searches the text as a reader sees it"));
 
     // Compaction: an empty line and the first 30 lines.
     QCOMPARE(w.edVerzeichnis->count(), 31);
@@ -552,8 +557,10 @@ class TWindowTest : public QObject {
     // The language switch and back, messages in the language of the moment.
     w.Button1->click();
     QCOMPARE(host_.messages.back(), std::string("Options are saved!"));
-    QCOMPARE(Slurp(File("tarvik.ini")), std::string("00100000000100001100\r\nTURKISH_CHARSET\r\n"));
+    QCOMPARE(Slurp(File("tarvik.ini")), std::string("001000000001000011000\r\nTURKISH_CHARSET\r\n"));
     w.rbGerman->click();
+    QCOMPARE(w.cbFormatierung->text(), QStringLiteral("Formatierung übergehen"));
+    QVERIFY(w.cbFormatierung->toolTip().startsWith("Sucht im Text, wie ein Leser ihn sieht"));
     QCOMPARE(w.HelpFile(), QStringLiteral("tarvik.hlp"));
     QCOMPARE(w.cbWriter->text(), QStringLiteral("Writer-Dokumente"));
     QCOMPARE(w.btcopy->toolTip(), QStringLiteral("Erg. in die Zwischenablage"));
@@ -564,6 +571,7 @@ class TWindowTest : public QObject {
     QVERIFY(w.HelpWindow()->ShownFile.endsWith("/tarvike.hlp"));
     w.rbGerman->click();
     w.cbEinstellungen->click();
+    w.cbFormatierung->click();
 
     // Close: verz.ini examines 15 entries, such.ini 25; options saved in German.
     Type(w.edSearch, QStringLiteral("abc"));
@@ -574,19 +582,21 @@ class TWindowTest : public QObject {
     std::string expected = "/FOLDER3\r\n";
     for (int i = 0; i < 13; ++i) expected += "/folder" + std::to_string(i) + "\r\n";
     QCOMPARE(Slurp(File("verz.ini")), expected);
-    QCOMPARE(Slurp(File("tarvik.ini")), std::string("00100000000100001111\r\nTURKISH_CHARSET\r\n"));
+    QCOMPARE(Slurp(File("tarvik.ini")), std::string("001000000001000011111\r\nTURKISH_CHARSET\r\n"));
 
     // The next start reads them back.
     windows.reset();
     windows = Start();
     QVERIFY(windows->frmTarvik->rbGerman->isChecked() && windows->frmTarvik->cbEinstellungen->isChecked());
+    QVERIFY(windows->frmTarvik->cbFormatierung->isChecked());
     QCOMPARE(Items(windows->frmTarvik->edSearch), (QStringList{"", "abc"}));
     QCOMPARE(windows->frmTarvik->edVerzeichnis->count(), 15);
   }
 
   // The preview of a found document: built when the window is shown, only
   // raised while it is shown, Contents.txt beside the executable, the
-  // Turkish character set, and a document that cannot be unpacked.
+  // Turkish character set, a document that cannot be unpacked, and the
+  // last search's hits marked in the text.
   void previewOfFoundDocuments() {
     CopyCorpus(startup_->Path(), {"letters"});
     fs::copy(fs::path(TARVIK_TEST_DATA) / "preview" / "Island.odt", File("letters/Island.odt"));
@@ -663,6 +673,59 @@ class TWindowTest : public QObject {
     QCOMPARE(v.Button1->text(), QStringLiteral("Schliessen"));
     QCOMPARE(v.Label2->text(), QStringLiteral("Der Inhalt wird inklusiver aller  zusätzlichen Objekte angezeigt. "
                                               "Z.B. Buttons, Felder, Rahmen etc."));
+
+    // The last search's hits: each marked, the first one shown, F3 and
+    // Shift+F3 round them; a word split by a span (two lines) is not marked.
+    v.Button1->click();
+    fs::create_directory(File("birds"));
+    fs::copy(fs::path(TARVIK_TEST_DATA) / "preview" / "Reiher.odt", File("birds/Reiher.odt"));
+    fs::copy(fs::path(TARVIK_TEST_DATA) / "text" / "readable.odt", File("birds/readable.odt"));
+    Type(w.edVerzeichnis, folder + "/birds");
+    w.btverzread->click();
+    Type(w.edSearch, QStringLiteral("reiher"));
+    w.BtSuch->click();
+    Type(w.edSearch, QStringLiteral("ufer"));  // typed after the run: the run's phrase is marked
+    QCOMPARE(Lines(w.lbergebnis), QStringList{folder + "/birds/Reiher.odt"});
+    w.lbergebnis->setCurrentRow(0);
+    w.btVorschau->click();
+    const QString text = v.MmoContents->toPlainText();
+    const int first = text.indexOf("Reiher"), second = text.indexOf("Reiher", first + 1),
+              third = text.indexOf("REIHER");
+    QVERIFY(first > 0 && second > first && third > second && text.contains("Rei\nher"));
+    auto marked = [&v](int position) {  // the character at position has the hit background
+      QTextCursor at(v.MmoContents->document());
+      at.setPosition(position + 1);
+      return at.charFormat().background().style() != Qt::NoBrush;
+    };
+    QVERIFY(marked(first) && marked(first + 5) && !marked(first - 1) && !marked(first + 6));
+    QVERIFY(marked(second) && marked(third + 5) && !marked(text.indexOf("Rei\nher")));
+    QCOMPARE(v.HitCount(), 3);
+    QCOMPARE(v.lbTreffer->text(), QStringLiteral("Treffer 1 von 3"));
+    QCOMPARE(v.MmoContents->extraSelections().size(), 1);
+    QCOMPARE(v.MmoContents->extraSelections()[0].cursor.selectionStart(), first);
+    QVERIFY(v.MmoContents->verticalScrollBar()->value() > 0);  // 120 lines further down
+    QVERIFY(v.MmoContents->viewport()->rect().contains(v.MmoContents->cursorRect()));
+    v.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&v));
+    QTest::keyClick(v.MmoContents, Qt::Key_F3);
+    QCOMPARE(v.MmoContents->extraSelections()[0].cursor.selectionStart(), second);
+    QCOMPARE(v.lbTreffer->text(), QStringLiteral("Treffer 2 von 3"));
+    QTest::keyClick(v.MmoContents, Qt::Key_F3, Qt::ShiftModifier);
+    QTest::keyClick(v.MmoContents, Qt::Key_F3, Qt::ShiftModifier);
+    QCOMPARE(v.MmoContents->textCursor().position(), third);
+    QCOMPARE(v.lbTreffer->text(), QStringLiteral("Treffer 3 von 3"));
+
+    // A word that stands only in markup (a link's address) marks nothing; the preview opens all the same.
+    v.Button1->click();
+    Type(w.edSearch, QStringLiteral("Geheimwort"));
+    w.BtSuch->click();
+    QCOMPARE(Lines(w.lbergebnis), QStringList{folder + "/birds/readable.odt"});
+    w.lbergebnis->setCurrentRow(0);
+    w.btVorschau->click();
+    QVERIFY(v.isVisible() && !v.MmoContents->toPlainText().isEmpty());
+    QCOMPARE(v.HitCount(), 0);
+    QVERIFY(v.MmoContents->extraSelections().isEmpty());
+    QCOMPARE(v.lbTreffer->text(), QStringLiteral("Kein Treffer im Vorschautext"));
   }
 
   // A start-up folder where the files and the scratch folder cannot be written.
@@ -673,8 +736,9 @@ class TWindowTest : public QObject {
     startup_->Write("temp", "not a folder");  // the scratch folder cannot be made here
     auto windows = Start();
     TfrmTarvik& w = *windows->frmTarvik;
-    // The options are applied, the histories stay empty, the error box tells why.
-    QVERIFY(w.cbAlleDateien->isChecked() && w.cbAlles->isChecked());
+    // The options are applied (the 20-character string of an older file leaves
+    // "Formatierung übergehen" cleared), the histories stay empty, the error box tells why.
+    QVERIFY(w.cbAlleDateien->isChecked() && w.cbAlles->isChecked() && !w.cbFormatierung->isChecked());
     QCOMPARE(host_.errors.size(), std::size_t{1});
     QVERIFY(host_.errors[0].find("such.ini") != std::string::npos);
     QCOMPARE(w.edSearch->count(), 0);
@@ -701,12 +765,15 @@ class TWindowTest : public QObject {
   }
 
   // The window searches as tarvik-find does: the same results and the same
-  // error list, in the same order, for every sample document. The window
-  // fills the prefilter cache in the first search and consults it in the
-  // second (documents changed in the last two seconds are not recorded);
+  // error list, in the same order, for every sample document; with
+  // "Formatierung übergehen" as tarvik-find --text, which finds a phrase
+  // split by a bold span. The window fills the prefilter cache in its first
+  // searches and consults it in the later ones, for raw lines and readable
+  // text apart (documents changed in the last two seconds are not recorded);
   // tarvik-find reads every document.
   void sameResultsAndErrorsAsTarvikFind() {
     fs::copy(fs::path(TARVIK_TEST_DATA) / "corpus", File("corpus"), fs::copy_options::recursive);
+    fs::copy(fs::path(TARVIK_TEST_DATA) / "text", File("corpus/text"), fs::copy_options::recursive);
     const QByteArray cacheSetting = qgetenv("TARVIK_CACHE"), cacheHome = qgetenv("XDG_CACHE_HOME");
     qputenv("TARVIK_CACHE", "on");
     qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(File("xdg")));
@@ -727,23 +794,35 @@ class TWindowTest : public QObject {
     struct TCase {
       const char* phrase;
       const char* mode;
+      bool text;
     };
-    for (const TCase& c : {TCase{"Fischer", "whole"}, TCase{"osprey haselnuss 2006", "any"}}) {
+    const QString split = folder + "/text/readable.odt";
+    for (const TCase& c : {TCase{"Fischer", "whole", false}, TCase{"osprey haselnuss 2006", "any", false},
+                           TCase{"Ein fetter Text", "whole", false}, TCase{"Ein fetter Text", "whole", true},
+                           TCase{"osprey haselnuss 2006", "any", true}}) {
       if (QByteArray(c.mode) == "any") {
         w.RadioButton2->click();
         w.RadioButton4->click();
+      } else {
+        w.RadioButton1->click();  // selected already the first time: it stays selected
       }
+      if (w.cbFormatierung->isChecked() != c.text) w.cbFormatierung->click();
       Type(w.edSearch, QString::fromUtf8(c.phrase));
       w.BtSuch->click();
+      QCOMPARE(Lines(w.lbergebnis).contains(split), c.text && QByteArray(c.phrase) == "Ein fetter Text");
+      QStringList arguments{"--no-cache", "-t", "-p", "all", "-m", c.mode, folder, c.phrase};
+      if (c.text) arguments.prepend("--text");
       QProcess find;
-      find.start(QString::fromUtf8(TARVIK_FIND), {"--no-cache", "-t", "-p", "all", "-m", c.mode, folder, c.phrase});
+      find.start(QString::fromUtf8(TARVIK_FIND), arguments);
       QVERIFY(find.waitForFinished(60000));
       const QStringList found = QString::fromUtf8(find.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
       QStringList failed;
       for (const QString& line : QString::fromUtf8(find.readAllStandardError()).split('\n', Qt::SkipEmptyParts))
         if (line.startsWith("tarvik-find: cannot search: ")) failed << line.mid(28);
-      QVERIFY(!found.isEmpty() && !failed.isEmpty());
-      QCOMPARE(Lines(w.lbergebnis), found);
+      QVERIFY(!failed.isEmpty());
+      // Where tarvik-find prints nothing, the window shows its nothing-found line.
+      QCOMPARE(Lines(w.lbergebnis),
+               found.isEmpty() ? QStringList{"Keine Datei mit den gesuchten Begriffen gefunden"} : found);
       QCOMPARE(windows->frmError->Memo1->toPlainText().split('\n'), failed);
     }
     QVERIFY(fs::file_size(File("xdg/tarvik/cache.sqlite")) > 0);
@@ -813,8 +892,13 @@ class TWindowTest : public QObject {
                             TPlace{w.edSearch, 336, 192}, TPlace{w.RadioButton3, 8, 8}, TPlace{w.RadioButton4, 96, 8},
                             TPlace{w.cbOneFile, 312, 256}, TPlace{w.edLabel, 552, 248}, TPlace{w.Label4, 584, 256},
                             TPlace{w.cbEinstellungen, 16, 16}, TPlace{w.rbGerman, 56, 64}, TPlace{w.rbEnglish, 136, 64},
-                            TPlace{w.Button1, 8, 440}, TPlace{w.Label5, 16, 528}})
+                            TPlace{w.Button1, 8, 440}, TPlace{w.Label5, 16, 528}, TPlace{w.cbFile, 16, 48},
+                            TPlace{w.cbFormatierung, 16, 65}, TPlace{w.gbeinstellungen, 8, 344}})
       QCOMPARE(p.control->pos(), QPoint(Scaled(p.left, s), Scaled(p.top, s)));
+    // "Formatierung übergehen" fits in its group, under the other two, and the group above "Einstellungen".
+    QVERIFY(w.gbSonstiges->rect().contains(w.cbFormatierung->geometry()));
+    QVERIFY(!w.cbFormatierung->geometry().intersects(w.cbFile->geometry()));
+    QVERIFY(!w.gbSonstiges->geometry().intersects(w.gbeinstellungen->geometry()));
     QCOMPARE(w.Button1->width(), Scaled(129, s));
 
     fs::create_directory(File("one"));
