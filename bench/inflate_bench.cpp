@@ -22,7 +22,7 @@
 #include "decode/crc32.h"
 #include "decode/decode_component.h"
 #include "decode/decode_context.h"
-#include "decode/entry_decoder.h"
+#include "zip/entry_decoder.h"
 #include "decode/inflate.h"
 #include "base/stream.h"
 #include "zip/records.h"

@@ -14,7 +14,7 @@
 
 #include "decode/decode_component.h"
 #include "decode/decode_context.h"
-#include "decode/entry_decoder.h"
+#include "zip/entry_decoder.h"
 #include "base/stream.h"
 #include "zip/records.h"
 #include "support/memory_stream.h"

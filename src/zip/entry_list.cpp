@@ -5,7 +5,7 @@
 
 #include "platform/ascii_case.h"
 #include "zip/dos_time.h"
-#include "zip/reader_helpers.h"
+#include "base/compression_rate.h"
 
 namespace tarvik {
 

@@ -12,7 +12,7 @@
 #include "platform/host.h"
 #include "decode/decode_component.h"
 #include "decode/decode_context.h"
-#include "decode/entry_decoder.h"
+#include "zip/entry_decoder.h"
 #include "zip/wild_match.h"
 #include "zip/dos_time.h"
 #include "base/string_sink.h"
@@ -50,7 +50,9 @@ std::string RefusedOutputPath(const std::string& root, const TZipHeaderInfo& ent
 // The decoding's view of the component, for one run.
 class TExtractorBridge : public TDecodeComponent {
  public:
-  explicit TExtractorBridge(TZipExtractor& owner) : owner_(owner) {}
+  explicit TExtractorBridge(TZipExtractor& owner) : owner_(owner) {
+    OnProcessMessages = [] { Host().ProcessMessages(); };
+  }
   bool SpansVolumes() const override { return owner_.VolumeCount() > 1; }
   bool CanGetNextDisk() const override { return static_cast<bool>(owner_.OnGetNextDisk); }
   int CurrentVolume() const override { return owner_.CurrentVolume(); }

@@ -16,7 +16,7 @@
 #include "decode/decode_context.h"
 #include "decode/legacy_methods.h"
 #include "base/stream.h"
-#include "zip/exceptions.h"
+#include "decode/decode_errors.h"
 #include "support/memory_stream.h"
 
 namespace tarvik::legacy_test {

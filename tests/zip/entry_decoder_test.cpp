@@ -1,4 +1,4 @@
-#include "decode/entry_decoder.h"
+#include "zip/entry_decoder.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
