@@ -8,7 +8,7 @@ namespace {
 
 // The settings both ways share; the caller adds where the bytes go.
 void Prepare(TZipExtractor& extractor, const std::string& path) {
-  extractor.SetOverwriteMode(Always);
+  extractor.SetOverwriteMode(TUZOverwriteMode::Always);
   for (const TSlotName& name : kSlotNames) extractor.FilesList().push_back(name.pattern);
   extractor.SetZipName(path);
   extractor.SetDoAll(false);
@@ -20,7 +20,7 @@ void ExtractDocumentParts(const std::string& path, const std::string& destFolder
   TZipExtractor extractor;
   Prepare(extractor, path);
   extractor.SetDestDir(destFolder);
-  extractor.SetOverwriteMode(Always);
+  extractor.SetOverwriteMode(TUZOverwriteMode::Always);
   // Stored permissions could make a part unreadable here, where memory would
   // still hold it: the parts keep the scratch folder's own.
   extractor.SetRetainAttributes(false);
