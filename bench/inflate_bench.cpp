@@ -22,7 +22,7 @@
 #include "decode/crc32.h"
 #include "decode/decode_component.h"
 #include "decode/decode_context.h"
-#include "decode/entry_decoder.h"
+#include "zip/entry_decoder.h"
 #include "decode/inflate.h"
 #include "base/stream.h"
 #include "zip/records.h"
@@ -63,14 +63,13 @@ class TDiscardSink : public tarvik::TStream {
 };
 
 // Our decoding stage on one raw deflate stream.
-std::uint32_t InflateOurs(tarvik::DecodeContext& context, tarvik::TDecodeComponent& component,
-                          const Bytes& compressed, std::size_t plainSize) {
+std::uint32_t InflateOurs(tarvik::DecodeContext& context, tarvik::TDecodeComponent& component, const Bytes& compressed,
+                          std::size_t plainSize) {
   tarvik::TMemoryStream archive(compressed.data(), compressed.size());
   context.archive = &archive;
   context.component = &component;
   context.output = std::make_unique<TDiscardSink>();
-  context.StartEntry(8, false, static_cast<std::int64_t>(compressed.size()),
-                     static_cast<std::int64_t>(plainSize));
+  context.StartEntry(8, false, static_cast<std::int64_t>(compressed.size()), static_cast<std::int64_t>(plainSize));
   tarvik::Inflate(context);
   context.output.reset();
   return ~component.CRCRegister;
@@ -95,8 +94,7 @@ Bytes ContentXml(const std::string& path) {
     if (!entry.ReadCentralHeader(s)) break;
     stream.Seek(entry.ExtraFieldLength + entry.FileCommentLength, tarvik::soFromCurrent);
     if (entry.StoredPath() != "content.xml") continue;
-    const Bytes local(bytes.begin() + entry.LocalHeaderOffset,
-                      bytes.begin() + entry.LocalHeaderOffset + 30);
+    const Bytes local(bytes.begin() + entry.LocalHeaderOffset, bytes.begin() + entry.LocalHeaderOffset + 30);
     const auto nameLength = static_cast<std::uint16_t>(local[26] | local[27] << 8);
     const auto extraLength = static_cast<std::uint16_t>(local[28] | local[29] << 8);
     Bytes out;
@@ -105,8 +103,7 @@ Bytes ContentXml(const std::string& path) {
       explicit TSink(Bytes& o) : out(o) {}
       std::size_t Read(void*, std::size_t) override { return 0; }
       std::size_t Write(const void* b, std::size_t n) override {
-        out.insert(out.end(), static_cast<const std::uint8_t*>(b),
-                   static_cast<const std::uint8_t*>(b) + n);
+        out.insert(out.end(), static_cast<const std::uint8_t*>(b), static_cast<const std::uint8_t*>(b) + n);
         return n;
       }
       std::int64_t Seek(std::int64_t, int) override { return static_cast<std::int64_t>(out.size()); }
@@ -168,8 +165,7 @@ const TDataSet& Corpus() {
   static const TDataSet set = [] {
     TDataSet s;
     std::vector<std::filesystem::path> docs;
-    for (const auto& e : std::filesystem::directory_iterator(BenchData() / "docs"))
-      docs.push_back(e.path());
+    for (const auto& e : std::filesystem::directory_iterator(BenchData() / "docs")) docs.push_back(e.path());
     std::sort(docs.begin(), docs.end());
     for (const auto& d : docs) {
       const Bytes xml = ContentXml(d.string());
@@ -201,7 +197,9 @@ const TDataSet& ManPages() {
       s.skipReason = "no manual pages in /usr/share/man/man1";
       return s;
     }
-    while (s.plain.size() < kTarget) s.plain.insert(s.plain.end(), s.plain.begin(), s.plain.begin() + static_cast<long>(std::min(s.plain.size(), kTarget - s.plain.size())));
+    while (s.plain.size() < kTarget)
+      s.plain.insert(s.plain.end(), s.plain.begin(),
+                     s.plain.begin() + static_cast<long>(std::min(s.plain.size(), kTarget - s.plain.size())));
     s.plain.resize(kTarget);
 #ifdef TARVIK_BENCH_HAVE_ZLIB
     s.compressed = DeflateRaw(s.plain);
@@ -226,8 +224,7 @@ void RunOurs(benchmark::State& state, const TDataSet& set) {
     state.SkipWithError("our output differs");
     return;
   }
-  for (auto _ : state)
-    benchmark::DoNotOptimize(InflateOurs(context, component, set.compressed, set.plain.size()));
+  for (auto _ : state) benchmark::DoNotOptimize(InflateOurs(context, component, set.compressed, set.plain.size()));
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * set.plain.size()));
   state.counters["ratio"] = static_cast<double>(set.compressed.size()) / set.plain.size();
 }

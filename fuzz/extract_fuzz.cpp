@@ -79,8 +79,9 @@ void Extract(const std::string& archive, const fs::path& box, bool recreateDirs,
   zip.SetDestDir(dest.string());
   zip.SetDoAll(true);
   zip.SetRecreateDirs(recreateDirs);
-  zip.SetIncompleteZipMode(size % 2 == 0 ? tarvik::izAssumeBad : tarvik::izAssumeMulti);
-  zip.SetOverwriteMode(size % 3 == 0 ? tarvik::Never : tarvik::Always);
+  zip.SetIncompleteZipMode(size % 2 == 0 ? tarvik::TIncompleteZipMode::izAssumeBad
+                                         : tarvik::TIncompleteZipMode::izAssumeMulti);
+  zip.SetOverwriteMode(size % 3 == 0 ? tarvik::TUZOverwriteMode::Never : tarvik::TUZOverwriteMode::Always);
   zip.SetReplaceReadOnly(size % 4 == 1);
   zip.SetRootDir(size % 5 == 0 ? "a" : "");
   std::set<int> offered;

@@ -14,7 +14,7 @@
 
 #include "decode/decode_component.h"
 #include "decode/decode_context.h"
-#include "decode/entry_decoder.h"
+#include "zip/entry_decoder.h"
 #include "base/stream.h"
 #include "zip/records.h"
 #include "support/memory_stream.h"
@@ -64,8 +64,7 @@ TOutcome DecodeOnce(tarvik::DecodeContext& context, const std::vector<std::uint8
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 4) return 0;
-  const std::uint32_t declaredSize = static_cast<std::uint32_t>(data[0]) |
-                                     static_cast<std::uint32_t>(data[1]) << 8 |
+  const std::uint32_t declaredSize = static_cast<std::uint32_t>(data[0]) | static_cast<std::uint32_t>(data[1]) << 8 |
                                      static_cast<std::uint32_t>(data[2]) << 16 |
                                      static_cast<std::uint32_t>(data[3]) << 24;
   std::vector<std::uint8_t> archive(30, 0);
@@ -74,8 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static tarvik::DecodeContext context;
   const TOutcome first = DecodeOnce(context, archive, declaredSize);
   const TOutcome second = DecodeOnce(context, archive, declaredSize);
-  if (first.completed != second.completed || first.crc != second.crc || first.size != second.size)
-    std::abort();
+  if (first.completed != second.completed || first.crc != second.crc || first.size != second.size) std::abort();
   if (first.size > static_cast<std::int64_t>(declaredSize)) std::abort();
   return 0;
 }

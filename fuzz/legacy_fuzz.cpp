@@ -15,7 +15,7 @@
 #include "decode/decode_context.h"
 #include "decode/legacy_methods.h"
 #include "base/stream.h"
-#include "zip/exceptions.h"
+#include "decode/decode_errors.h"
 #include "support/memory_stream.h"
 
 namespace {
@@ -24,8 +24,7 @@ struct TVariant {
   int method;
   std::uint16_t flags;
 };
-constexpr TVariant kVariants[] = {{1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0},
-                                  {6, 0}, {6, 2}, {6, 4}, {6, 6}};
+constexpr TVariant kVariants[] = {{1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}, {6, 2}, {6, 4}, {6, 6}};
 
 }  // namespace
 

@@ -34,10 +34,10 @@ void Exercise(const std::string& archive, tarvik::TIncompleteZipMode mode) {
   tarvik::TZipExtractor zip;
   zip.SetZipName(archive);
   zip.SetIncompleteZipMode(mode);
-  zip.SetSortMode(tarvik::ByName);
+  zip.SetSortMode(tarvik::TZipSortMode::ByName);
   try {
     zip.OpenArchive();
-    for (int sortMode = tarvik::ByName; sortMode <= tarvik::ByNone; ++sortMode) {
+    for (int sortMode = 0; sortMode <= static_cast<int>(tarvik::TZipSortMode::ByNone); ++sortMode) {
       zip.ApplySortMode(static_cast<tarvik::TZipSortMode>(sortMode));
       for (int i = 0; i < zip.Count(); ++i) {
         (void)zip.FileName(i);
@@ -62,8 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size % 3 == 1) WriteFile(zfc, data, size);
   if (size % 3 == 2) WriteFile(volume, data, size);
 
-  Exercise(archive, tarvik::izAssumeBad);
-  if (size % 2 == 0) Exercise(archive, tarvik::izAssumeMulti);
+  Exercise(archive, tarvik::TIncompleteZipMode::izAssumeBad);
+  if (size % 2 == 0) Exercise(archive, tarvik::TIncompleteZipMode::izAssumeMulti);
 
   std::remove(archive.c_str());
   std::remove(zfc.c_str());

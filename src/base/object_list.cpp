@@ -210,7 +210,7 @@ bool TSortedObjectList::Find(const TObject* key, int& index) const {
       high = middle - 1;
       if (c == 0) {
         found = true;
-        if (duplicates_ != dupAccept) low = middle;
+        if (duplicates_ != TDuplicates::dupAccept) low = middle;
       }
     }
   }
@@ -223,8 +223,8 @@ int TSortedObjectList::Add(TObject* item) { return Insert(0, item); }
 int TSortedObjectList::Insert(int /*index*/, TObject* item) {
   int position = 0;
   if (Find(KeyOf(item), position)) {
-    if (duplicates_ == dupIgnore) return -1;
-    if (duplicates_ == dupError) throw EListError(msg::kDuplicateObject);
+    if (duplicates_ == TDuplicates::dupIgnore) return -1;
+    if (duplicates_ == TDuplicates::dupError) throw EListError(msg::kDuplicateObject);
   }
   return TObjectList::Insert(position, item);
 }
@@ -237,13 +237,13 @@ int TSortedObjectList::IndexOf(const TObject* item) const {
 void TSortedObjectList::Put(int /*index*/, TObject* /*item*/) { throw EListError(msg::kPutInSortedList); }
 
 void TSortedObjectList::WriteHeader(TStream& stream) const {
-  WriteByte(stream, duplicates_);
+  WriteByte(stream, static_cast<std::uint8_t>(duplicates_));
   TObjectList::WriteHeader(stream);
 }
 
 void TSortedObjectList::ReadHeader(TStream& stream) {
   std::uint8_t duplicates = ReadByte(stream);
-  if (duplicates > dupError) throw EReadError(msg::kReadError);
+  if (duplicates > static_cast<std::uint8_t>(TDuplicates::dupError)) throw EReadError(msg::kReadError);
   duplicates_ = static_cast<TDuplicates>(duplicates);
   TObjectList::ReadHeader(stream);
 }

@@ -90,7 +90,7 @@ class TObjectList : public TPersistent {
   int capacity_ = 0;
 };
 
-enum TDuplicates : std::uint8_t { dupIgnore = 0, dupAccept = 1, dupError = 2 };
+enum class TDuplicates : std::uint8_t { dupIgnore = 0, dupAccept = 1, dupError = 2 };
 
 class TSortedObjectList : public TObjectList {
  public:

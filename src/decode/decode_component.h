@@ -2,7 +2,8 @@
 // What the per-entry decoding needs from the extraction component that drives
 // it: the state that outlives one entry (password, cipher keys, CRC register,
 // byte totals), two switches, the events raised while decoding, and volume
-// switching. The extractor fills it (or derives from it); tests fake it.
+// switching. The extractor fills it (or derives from it); tests fake it. The
+// decoders reach the user only through it, never through the host.
 
 #include <cstdint>
 #include <functional>
@@ -28,8 +29,9 @@ struct TDecodeComponent {
   std::int64_t TotalBytes = 0;
   std::int64_t BytesDone = 0;
 
-  // Let pending window events run once per 32 KB of compressed input. Off
-  // whenever the entry is decoded on any thread but the window's.
+  // Let pending window events run once per 32 KB of compressed input (through
+  // OnProcessMessages). Off whenever the entry is decoded on any thread but the
+  // window's.
   bool DoProcessMessages = true;
   // Give extracted files the entry's stored attributes.
   bool RetainAttributes = true;
@@ -42,6 +44,9 @@ struct TDecodeComponent {
   std::function<void(int fileIndex, std::string& newPassword)> OnBadPassword;
   std::function<void(int percent)> OnFilePercentDone;
   std::function<void(int percent)> OnTotalPercentDone;
+  // Set by the owner: lets the pending window events run. The decoders know
+  // nothing of windows; the extractor hands this on to its host.
+  std::function<void()> OnProcessMessages;
 
   // Volumes. The defaults describe a single-volume archive.
   // True when the end record's number of this disk is not 0.

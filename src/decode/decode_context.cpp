@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/host.h"
 #include "decode/crc32.h"
 #include "decode/decode_component.h"
 #include "base/stream.h"
 #include "decode/cipher.h"
-#include "zip/exceptions.h"
-#include "zip/reader_helpers.h"
+#include "decode/decode_errors.h"
+#include "base/compression_rate.h"
 
 namespace tarvik {
 
@@ -81,8 +80,12 @@ void DecodeContext::ReadArchive(std::uint8_t* buffer, std::size_t count) {
   }
 }
 
+void DecodeContext::LetEventsRun() {
+  if (component->DoProcessMessages && component->OnProcessMessages) component->OnProcessMessages();
+}
+
 bool DecodeContext::RefillInput() {
-  if (component->DoProcessMessages) Host().ProcessMessages();
+  LetEventsRun();
   const auto count = static_cast<std::size_t>(
       std::min<std::int64_t>(kDecodeBlockSize, std::max<std::int64_t>(archiveBytesUnread, 0)));
   archiveBytesUnread -= static_cast<std::int64_t>(count);
@@ -168,7 +171,7 @@ void DecodeContext::FinishWindow(const std::uint8_t* from, std::size_t count) {
 
 void DecodeContext::CopyStored() {
   while (archiveBytesUnread > 0) {
-    if (component->DoProcessMessages) Host().ProcessMessages();
+    LetEventsRun();
     const auto count =
         static_cast<std::size_t>(std::min<std::int64_t>(kDecodeBlockSize, archiveBytesUnread));
     archiveBytesUnread -= static_cast<std::int64_t>(count);

@@ -130,6 +130,8 @@ class DecodeContext {
   // Reads exactly count bytes of entry data, moving on to further volumes.
   void ReadArchive(std::uint8_t* buffer, std::size_t count);
   bool RefillInput();
+  // Once per 32 KB block, while the component's DoProcessMessages is on.
+  void LetEventsRun();
 };
 
 }  // namespace tarvik

@@ -6,7 +6,7 @@
 #include <new>
 
 #include "decode/decode_context.h"
-#include "zip/exceptions.h"
+#include "decode/decode_errors.h"
 
 namespace tarvik {
 

@@ -8,7 +8,7 @@ namespace {
 
 // The settings both ways share; the caller adds the archive and where the bytes go.
 void Prepare(TZipExtractor& extractor) {
-  extractor.SetOverwriteMode(Always);
+  extractor.SetOverwriteMode(TUZOverwriteMode::Always);
   for (const TSlotName& name : kSlotNames) extractor.FilesList().push_back(name.pattern);
   extractor.SetDoAll(false);
 }
@@ -47,7 +47,7 @@ void ExtractDocumentParts(const std::string& path, const std::string& destFolder
   Prepare(extractor);
   extractor.SetZipName(path);
   extractor.SetDestDir(destFolder);
-  extractor.SetOverwriteMode(Always);
+  extractor.SetOverwriteMode(TUZOverwriteMode::Always);
   // Stored permissions could make a part unreadable here, where memory would
   // still hold it: the parts keep the scratch folder's own.
   extractor.SetRetainAttributes(false);

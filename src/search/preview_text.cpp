@@ -19,7 +19,7 @@ namespace {
 // sub-folders: a later entry of the same name replaces an earlier one).
 void UnpackXmlParts(const std::string& document, const std::string& scratchFolder) {
   TZipExtractor extractor;
-  extractor.SetOverwriteMode(Always);
+  extractor.SetOverwriteMode(TUZOverwriteMode::Always);
   extractor.FilesList().push_back("*.xml");
   extractor.SetZipName(document);
   extractor.SetDoAll(false);

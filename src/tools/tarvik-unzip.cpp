@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/command_line.h"
+#include "unzip/extractor_setup.h"
 #include "unzip/unzip_extract.h"
 #include "unzip/unzip_host.h"
 #include "unzip/unzip_list.h"
@@ -26,23 +27,14 @@ int Fail(const std::string& text) {
   return kExitArchiveFailed;
 }
 
-void Configure(tarvik::TZipExtractor& zip, const TUnzipOptions& options) {
-  zip.SetZipName(options.archive);
-  zip.SetSortMode(options.sort);
-  zip.SetIncompleteZipMode(options.incomplete);
-  zip.SetRecreateDirs(options.recreateDirs);
-  zip.SetRootDir(options.rootDir);
-  zip.SetOverwriteMode(options.overwrite);
-}
-
 int List(const TUnzipOptions& options) {
   tarvik::TZipExtractor zip;
-  Configure(zip, options);
+  tarvik::unzip::ConfigureExtractor(zip, options);
   zip.OpenArchive();
-  const std::vector<std::string> patterns = tarvik::unzip::EntryPatterns(options.patterns);
   for (int i = 0; i < zip.Count(); ++i) {
     const tarvik::TZipHeaderInfo& entry = zip.Entry(i);
-    if (!tarvik::unzip::IsChosen(entry, patterns, options.recreateDirs)) continue;
+    // Every entry without patterns, as an extraction takes them all up.
+    if (!zip.DoAll() && !zip.Selects(entry)) continue;
     std::string line = tarvik::unzip::ListLine(entry) + "\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
   }

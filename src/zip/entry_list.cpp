@@ -5,7 +5,7 @@
 
 #include "platform/ascii_case.h"
 #include "zip/dos_time.h"
-#include "zip/reader_helpers.h"
+#include "base/compression_rate.h"
 
 namespace tarvik {
 
@@ -36,14 +36,14 @@ int TSortedZip::Compare(const TObject* first, const TObject* second) const {
   const auto& a = *static_cast<const TZipHeaderInfo*>(first);
   const auto& b = *static_cast<const TZipHeaderInfo*>(second);
   switch (sortMode_) {
-    case ByName: return AsciiCaseBlindCompare(a.StoredPath(), b.StoredPath());
-    case ByFileName: return AsciiCaseBlindCompare(a.FileName(), b.FileName());
-    case ByDirectoryName: return AsciiCaseBlindCompare(a.Directory(), b.Directory());
-    case ByDate: return DosDateTimeValue(b.DateTime) > DosDateTimeValue(a.DateTime) ? 1 : -1;
-    case ByCompressedSize: return LargerFirst(a.CompressedSize, b.CompressedSize);
-    case ByUnCompressedSize: return LargerFirst(a.UncompressedSize, b.UncompressedSize);
-    case ByRate: return Sign(static_cast<std::int64_t>(EntryRate(b)) - EntryRate(a));
-    case ByNone:
+    case TZipSortMode::ByName: return AsciiCaseBlindCompare(a.StoredPath(), b.StoredPath());
+    case TZipSortMode::ByFileName: return AsciiCaseBlindCompare(a.FileName(), b.FileName());
+    case TZipSortMode::ByDirectoryName: return AsciiCaseBlindCompare(a.Directory(), b.Directory());
+    case TZipSortMode::ByDate: return DosDateTimeValue(b.DateTime) > DosDateTimeValue(a.DateTime) ? 1 : -1;
+    case TZipSortMode::ByCompressedSize: return LargerFirst(a.CompressedSize, b.CompressedSize);
+    case TZipSortMode::ByUnCompressedSize: return LargerFirst(a.UncompressedSize, b.UncompressedSize);
+    case TZipSortMode::ByRate: return Sign(static_cast<std::int64_t>(EntryRate(b)) - EntryRate(a));
+    case TZipSortMode::ByNone:
     default: return ComparePhysical(a, b);
   }
 }

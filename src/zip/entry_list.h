@@ -10,7 +10,7 @@
 
 namespace tarvik {
 
-enum TZipSortMode : std::uint8_t {
+enum class TZipSortMode : std::uint8_t {
   ByName = 0,
   ByFileName = 1,
   ByDirectoryName = 2,
@@ -23,7 +23,7 @@ enum TZipSortMode : std::uint8_t {
 
 class TSortedZip : public TSortedObjectList {
  public:
-  explicit TSortedZip(TDuplicates duplicates, TZipSortMode mode = ByNone)
+  explicit TSortedZip(TDuplicates duplicates, TZipSortMode mode = TZipSortMode::ByNone)
       : TSortedObjectList(duplicates), sortMode_(mode) {}
 
   std::string ClassName() const override { return "TSortedZip"; }

@@ -1,10 +1,12 @@
 #pragma once
 // The archive reader's own exceptions. Each concerns a whole archive; problems
-// with one entry are reported through the extractor's events instead. All of
-// them derive directly from the general Exception, so the search can catch one
-// type per document.
+// with one entry are reported through the extractor's events instead. Those of
+// decoding an entry (EFatalUnzipError, EBiggerThanUncompressed, ECantWriteUCF)
+// and EUserCanceled come from the decoders' layer; all of them derive from the
+// general Exception, so the search can catch one type per document.
 
 #include "base/errors.h"
+#include "decode/decode_errors.h"
 
 namespace tarvik {
 
@@ -33,30 +35,6 @@ class EIncompleteZip : public Exception {
 class ENotAZipFile : public Exception {
  public:
   ENotAZipFile() : Exception(msg::kNotAValidZip) {}
-};
-
-// A dialog or the disk prompt was cancelled.
-class EUserCanceled : public Exception {
- public:
-  using Exception::Exception;
-};
-
-// The archive ends inside an entry's data.
-class EFatalUnzipError : public Exception {
- public:
-  using Exception::Exception;
-};
-
-// An entry decodes to more bytes than its stored uncompressed size.
-class EBiggerThanUncompressed : public Exception {
- public:
-  using Exception::Exception;
-};
-
-// An output file cannot be written.
-class ECantWriteUCF : public Exception {
- public:
-  using Exception::Exception;
 };
 
 }  // namespace tarvik

@@ -62,10 +62,7 @@ void TZipExtractor::Assign(const TPersistent& source) {
   OnDecrypt = other->OnDecrypt;
 }
 
-void TZipExtractor::Loaded() {
-  thisVersion_ = kThisVersion;
-  scratchHeader_.OEMConvert = oemConvert_;
-}
+void TZipExtractor::Loaded() { scratchHeader_.OEMConvert = oemConvert_; }
 
 // ---- Settings ----
 
@@ -167,7 +164,7 @@ void TZipExtractor::ClearArchive() {
   archiveModified_.reset();
   volumeCount_ = 1;
   currentVolume_ = 0;
-  multiMode_ = multiNone;
+  multiMode_ = TMultiMode::multiNone;
   zipName_.clear();
   openedFile_ = TFileHandle();
   openedStream_ = nullptr;
@@ -212,7 +209,7 @@ std::string TZipExtractor::ReadCommentAt(std::int64_t position, std::size_t leng
   bool opened = !archive_;
   EnsureArchiveOpen();
   std::string text = ReadTextAt(*archive_, position, length);
-  if (opened || multiMode_ == multiNone) CloseArchive();
+  if (opened || multiMode_ == TMultiMode::multiNone) CloseArchive();
   return text;
 }
 

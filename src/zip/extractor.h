@@ -21,10 +21,10 @@
 
 namespace tarvik {
 
-enum TUZOverwriteMode : std::uint8_t { Prompt = 0, Always = 1, Never = 2, ifNewer = 3, ifOlder = 4 };
-enum TIncompleteZipMode : std::uint8_t { izAssumeMulti = 0, izAssumeBad = 1, izAssumeNotAZip = 2 };
-enum TMultiMode : std::uint8_t { multiNone = 0, multiRemovable = 1, multiNumberedFiles = 2 };
-enum TSkipReason : std::uint8_t { skipBadPassword = 0, skipKeepExisting = 1, skipCannotCreate = 3 };
+enum class TUZOverwriteMode : std::uint8_t { Prompt = 0, Always = 1, Never = 2, ifNewer = 3, ifOlder = 4 };
+enum class TIncompleteZipMode : std::uint8_t { izAssumeMulti = 0, izAssumeBad = 1, izAssumeNotAZip = 2 };
+enum class TMultiMode : std::uint8_t { multiNone = 0, multiRemovable = 1, multiNumberedFiles = 2 };
+enum class TSkipReason : std::uint8_t { skipBadPassword = 0, skipKeepExisting = 1, skipCannotCreate = 3 };
 
 struct TOutputPlace;
 
@@ -67,13 +67,12 @@ class TZipExtractor : public TPersistent {
   std::string ClassName() const override { return "TZipExtractor"; }
   // Copies the published settings and every event handler of another extractor.
   void Assign(const TPersistent& source) override;
-  // After loading settings: the version is fixed again and the scratch header
-  // takes OEMConvert.
+  // After loading settings: the scratch header takes OEMConvert.
   void Loaded();
 
   // ---- Published properties ----
-  int ThisVersion() const { return thisVersion_; }
-  void SetThisVersion(int) { thisVersion_ = kThisVersion; }
+  // Always 223: the version cannot be set, loaded settings included.
+  int ThisVersion() const { return kThisVersion; }
 
   const std::string& ZipName() const { return zipName_; }
   // Selecting another archive drops the cached directory, the end record and the
@@ -186,6 +185,11 @@ class TZipExtractor : public TPersistent {
   // exception or a message. So it is when the entry is stored or deflated, not
   // encrypted, and its data lies wholly within a single-volume archive.
   bool EntryDecodesQuietly() const;
+  // Whether a run selects the entry: with DoAll, or when a FilesList pattern
+  // matches its stored path (IsMatch, letter case not counting). An entry
+  // without a file name part (a folder) only while RecreateDirs is on. With
+  // DoAll a run takes up every entry of the view, selected or not.
+  bool Selects(const TZipHeaderInfo& entry) const;
   // Extracts the entries of the view that DoAll or a FilesList pattern selects
   // into DestDir and returns how many were extracted. Failures of the whole
   // archive are raised; per-entry trouble goes to the events. FilesList is
@@ -280,16 +284,15 @@ class TZipExtractor : public TPersistent {
   TSortedZip& View() const { return *view_; }
 
   // Settings.
-  int thisVersion_ = kThisVersion;
   std::string zipName_;
   std::string destDir_;
   std::string rootDir_;
-  TZipSortMode sortMode_ = ByNone;
+  TZipSortMode sortMode_ = TZipSortMode::ByNone;
   bool recreateDirs_ = false;
-  TUZOverwriteMode overwriteMode_ = Prompt;
+  TUZOverwriteMode overwriteMode_ = TUZOverwriteMode::Prompt;
   std::vector<std::string> filesList_;
   bool doAll_ = false;
-  TIncompleteZipMode incompleteZipMode_ = izAssumeMulti;
+  TIncompleteZipMode incompleteZipMode_ = TIncompleteZipMode::izAssumeMulti;
   bool keepZipOpen_ = false;
   bool doProcessMessages_ = true;
   bool retainAttributes_ = true;
@@ -307,7 +310,7 @@ class TZipExtractor : public TPersistent {
   TEndCentral endCentral_;
   TZipHeaderInfo scratchHeader_;
   std::uint8_t localHeader_[kLocalHeaderSize] = {};
-  TMultiMode multiMode_ = multiNone;
+  TMultiMode multiMode_ = TMultiMode::multiNone;
   int currentVolume_ = 0;
   int volumeCount_ = 1;
   std::optional<std::int64_t> archiveModified_;

@@ -40,7 +40,7 @@ TStream* TZipExtractor::NextVolume() {
 void TZipExtractor::ReadDirectory() {
   TStream* directory = LocateDirectory();
   if (!mainList_) {
-    mainList_ = std::make_unique<TSortedZip>(dupError, ByNone);
+    mainList_ = std::make_unique<TSortedZip>(TDuplicates::dupError, TZipSortMode::ByNone);
     view_ = mainList_.get();
   }
   ReadCentralHeaders(directory);
@@ -58,7 +58,7 @@ TStream* TZipExtractor::LocateDirectory() {
   zfc_.reset();
   endCentral_.Clear();
   rebuildDone_ = false;
-  multiMode_ = multiNone;
+  multiMode_ = TMultiMode::multiNone;
   currentVolume_ = 0;
   volumeCount_ = 1;
 
@@ -85,12 +85,12 @@ TStream* TZipExtractor::LocateDirectory() {
     currentVolume_ = zfc_ ? 0 : endCentral_.ThisDisk;
     volumeCount_ = endCentral_.ThisDisk + 1;
     if (endCentral_.ThisDisk == 0) {
-      multiMode_ = multiNone;
+      multiMode_ = TMultiMode::multiNone;
     } else {
-      multiMode_ = IsRemovableDrive(zipName_) ? multiRemovable : multiNumberedFiles;
+      multiMode_ = IsRemovableDrive(zipName_) ? TMultiMode::multiRemovable : TMultiMode::multiNumberedFiles;
     }
     if (endCentral_.TotalEntries > 0) {
-      if (multiMode_ != multiNone && !zfc_ && endCentral_.CentralDisk != currentVolume_) {
+      if (multiMode_ != TMultiMode::multiNone && !zfc_ && endCentral_.CentralDisk != currentVolume_) {
         directory = SwapDisk(endCentral_.CentralDisk + 1);
       }
       directory->Seek(zfc_ ? 0 : endCentral_.CentralOffset, soFromBeginning);
@@ -98,15 +98,15 @@ TStream* TZipExtractor::LocateDirectory() {
   } else {
     if (OnInCompleteZip) OnInCompleteZip(*this, incompleteZipMode_);
     switch (incompleteZipMode_) {
-      case izAssumeNotAZip: throw ENotAZipFile();
-      case izAssumeBad:
+      case TIncompleteZipMode::izAssumeNotAZip: throw ENotAZipFile();
+      case TIncompleteZipMode::izAssumeBad:
         if (!RebuildFromLocalHeaders()) {
           ClearArchive();
           throw EBadZipFile();
         }
         directory = archive_.get();
         break;
-      case izAssumeMulti:
+      case TIncompleteZipMode::izAssumeMulti:
       default: throw EIncompleteZip();
     }
   }
@@ -131,7 +131,7 @@ void TZipExtractor::ReadCentralHeaders(TStream* directory) {
   for (int i = 0; i < endCentral_.TotalEntries; ++i) {
     auto entry = std::make_unique<TZipHeaderInfo>();
     entry->OEMConvert = oemConvert_;
-    const bool volumeSet = multiMode_ != multiNone && !zfc_;
+    const bool volumeSet = multiMode_ != TMultiMode::multiNone && !zfc_;
     TNextVolume next;
     if (volumeSet && !rebuildDone_) next = [this] { return NextVolume(); };
 
@@ -205,7 +205,7 @@ void TZipExtractor::ReadCentralHeaders(TStream* directory) {
 void TZipExtractor::ReadArchiveCommentNow() {
   // The archive comment of a volume set (or of a ".zfc" copy) is read now; a
   // single archive's comment only on request.
-  if (endCentral_.ZipCommentLength != 0 && (zfc_ || multiMode_ != multiNone)) {
+  if (endCentral_.ZipCommentLength != 0 && (zfc_ || multiMode_ != TMultiMode::multiNone)) {
     TStream* source = zfc_.get();
     if (source == nullptr) {
       if (currentVolume_ != endCentral_.ThisDisk) SwapDisk(endCentral_.ThisDisk + 1);
@@ -248,7 +248,7 @@ bool TZipExtractor::RebuildFromLocalHeaders() {
   }
   stream.Seek(-6, soFromCurrent);
 
-  mainList_ = std::make_unique<TSortedZip>(dupError, ByNone);
+  mainList_ = std::make_unique<TSortedZip>(TDuplicates::dupError, TZipSortMode::ByNone);
   view_ = mainList_.get();
   // The entry count of the directory is a 16-bit field.
   while (mainList_->Count() < 0xFFFF) {
@@ -276,8 +276,8 @@ bool TZipExtractor::RebuildFromLocalHeaders() {
 void TZipExtractor::ApplySortMode(TZipSortMode mode) {
   sortedView_.reset();
   view_ = mainList_.get();
-  if (mode != ByNone && mainList_) {
-    sortedView_ = std::make_unique<TSortedZip>(dupAccept, mode);
+  if (mode != TZipSortMode::ByNone && mainList_) {
+    sortedView_ = std::make_unique<TSortedZip>(TDuplicates::dupAccept, mode);
     sortedView_->SetOwnsObjects(false);
     for (int i = 0; i < mainList_->Count(); ++i) sortedView_->Add(mainList_->Entry(i));
     view_ = sortedView_.get();

@@ -107,12 +107,12 @@ void TZipExtractor::DiscardOutput(TOutputPlace& place) {
 
 bool TZipExtractor::MayReplace(int index, const TZipHeaderInfo& entry, std::string& fName, const TOutputPlace& place) {
   struct stat info {};
-  if (overwriteMode_ == Always || !StatInPlace(place, info) || S_ISDIR(info.st_mode)) return true;
+  if (overwriteMode_ == TUZOverwriteMode::Always || !StatInPlace(place, info) || S_ISDIR(info.st_mode)) return true;
   switch (overwriteMode_) {
-    case Never: return false;
-    case ifNewer: return DosDateTimeToLocalTime(entry.DateTime) > info.st_mtime;
-    case ifOlder: return DosDateTimeToLocalTime(entry.DateTime) < info.st_mtime;
-    case Prompt:
+    case TUZOverwriteMode::Never: return false;
+    case TUZOverwriteMode::ifNewer: return DosDateTimeToLocalTime(entry.DateTime) > info.st_mtime;
+    case TUZOverwriteMode::ifOlder: return DosDateTimeToLocalTime(entry.DateTime) < info.st_mtime;
+    case TUZOverwriteMode::Prompt:
     default: {
       bool overWriteIt = false;
       if (OnPromptForOverwrite) OnPromptForOverwrite(*this, overWriteIt, index, fName);

@@ -12,7 +12,7 @@
 #include "platform/host.h"
 #include "decode/decode_component.h"
 #include "decode/decode_context.h"
-#include "decode/entry_decoder.h"
+#include "zip/entry_decoder.h"
 #include "zip/wild_match.h"
 #include "zip/dos_time.h"
 #include "base/string_sink.h"
@@ -50,7 +50,9 @@ std::string RefusedOutputPath(const std::string& root, const TZipHeaderInfo& ent
 // The decoding's view of the component, for one run.
 class TExtractorBridge : public TDecodeComponent {
  public:
-  explicit TExtractorBridge(TZipExtractor& owner) : owner_(owner) {}
+  explicit TExtractorBridge(TZipExtractor& owner) : owner_(owner) {
+    OnProcessMessages = [] { Host().ProcessMessages(); };
+  }
   bool SpansVolumes() const override { return owner_.VolumeCount() > 1; }
   bool CanGetNextDisk() const override { return static_cast<bool>(owner_.OnGetNextDisk); }
   int CurrentVolume() const override { return owner_.CurrentVolume(); }
@@ -143,6 +145,14 @@ void TZipExtractor::EndRun(TExtractRun& run, bool keepOpen, TZipSortMode sortMod
   if (failure) std::rethrow_exception(failure);
 }
 
+bool TZipExtractor::Selects(const TZipHeaderInfo& entry) const {
+  if (entry.FileName().empty() && !recreateDirs_) return false;
+  if (doAll_) return true;
+  const std::string path = entry.StoredPath();
+  return std::any_of(filesList_.begin(), filesList_.end(),
+                     [&path](const std::string& pattern) { return IsMatch(pattern, path); });
+}
+
 void TZipExtractor::ExtractSelected(TExtractRun& run) {
   TExtractorBridge& bridge = run.bridge;
   bridge.Password = password_;
@@ -159,26 +169,15 @@ void TZipExtractor::ExtractSelected(TExtractRun& run) {
 
   // A folder named like nothing at all means the current folder.
   if (!OnMemoryOutput && !destDir_.empty() && !DirectoryExists(destDir_)) ForceDirectories(destDir_);
-  if (volumeCount_ > 1 && sortMode_ != ByNone) ApplySortMode(ByNone);
+  if (volumeCount_ > 1 && sortMode_ != TZipSortMode::ByNone) ApplySortMode(TZipSortMode::ByNone);
 
   const int entries = Count();
   std::vector<int> selected;
   bridge.TotalBytes = 0;
   run.filesToDo = entries;
-  std::vector<std::string> patterns;
-  for (const std::string& line : filesList_) patterns.push_back(AsciiLowerCopy(line));
   for (int i = 0; i < entries; ++i) {
     TZipHeaderInfo& entry = *View().Entry(i);
-    bool chosen = doAll_;
-    if (!entry.FileName().empty() || recreateDirs_) {
-      const std::string path = AsciiLowerCopy(entry.StoredPath());
-      for (const std::string& pattern : patterns)
-        if (IsMatch(pattern, path)) {
-          chosen = true;
-          break;
-        }
-    }
-    if (entry.FileName().empty() && !recreateDirs_) chosen = false;
+    const bool chosen = Selects(entry);
     entry.Selected = chosen;  // left for the caller to read after the run
     if (chosen) {
       bridge.TotalBytes += entry.UncompressedSize;
@@ -270,13 +269,13 @@ void TZipExtractor::ExtractEntry(int index, TExtractRun& run) {
   // cuts the path short) is refused; the path it asked for is reported.
   const std::string folder = HasNul(entry.StoredPath()) ? std::string() : BuildOutputFolder(entry);
   if (folder.empty()) {
-    SkipEntry(run, skipCannotCreate, RefusedOutputPath(OutputRoot(), entry), index);
+    SkipEntry(run, TSkipReason::skipCannotCreate, RefusedOutputPath(OutputRoot(), entry), index);
     return;
   }
   if (!hasName) {
     // A folder that cannot be made (a file or a link is in the way) is no success.
     if (recreateDirs_ && !OnMemoryOutput && !MakeOutputFolder(folder)) {
-      SkipEntry(run, skipCannotCreate, folder, index);
+      SkipEntry(run, TSkipReason::skipCannotCreate, folder, index);
       return;
     }
     ++run.count;
@@ -285,7 +284,7 @@ void TZipExtractor::ExtractEntry(int index, TExtractRun& run) {
   std::string fName = folder + entry.FileName();
   // An entry whose local header cannot be read is damaged alone: the run goes on.
   if (IsDotName(entry.FileName()) || !localHeaderRead) {
-    SkipEntry(run, skipCannotCreate, fName, index);
+    SkipEntry(run, TSkipReason::skipCannotCreate, fName, index);
     return;
   }
   if (OnStartUnZip) {
@@ -296,13 +295,13 @@ void TZipExtractor::ExtractEntry(int index, TExtractRun& run) {
   const bool toMemory = static_cast<bool>(OnMemoryOutput);
   TOutputPlace place;
   if (!toMemory && !OpenOutputPlace(fName, place)) {
-    SkipEntry(run, skipCannotCreate, fName, index);
+    SkipEntry(run, TSkipReason::skipCannotCreate, fName, index);
     return;
   }
 
   context.archive = archive_.get();
   if (entry.IsEncrypted() && !CheckEntryPassword(context, entry, index)) {
-    SkipEntry(run, skipBadPassword, entry.StoredPath(), index);
+    SkipEntry(run, TSkipReason::skipBadPassword, entry.StoredPath(), index);
     return;
   }
   std::string decoded;
@@ -316,17 +315,17 @@ void TZipExtractor::ExtractEntry(int index, TExtractRun& run) {
   } else {
     const std::string asked = fName;
     if (!MayReplace(index, entry, fName, place)) {
-      SkipEntry(run, skipKeepExisting, fName, index);
+      SkipEntry(run, TSkipReason::skipKeepExisting, fName, index);
       return;
     }
     // The prompt's handler may have named another file.
     if (fName != asked && !OpenOutputPlace(fName, place)) {
-      SkipEntry(run, skipCannotCreate, fName, index);
+      SkipEntry(run, TSkipReason::skipCannotCreate, fName, index);
       return;
     }
     std::unique_ptr<TStream> output = CreateOutput(place, fName);
     if (!output) {
-      SkipEntry(run, skipCannotCreate, fName, index);
+      SkipEntry(run, TSkipReason::skipCannotCreate, fName, index);
       return;
     }
     context.output = std::move(output);
@@ -350,7 +349,7 @@ void TZipExtractor::ExtractEntry(int index, TExtractRun& run) {
     // The new file takes the name only now, whole and checked; a folder that
     // appeared there meanwhile keeps it.
     if (!toMemory && !PutOutputInPlace(place)) {
-      SkipEntry(run, skipCannotCreate, fName, index);
+      SkipEntry(run, TSkipReason::skipCannotCreate, fName, index);
       return;
     }
     if (toMemory) OnMemoryOutput(*this, index, entry.FileName(), decoded);
@@ -369,7 +368,7 @@ void TZipExtractor::ExtractEntry(int index, TExtractRun& run) {
     }
     if (!context.retry) {
       bool retry = false;
-      if (OnSkippingFile) OnSkippingFile(*this, skipBadPassword, entry.StoredPath(), index, retry);
+      if (OnSkippingFile) OnSkippingFile(*this, TSkipReason::skipBadPassword, entry.StoredPath(), index, retry);
     }
   } else if (OnBadCRC) {
     OnBadCRC(*this, crc, entry.CRC32, index);

@@ -42,13 +42,13 @@ TStream* TZipExtractor::SwapDisk(int n) {
 }
 
 bool TZipExtractor::DiskLabelMatches(int n) const {
-  if (multiMode_ != multiRemovable) return true;
+  if (multiMode_ != TMultiMode::multiRemovable) return true;
   std::string label = VolumeLabel(LeftChars(zipName_, 3));
   return RightChars(label, 3) == ThreeDigits(n);
 }
 
 void TZipExtractor::DefaultGetNextDisk(TZipExtractor& sender, int nextDisk, std::string& fName) {
-  if (sender.MultiMode() != multiRemovable) {
+  if (sender.MultiMode() != TMultiMode::multiRemovable) {
     std::string extension = ".";
     extension += ThreeDigits(nextDisk);
     fName = ChangeFileExt(fName, extension);

@@ -1,9 +1,11 @@
 #pragma once
-// Small helpers of the archive reader: arithmetic, text and path helpers, and
-// the file-system calls it needs. The platform's FileExists, DirectoryExists,
+// Small helpers of the archive reader: text and path helpers, and the
+// file-system calls it needs. The platform's FileExists, DirectoryExists,
 // ForceDirectories and GetCurrentDir (platform/file_system.h) serve directly as
 // the reader's "file exists", "directory exists", "create a folder with all
 // missing parents" and "current folder"; they are available through this header.
+// std::min and std::max serve as its minimum and maximum, and the rate of a
+// part is base/compression_rate.h.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,16 +15,6 @@
 #include "platform/file_system.h"
 
 namespace tarvik {
-
-inline std::int64_t Minimum(std::int64_t a, std::int64_t b) { return a < b ? a : b; }
-inline std::int64_t Maximum(std::int64_t a, std::int64_t b) { return a > b ? a : b; }
-
-// part × 100 / whole rounded to the nearest integer, halves to the even
-// neighbour (12.5 gives 12, 13.5 gives 14), at most 100; 0 when whole <= 0.
-// Computed without overflow for any arguments; results below INT32_MIN are
-// held at INT32_MIN.
-int CompressionRate(std::int32_t part, std::int32_t whole);
-int CompressionRate64(std::int64_t part, std::int64_t whole);
 
 // Separators of paths. Inside the archive model stored paths keep "\"
 // (headers are read that way, and patterns and root folders are given that

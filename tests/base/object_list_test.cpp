@@ -143,23 +143,22 @@ TEST(ObjectList, Neighbours) {
 TEST(SortedObjectList, KeepsOrderAndAppliesTheDuplicatesRule) {
   TCounted::alive = 0;
   {
-    TCountedList errors(dupError);
+    TCountedList errors(TDuplicates::dupError);
     for (int key : {5, 1, 9, 3}) errors.Add(new TCounted(key));
     EXPECT_EQ(Keys(errors), (std::vector<int>{1, 3, 5, 9}));
     auto duplicate = std::make_unique<TCounted>(3);
     EXPECT_EQ(MessageOf([&] { errors.Add(duplicate.get()); }), "Duplicate Object index");
     EXPECT_EQ(Keys(errors), (std::vector<int>{1, 3, 5, 9}));
     EXPECT_EQ(errors.IndexOf(duplicate.get()), 1) << "IndexOf looks for an equal key";
-    EXPECT_EQ(MessageOf([&] { errors.Put(0, duplicate.get()); }),
-              "Cannot <Put> an Object in a sorted list!");
+    EXPECT_EQ(MessageOf([&] { errors.Put(0, duplicate.get()); }), "Cannot <Put> an Object in a sorted list!");
 
-    TCountedList ignoring(dupIgnore);
+    TCountedList ignoring(TDuplicates::dupIgnore);
     ignoring.Add(new TCounted(2));
     auto dropped = std::make_unique<TCounted>(2);
     EXPECT_EQ(ignoring.Add(dropped.get()), -1) << "a dropped item stays the caller's";
     EXPECT_EQ(ignoring.Count(), 1);
 
-    TCountedList accepting(dupAccept);
+    TCountedList accepting(TDuplicates::dupAccept);
     accepting.SetOwnsObjects(false);
     TCounted first(4), second(4), third(4), low(1), high(7);
     for (TCounted* item : {&first, &high, &second, &low, &third}) accepting.Add(item);
@@ -173,7 +172,7 @@ TEST(SortedObjectList, KeepsOrderAndAppliesTheDuplicatesRule) {
 }
 
 TEST(SortedObjectList, FindReportsThePlaceOfAMissingKey) {
-  TCountedList list(dupError);
+  TCountedList list(TDuplicates::dupError);
   for (int key : {10, 20, 30}) list.Add(new TCounted(key));
   struct {
     int key;
@@ -194,7 +193,7 @@ TEST(SortedObjectList, StreamsThroughTheClassRegistry) {
   TCounted::alive = 0;
   TMemoryStream stream;
   {
-    TCountedList list(dupError);
+    TCountedList list(TDuplicates::dupError);
     for (int key : {3, 1, 2}) list.Add(new TCounted(key));
     EXPECT_EQ(MessageOf([&] { list.WriteToStream(stream); }), "Source Class <TCounted> not registered");
     RegisterObjectClass({"TCounted",
@@ -220,17 +219,17 @@ TEST(SortedObjectList, StreamsThroughTheClassRegistry) {
   }
   EXPECT_EQ(stream.Bytes(), expected);
   {
-    TCountedList copy(dupIgnore);
+    TCountedList copy(TDuplicates::dupIgnore);
     stream.SetPosition(0);
     copy.ReadFromStream(stream);
-    EXPECT_EQ(copy.Duplicates(), dupError);
+    EXPECT_EQ(copy.Duplicates(), TDuplicates::dupError);
     EXPECT_EQ(Keys(copy), (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(TCounted::alive, 3);
   }
   EXPECT_EQ(TCounted::alive, 0);
 
   // A truncated stream or an unknown class fails without leaking.
-  TCountedList broken(dupError);
+  TCountedList broken(TDuplicates::dupError);
   TMemoryStream cut(std::vector<std::uint8_t>(expected.begin(), expected.end() - 3));
   EXPECT_THROW(broken.ReadFromStream(cut), EReadError);
   UnregisterObjectClass("TCounted");

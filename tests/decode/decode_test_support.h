@@ -21,9 +21,7 @@ namespace tarvik::decode_test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline std::string InflateData(const std::string& name) {
-  return std::string(TARVIK_TEST_DATA) + "/inflate/" + name;
-}
+inline std::string InflateData(const std::string& name) { return std::string(TARVIK_TEST_DATA) + "/inflate/" + name; }
 
 inline Bytes ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -36,8 +34,7 @@ inline Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.
 // bytes in all, so a short write can be provoked.
 class TVectorSink : public TStream {
  public:
-  explicit TVectorSink(Bytes& target, std::size_t capacity = SIZE_MAX)
-      : target_(target), capacity_(capacity) {}
+  explicit TVectorSink(Bytes& target, std::size_t capacity = SIZE_MAX) : target_(target), capacity_(capacity) {}
   std::size_t Read(void*, std::size_t) override { return 0; }
   std::size_t Write(const void* buffer, std::size_t count) override {
     const std::size_t room = capacity_ - std::min(capacity_, target_.size());
@@ -47,8 +44,7 @@ class TVectorSink : public TStream {
     return n;
   }
   std::int64_t Seek(std::int64_t offset, int origin) override {
-    if (origin == soFromBeginning && offset == static_cast<std::int64_t>(target_.size()))
-      return offset;
+    if (origin == soFromBeginning && offset == static_cast<std::int64_t>(target_.size())) return offset;
     if (origin != soFromBeginning && offset == 0) return static_cast<std::int64_t>(target_.size());
     return -1;
   }
@@ -79,6 +75,10 @@ class TRecordingHost : public THost {
 // volumes[i]. SwapDisk records the volume numbers it is asked for.
 class TFakeComponent : public TDecodeComponent {
  public:
+  // Hands the window events on to the host, as the extractor does.
+  TFakeComponent() {
+    OnProcessMessages = [] { Host().ProcessMessages(); };
+  }
   bool SpansVolumes() const override { return volumes.size() > 1; }
   bool CanGetNextDisk() const override { return canGetNextDisk; }
   int CurrentVolume() const override { return current; }
@@ -192,8 +192,7 @@ struct TInflateOutcome {
 // Inflates compressed as one entry whose uncompressed size is declaredSize,
 // through a fresh or given context.
 inline TInflateOutcome InflateThroughStage(const Bytes& compressed, std::int64_t declaredSize,
-                                           DecodeContext* reuse = nullptr,
-                                           TFakeComponent* component = nullptr) {
+                                           DecodeContext* reuse = nullptr, TFakeComponent* component = nullptr) {
   TInflateOutcome outcome;
   TFakeComponent ownComponent;
   if (!component) component = &ownComponent;

@@ -16,7 +16,7 @@
 #include "decode/decode_context.h"
 #include "decode/legacy_methods.h"
 #include "base/stream.h"
-#include "zip/exceptions.h"
+#include "decode/decode_errors.h"
 #include "support/memory_stream.h"
 
 namespace tarvik::legacy_test {
@@ -80,8 +80,8 @@ class TLegacyHarness {
   TDecodeComponent component_;
 };
 
-inline TDecodeOutcome DecodeOnce(int method, std::uint16_t flags,
-                                 std::span<const std::uint8_t> data, std::int64_t size) {
+inline TDecodeOutcome DecodeOnce(int method, std::uint16_t flags, std::span<const std::uint8_t> data,
+                                 std::int64_t size) {
   return TLegacyHarness().Decode(method, flags, data, size);
 }
 
@@ -130,8 +130,7 @@ inline std::string Sha256Hex(std::span<const std::uint8_t> data) {
       0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
       0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
       0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
-  std::uint32_t h[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
-                        0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+  std::uint32_t h[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
   auto rotr = [](std::uint32_t x, int n) { return (x >> n) | (x << (32 - n)); };
   Bytes m(data.begin(), data.end());
   m.push_back(0x80);
@@ -147,10 +146,10 @@ inline std::string Sha256Hex(std::span<const std::uint8_t> data) {
              (rotr(w[i - 2], 17) ^ rotr(w[i - 2], 19) ^ (w[i - 2] >> 10));
     std::copy(h, h + 8, v);
     for (int i = 0; i < 64; ++i) {
-      const std::uint32_t t1 = v[7] + (rotr(v[4], 6) ^ rotr(v[4], 11) ^ rotr(v[4], 25)) +
-                               ((v[4] & v[5]) ^ (~v[4] & v[6])) + k[i] + w[i];
-      const std::uint32_t t2 = (rotr(v[0], 2) ^ rotr(v[0], 13) ^ rotr(v[0], 22)) +
-                               ((v[0] & v[1]) ^ (v[0] & v[2]) ^ (v[1] & v[2]));
+      const std::uint32_t t1 =
+          v[7] + (rotr(v[4], 6) ^ rotr(v[4], 11) ^ rotr(v[4], 25)) + ((v[4] & v[5]) ^ (~v[4] & v[6])) + k[i] + w[i];
+      const std::uint32_t t2 =
+          (rotr(v[0], 2) ^ rotr(v[0], 13) ^ rotr(v[0], 22)) + ((v[0] & v[1]) ^ (v[0] & v[2]) ^ (v[1] & v[2]));
       std::copy_backward(v, v + 7, v + 8);
       v[4] += t1;
       v[0] = t1 + t2;

@@ -66,7 +66,7 @@ using test::TFakeForm;
 using TPartTexts = std::array<std::optional<std::string>, kSlotCount>;
 void ExtractDocumentPartsToMemory(const std::string& path, TPartTexts& parts) {
   TZipExtractor extractor;
-  extractor.SetOverwriteMode(Always);
+  extractor.SetOverwriteMode(TUZOverwriteMode::Always);
   for (const TSlotName& name : kSlotNames) extractor.FilesList().push_back(name.pattern);
   extractor.SetZipName(path);
   extractor.SetDoAll(false);

@@ -154,8 +154,8 @@ TEST(EndRecord, UsabilityCheck) {
     std::uint32_t offset;
     bool usable;
   } cases[] = {
-      {0, 0, 0, true},        {999, 999, 0, true},           {1000, 0, 0, false}, {5, 1000, 0, false},
-      {1, 2, 0, false},       {2, 1, 0x7FFFFFFF, true},      {0, 0, 0x80000000u, false},
+      {0, 0, 0, true},  {999, 999, 0, true},      {1000, 0, 0, false},        {5, 1000, 0, false},
+      {1, 2, 0, false}, {2, 1, 0x7FFFFFFF, true}, {0, 0, 0x80000000u, false},
   };
   for (const Case& c : cases) {
     TEndCentral record;
@@ -221,8 +221,8 @@ TEST(DosDateTime, RepairClampsOnlyWhatIsOutOfRange) {
 
 TEST(DosDateTime, ValuesOrderByTimeAndRejectImpossibleDays) {
   std::uint32_t earlier = kStamp;
-  std::uint32_t later = kStamp + 1;                     // two seconds later
-  std::uint32_t nextYear = kStamp + (1u << 25);         // one year later
+  std::uint32_t later = kStamp + 1;              // two seconds later
+  std::uint32_t nextYear = kStamp + (1u << 25);  // one year later
   std::uint32_t feb31 = ((25u << 9 | 2u << 5 | 31u) << 16);
   std::uint32_t feb29Leap = ((20u << 9 | 2u << 5 | 29u) << 16);  // 2000-02-29
   EXPECT_LT(DosDateTimeValue(earlier), DosDateTimeValue(later));
@@ -305,16 +305,24 @@ TEST(ZipHeaderInfo, NameSplitting) {
 }
 
 TEST(ZipHeaderInfo, ReadCentralHeaderFieldsAndNames) {
-  const std::string oemName = "Dir/Sub/\x9A" "bersicht.txt";  // Ü in CP850
+  const std::string oemName =
+      "Dir/Sub/\x9A"
+      "bersicht.txt";  // Ü in CP850
   struct Case {
     unsigned host;
     bool convert;
     const char* directory;
     const char* name;
   } cases[] = {
-      {0, true, "Dir\\Sub\\", "\xC3\x9C" "bersicht.txt"},  // MS-DOS: CP850 → UTF-8
-      {0, false, "Dir\\Sub\\", "\x9A" "bersicht.txt"},
-      {3, true, "Dir\\Sub\\", "\x9A" "bersicht.txt"},      // Unix: left alone
+      {0, true, "Dir\\Sub\\",
+       "\xC3\x9C"
+       "bersicht.txt"},  // MS-DOS: CP850 → UTF-8
+      {0, false, "Dir\\Sub\\",
+       "\x9A"
+       "bersicht.txt"},
+      {3, true, "Dir\\Sub\\",
+       "\x9A"
+       "bersicht.txt"},  // Unix: left alone
   };
   for (const Case& c : cases) {
     Bytes bytes = Join(Bytes(7, 'z'), CentralHeader(oemName, c.host, kStamp + 30, 1234, 5, 3));
@@ -430,7 +438,7 @@ struct TEntryFields {
 
 std::vector<std::string> SortedPaths(TZipSortMode mode, const std::vector<TEntryFields>& rows) {
   std::vector<std::unique_ptr<TZipHeaderInfo>> entries;
-  TSortedZip list(dupAccept, mode);
+  TSortedZip list(TDuplicates::dupAccept, mode);
   list.SetOwnsObjects(false);
   for (const TEntryFields& row : rows) {
     auto entry = std::make_unique<TZipHeaderInfo>();
@@ -451,44 +459,44 @@ std::vector<std::string> SortedPaths(TZipSortMode mode, const std::vector<TEntry
 TEST(SortedZip, EveryMode) {
   const std::uint32_t day = 1u << 16;
   const std::vector<TEntryFields> rows = {
-      {"B.txt", kStamp + 2 * day, 50, 100, 0, 300},           // rate 50
-      {"z\\a.txt", kStamp, 10, 100, 1, 0},                    // rate 10
-      {"a.txt", kStamp + 5 * day, 90, 100, 0, 100},           // rate 90
+      {"B.txt", kStamp + 2 * day, 50, 100, 0, 300},                     // rate 50
+      {"z\\a.txt", kStamp, 10, 100, 1, 0},                              // rate 10
+      {"a.txt", kStamp + 5 * day, 90, 100, 0, 100},                     // rate 90
       {"Docs\\c.txt", kStamp + day, 0x90000000u, 0x90000000u, 0, 200},  // rate from signed sizes: 0
   };
   using V = std::vector<std::string>;
-  EXPECT_EQ(SortedPaths(ByName, rows), (V{"a.txt", "B.txt", "Docs\\c.txt", "z\\a.txt"}));
-  EXPECT_EQ(SortedPaths(ByFileName, rows), (V{"a.txt", "z\\a.txt", "B.txt", "Docs\\c.txt"}));
-  EXPECT_EQ(SortedPaths(ByDirectoryName, rows), (V{"a.txt", "B.txt", "Docs\\c.txt", "z\\a.txt"}));
-  EXPECT_EQ(SortedPaths(ByDate, rows), (V{"a.txt", "B.txt", "Docs\\c.txt", "z\\a.txt"}));
-  EXPECT_EQ(SortedPaths(ByCompressedSize, rows), (V{"Docs\\c.txt", "a.txt", "B.txt", "z\\a.txt"}));
-  EXPECT_EQ(SortedPaths(ByUnCompressedSize, rows), (V{"Docs\\c.txt", "B.txt", "z\\a.txt", "a.txt"}));
-  EXPECT_EQ(SortedPaths(ByRate, rows), (V{"a.txt", "B.txt", "z\\a.txt", "Docs\\c.txt"}));
-  EXPECT_EQ(SortedPaths(ByNone, rows), (V{"a.txt", "Docs\\c.txt", "B.txt", "z\\a.txt"}));
+  EXPECT_EQ(SortedPaths(TZipSortMode::ByName, rows), (V{"a.txt", "B.txt", "Docs\\c.txt", "z\\a.txt"}));
+  EXPECT_EQ(SortedPaths(TZipSortMode::ByFileName, rows), (V{"a.txt", "z\\a.txt", "B.txt", "Docs\\c.txt"}));
+  EXPECT_EQ(SortedPaths(TZipSortMode::ByDirectoryName, rows), (V{"a.txt", "B.txt", "Docs\\c.txt", "z\\a.txt"}));
+  EXPECT_EQ(SortedPaths(TZipSortMode::ByDate, rows), (V{"a.txt", "B.txt", "Docs\\c.txt", "z\\a.txt"}));
+  EXPECT_EQ(SortedPaths(TZipSortMode::ByCompressedSize, rows), (V{"Docs\\c.txt", "a.txt", "B.txt", "z\\a.txt"}));
+  EXPECT_EQ(SortedPaths(TZipSortMode::ByUnCompressedSize, rows), (V{"Docs\\c.txt", "B.txt", "z\\a.txt", "a.txt"}));
+  EXPECT_EQ(SortedPaths(TZipSortMode::ByRate, rows), (V{"a.txt", "B.txt", "z\\a.txt", "Docs\\c.txt"}));
+  EXPECT_EQ(SortedPaths(TZipSortMode::ByNone, rows), (V{"a.txt", "Docs\\c.txt", "B.txt", "z\\a.txt"}));
 }
 
 TEST(SortedZip, RatesOfAbsurdSizesStillOrder) {
   // A compressed size with the top bit set counts as negative: the lowest rate.
   const std::vector<TEntryFields> rows = {
       {"negative", 0, 0x80000000u, 1, 0, 0}, {"full", 0, 200, 100, 0, 1}, {"half", 0, 50, 100, 0, 2}};
-  EXPECT_EQ(SortedPaths(ByRate, rows), (std::vector<std::string>{"full", "half", "negative"}));
+  EXPECT_EQ(SortedPaths(TZipSortMode::ByRate, rows), (std::vector<std::string>{"full", "half", "negative"}));
 }
 
 TEST(SortedZip, EqualValuesKeepInsertionOrderWhereNeverEqual) {
   const std::vector<TEntryFields> same = {
       {"first", kStamp, 5, 5, 0, 0}, {"second", kStamp, 5, 5, 0, 1}, {"third", kStamp, 5, 5, 0, 2}};
   using V = std::vector<std::string>;
-  EXPECT_EQ(SortedPaths(ByDate, same), (V{"first", "second", "third"}));
-  EXPECT_EQ(SortedPaths(ByCompressedSize, same), (V{"first", "second", "third"}));
-  EXPECT_EQ(SortedPaths(ByUnCompressedSize, same), (V{"first", "second", "third"}));
+  EXPECT_EQ(SortedPaths(TZipSortMode::ByDate, same), (V{"first", "second", "third"}));
+  EXPECT_EQ(SortedPaths(TZipSortMode::ByCompressedSize, same), (V{"first", "second", "third"}));
+  EXPECT_EQ(SortedPaths(TZipSortMode::ByUnCompressedSize, same), (V{"first", "second", "third"}));
   // An impossible day counts as the earliest date.
   const std::vector<TEntryFields> dates = {{"feb31", (25u << 9 | 2u << 5 | 31u) << 16, 0, 0, 0, 0},
-                                         {"real", kStamp, 0, 0, 0, 1}};
-  EXPECT_EQ(SortedPaths(ByDate, dates), (V{"real", "feb31"}));
+                                           {"real", kStamp, 0, 0, 0, 1}};
+  EXPECT_EQ(SortedPaths(TZipSortMode::ByDate, dates), (V{"real", "feb31"}));
 }
 
 TEST(SortedZip, PhysicalOrderRejectsTheSameLocalHeaderTwice) {
-  TSortedZip list(dupError);
+  TSortedZip list(TDuplicates::dupError);
   auto* first = new TZipHeaderInfo();
   first->LocalHeaderOffset = 10;
   list.Add(first);

@@ -32,9 +32,9 @@ namespace tarvik {
 namespace {
 
 namespace fs = std::filesystem;
+using test::kLocalOffsetField;
 using test::TTempFolder;
 using test::WithCentralField;
-using test::kLocalOffsetField;
 
 const std::string kData = std::string(TARVIK_TEST_DATA) + "/zip/";
 const std::string kExtract = kData + "extract/";
@@ -59,8 +59,7 @@ std::map<std::string, std::string> TreeDigest(const std::string& folder) {
     if (!item.is_regular_file()) continue;
     const std::string bytes = ReadFile(item.path().string());
     char digest[64];
-    std::snprintf(digest, sizeof digest, "%zu %016llx", bytes.size(),
-                  static_cast<unsigned long long>(Fnv1a64(bytes)));
+    std::snprintf(digest, sizeof digest, "%zu %016llx", bytes.size(), static_cast<unsigned long long>(Fnv1a64(bytes)));
     files[fs::relative(item.path(), folder).string()] = digest;
   }
   return files;
@@ -91,7 +90,7 @@ struct TEventLog {
     };
     zip.OnEndUnZip = [this](TZipExtractor&, int, const std::string& name) { Add("end " + name); };
     zip.OnSkippingFile = [this](TZipExtractor&, TSkipReason reason, const std::string& name, int, bool&) {
-      Add("skip" + std::to_string(reason) + " " + name);
+      Add("skip" + std::to_string(static_cast<int>(reason)) + " " + name);
     };
     zip.OnBadCRC = [this](TZipExtractor&, std::uint32_t, std::uint32_t stored, int index) {
       char text[32];
@@ -108,7 +107,7 @@ struct TEventLog {
 void Prepare(TZipExtractor& zip, const std::string& archive, const std::string& dest, TEventLog& log) {
   zip.SetZipName(archive);
   zip.SetDestDir(dest);
-  zip.SetOverwriteMode(Always);
+  zip.SetOverwriteMode(TUZOverwriteMode::Always);
   log.Attach(zip);
 }
 
@@ -192,16 +191,16 @@ TEST(ZipExtract, Passwords) {
   struct TCase {
     const char* archive;
     std::vector<std::string> offers;  // passwords the handler hands out in turn
-    int extracted;  // folder entries included
+    int extracted;                    // folder entries included
     int handlerCalls;
   };
   const TCase cases[] = {
-      {"enc_nodesc.zip", {}, 0, 0},                     // no handler: both skipped
-      {"enc_nodesc.zip", {"secret"}, 2, 1},             // accepted once, kept for the next entry
-      {"enc_nodesc.zip", {"wrong", "secret"}, 2, 2},    // header read again after a wrong offer
-      {"enc_nodesc.zip", {"wrong"}, 0, 3},              // then unchanged: skip, and again for entry 2
-      {"enc_file.zip", {"secret"}, 4, 1},               // check byte from the DOS time (descriptor)
-      {"enc_stored.zip", {"secret"}, 4, 1},             // stored data decrypted by the output stage
+      {"enc_nodesc.zip", {}, 0, 0},                   // no handler: both skipped
+      {"enc_nodesc.zip", {"secret"}, 2, 1},           // accepted once, kept for the next entry
+      {"enc_nodesc.zip", {"wrong", "secret"}, 2, 2},  // header read again after a wrong offer
+      {"enc_nodesc.zip", {"wrong"}, 0, 3},            // then unchanged: skip, and again for entry 2
+      {"enc_file.zip", {"secret"}, 4, 1},             // check byte from the DOS time (descriptor)
+      {"enc_stored.zip", {"secret"}, 4, 1},           // stored data decrypted by the output stage
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(std::string(c.archive) + " offers " + std::to_string(c.offers.size()));
@@ -388,16 +387,16 @@ TEST(ZipExtract, OverwriteModes) {
     bool replaced;
   };
   const TCase cases[] = {
-      {Always, entryTime, -1, true},          {Never, entryTime - 100, -1, false},
-      {ifNewer, entryTime - 100, -1, true},   {ifNewer, entryTime, -1, false},
-      {ifNewer, entryTime + 100, -1, false},  {ifOlder, entryTime + 100, -1, true},
-      {ifOlder, entryTime, -1, false},        {ifOlder, entryTime - 100, -1, false},
-      {Prompt, entryTime, 1, true},           {Prompt, entryTime, 0, false},
-      {Prompt, entryTime, -1, false},  // the quiet host answers No
+      {TUZOverwriteMode::Always, entryTime, -1, true},         {TUZOverwriteMode::Never, entryTime - 100, -1, false},
+      {TUZOverwriteMode::ifNewer, entryTime - 100, -1, true},  {TUZOverwriteMode::ifNewer, entryTime, -1, false},
+      {TUZOverwriteMode::ifNewer, entryTime + 100, -1, false}, {TUZOverwriteMode::ifOlder, entryTime + 100, -1, true},
+      {TUZOverwriteMode::ifOlder, entryTime, -1, false},       {TUZOverwriteMode::ifOlder, entryTime - 100, -1, false},
+      {TUZOverwriteMode::Prompt, entryTime, 1, true},          {TUZOverwriteMode::Prompt, entryTime, 0, false},
+      {TUZOverwriteMode::Prompt, entryTime, -1, false},  // the quiet host answers No
   };
   for (const TCase& c : cases) {
-    SCOPED_TRACE(testing::Message() << "mode " << int(c.mode) << " existing " << c.existing - entryTime
-                                    << " handler " << c.handler);
+    SCOPED_TRACE(testing::Message() << "mode " << int(c.mode) << " existing " << c.existing - entryTime << " handler "
+                                    << c.handler);
     TTempFolder out;
     const std::string target = out.Write("a.txt", "old");
     SetMTime(target, c.existing);
@@ -418,7 +417,7 @@ TEST(ZipExtract, OverwriteModes) {
     }
     EXPECT_EQ(zip.ExtractFiles(), c.replaced ? 2 : 1);
     EXPECT_EQ(ReadFile(target) != "old", c.replaced);
-    EXPECT_EQ(asked, c.mode == Prompt && c.handler >= 0 ? 1 : 0);
+    EXPECT_EQ(asked, c.mode == TUZOverwriteMode::Prompt && c.handler >= 0 ? 1 : 0);
     EXPECT_EQ(log.Has("skip1 " + target), !c.replaced);
     EXPECT_EQ(log.complete, c.replaced ? 2 : 1);
   }
@@ -429,7 +428,7 @@ TEST(ZipExtract, OverwriteModes) {
   TZipExtractor zip;
   TEventLog log;
   Prepare(zip, kData + "deflated.zip", out.Path(), log);
-  zip.SetOverwriteMode(Prompt);
+  zip.SetOverwriteMode(TUZOverwriteMode::Prompt);
   zip.SetFilesList({"a.txt"});
   EXPECT_EQ(zip.ExtractFiles(), 1);
   EXPECT_EQ(yes.questions, (std::vector<std::string>{"File Exists Alert: Replace existing file a.txt?"}));
@@ -465,7 +464,7 @@ TEST(ZipExtract, LinksAreNeverWrittenThrough) {
   TZipExtractor zip;
   TEventLog log;
   Prepare(zip, kData + "deflated.zip", dest, log);
-  zip.SetOverwriteMode(Never);
+  zip.SetOverwriteMode(TUZOverwriteMode::Never);
   zip.SetFilesList({"a.txt", "b.txt"});
   EXPECT_EQ(zip.ExtractFiles(), 0);
   EXPECT_TRUE(fs::is_symlink(dest + "/a.txt") && fs::is_symlink(dest + "/B.txt"));
@@ -500,7 +499,7 @@ TEST(ZipExtract, RacesCannotRedirectOrWriteIntoExistingFiles) {
   TZipExtractor zip;
   TEventLog log;
   Prepare(zip, kData + "deflated.zip", dest, log);
-  zip.SetOverwriteMode(Prompt);
+  zip.SetOverwriteMode(TUZOverwriteMode::Prompt);
   zip.SetRecreateDirs(true);
   zip.SetFilesList({"a.txt", "docs\\readme.txt"});
   zip.OnPromptForOverwrite = [&](TZipExtractor&, bool& overWriteIt, int, std::string& name) {
@@ -531,17 +530,33 @@ TEST(ZipExtract, SelectionCountsAndFilesList) {
     std::set<std::string> files;
   };
   const TCase cases[] = {
-      {{"content.xml", "meta.xml", "styles.xml"}, false, false, 4, 4,
+      {{"content.xml", "meta.xml", "styles.xml"},
+       false,
+       false,
+       4,
+       4,
        {"content.xml", "CONTENT.XML", "meta.xml", "styles.xml"}},
       {{"*.xml"}, false, false, 6, 6, {"content.xml", "CONTENT.XML", "meta.xml", "styles.xml", "other.xml"}},
-      {{"*.xml"}, false, true, 6, 6,
+      {{"*.xml"},
+       false,
+       true,
+       6,
+       6,
        {"content.xml", "CONTENT.XML", "meta.xml", "styles.xml", "Pictures/content.xml", "sub/deeper/other.xml"}},
       {{"PICTURES\\*"}, false, true, 2, 2, {"Pictures/content.xml"}},  // the folder entry matches too
       {{"PICTURES\\*"}, false, false, 1, 1, {"content.xml"}},
       {{"*.odt"}, false, false, 0, 0, {}},
-      {{}, true, false, 7, 8,  // the folder entry: not selected, yet processed and counted
+      {{},
+       true,
+       false,
+       7,
+       8,  // the folder entry: not selected, yet processed and counted
        {"content.xml", "CONTENT.XML", "meta.xml", "styles.xml", "other.xml", "image.png"}},
-      {{}, true, true, 8, 8,
+      {{},
+       true,
+       true,
+       8,
+       8,
        {"content.xml", "CONTENT.XML", "meta.xml", "styles.xml", "Pictures/content.xml", "sub/deeper/other.xml",
         "image.png"}},
   };
@@ -648,8 +663,8 @@ TEST(ZipExtract, NothingLandsOutsideTheDestination) {
       EXPECT_TRUE(log.Has("skip3 " + dest + "/" + std::string("nul\0/../evil.txt", 16)))
           << "a NUL would cut the path short";
     } else {
-      EXPECT_EQ(files, (std::set<std::string>{"a/b/out/ok.txt", "a/b/out/up.txt", "a/b/out/up2.txt",
-                                              "a/b/out/abs.txt", "a/b/out/d.txt", "a/b/out/y.txt"}));
+      EXPECT_EQ(files, (std::set<std::string>{"a/b/out/ok.txt", "a/b/out/up.txt", "a/b/out/up2.txt", "a/b/out/abs.txt",
+                                              "a/b/out/d.txt", "a/b/out/y.txt"}));
       EXPECT_EQ(count, 7) << "six files and the folder entry \"../\", which creates nothing";
     }
     EXPECT_EQ(log.lines.size(), recreateDirs ? 11u : 10u) << "every entry but a flat folder entry is reported";
@@ -707,10 +722,10 @@ TEST(ZipExtract, VolumeSets) {
   // With the first volume in place; a sorted view is read in physical order.
   fs::copy_file(kExtract + "spanned.001", set + "/spanned.001");
   zip.SetZipName(set + "/spanned.002");
-  zip.SetSortMode(ByName);
+  zip.SetSortMode(TZipSortMode::ByName);
   zip.SetDoAll(true);
   EXPECT_EQ(zip.ExtractFiles(), 2);
-  EXPECT_EQ(zip.SortMode(), ByName) << "restored after the run";
+  EXPECT_EQ(zip.SortMode(), TZipSortMode::ByName) << "restored after the run";
   EXPECT_EQ(fs::file_size(out / "x/hex.txt"), 140000u);
 }
 

@@ -36,14 +36,15 @@ Paths ViewPaths(const TZipExtractor& zip) {
   return paths;
 }
 
-Paths Open(TZipExtractor& zip, const std::string& archive, TIncompleteZipMode mode = izAssumeMulti) {
+Paths Open(TZipExtractor& zip, const std::string& archive,
+           TIncompleteZipMode mode = TIncompleteZipMode::izAssumeMulti) {
   zip.SetZipName(archive);
   zip.SetIncompleteZipMode(mode);
   zip.OpenArchive();
   return ViewPaths(zip);
 }
 
-Paths OpenFixture(const std::string& name, TIncompleteZipMode mode = izAssumeMulti) {
+Paths OpenFixture(const std::string& name, TIncompleteZipMode mode = TIncompleteZipMode::izAssumeMulti) {
   TZipExtractor zip;
   return Open(zip, kData + name, mode);
 }
@@ -63,16 +64,14 @@ const Paths kTreeEntries = {"a.txt", "B.txt", "docs/", "docs/readme.txt", "docs/
 TEST(ZipExtractorSettings, DefaultsAndSetterRules) {
   TZipExtractor zip;
   EXPECT_EQ(zip.ThisVersion(), 223);
-  zip.SetThisVersion(5);
-  EXPECT_EQ(zip.ThisVersion(), 223);
   EXPECT_EQ(zip.ZipName(), "");
-  EXPECT_EQ(zip.SortMode(), ByNone);
-  EXPECT_EQ(zip.OverwriteMode(), Prompt);
-  EXPECT_EQ(zip.IncompleteZipMode(), izAssumeMulti);
+  EXPECT_EQ(zip.SortMode(), TZipSortMode::ByNone);
+  EXPECT_EQ(zip.OverwriteMode(), TUZOverwriteMode::Prompt);
+  EXPECT_EQ(zip.IncompleteZipMode(), TIncompleteZipMode::izAssumeMulti);
   EXPECT_FALSE(zip.RecreateDirs() || zip.DoAll() || zip.KeepZipOpen() || zip.ReplaceReadOnly() ||
                zip.FlushFilesOnClose());
   EXPECT_TRUE(zip.DoProcessMessages() && zip.RetainAttributes() && zip.OEMConvert() && zip.CheckDiskLabels());
-  EXPECT_EQ(zip.MultiMode(), multiNone);
+  EXPECT_EQ(zip.MultiMode(), TMultiMode::multiNone);
   EXPECT_TRUE(static_cast<bool>(zip.OnGetNextDisk)) << "a next-disk handler is installed at creation";
   EXPECT_EQ(zip.Count(), 0);
 
@@ -90,11 +89,11 @@ TEST(ZipExtractorSettings, DefaultsAndSetterRules) {
   TZipExtractor copy;
   int completions = 0;
   zip.OnUnZipComplete = [&](TZipExtractor&, int) { ++completions; };
-  zip.SetOverwriteMode(ifNewer);
+  zip.SetOverwriteMode(TUZOverwriteMode::ifNewer);
   zip.SetFilesList({"*.xml"});
   copy.Assign(zip);
   EXPECT_EQ(copy.DestDir(), "/tmp/out");
-  EXPECT_EQ(copy.OverwriteMode(), ifNewer);
+  EXPECT_EQ(copy.OverwriteMode(), TUZOverwriteMode::ifNewer);
   EXPECT_EQ(copy.FilesList(), std::vector<std::string>{"*.xml"});
   ASSERT_TRUE(static_cast<bool>(copy.OnUnZipComplete));
   copy.OnUnZipComplete(copy, 0);
@@ -135,8 +134,9 @@ TEST(ZipExtractorSettings, DialogsAndTheirCancellation) {
   SetHost(nullptr);
   EXPECT_EQ(zip.ZipName(), kData + "stored.zip");
   ASSERT_EQ(host.captions.size(), 1u);
-  EXPECT_EQ(host.captions[0],
-            "Open a Zip File|Zip Files (*.ZIP)|*.zip|SFX Files (*.EXE)|*.exe|Jar Files (*.JAR)|*.jar|All Files (*.*)|*.*");
+  EXPECT_EQ(
+      host.captions[0],
+      "Open a Zip File|Zip Files (*.ZIP)|*.zip|SFX Files (*.EXE)|*.exe|Jar Files (*.JAR)|*.jar|All Files (*.*)|*.*");
 }
 
 TEST(ZipExtractorOpen, WellFormedArchives) {
@@ -148,9 +148,8 @@ TEST(ZipExtractorOpen, WellFormedArchives) {
   EXPECT_EQ(OpenFixture("Invitation.odt"),
             (Paths{"mimetype", "Configurations2/toolpanel/", "Configurations2/progressbar/",
                    "Configurations2/statusbar/", "Configurations2/toolbar/", "Configurations2/floater/",
-                   "Configurations2/popupmenu/", "Configurations2/menubar/", "manifest.rdf", "meta.xml",
-                   "settings.xml", "Thumbnails/thumbnail.png", "styles.xml", "content.xml",
-                   "META-INF/manifest.xml"}));
+                   "Configurations2/popupmenu/", "Configurations2/menubar/", "manifest.rdf", "meta.xml", "settings.xml",
+                   "Thumbnails/thumbnail.png", "styles.xml", "content.xml", "META-INF/manifest.xml"}));
 
   TZipExtractor zip;
   Open(zip, kData + "deflated.zip");
@@ -181,14 +180,19 @@ TEST(ZipExtractorOpen, WellFormedArchives) {
 
 TEST(ZipExtractorOpen, NamesDatesAndConversion) {
   TZipExtractor zip;
-  EXPECT_EQ(Open(zip, kData + "names.zip"),
-            (Paths{"DOS/\xC3\x9C" "bersicht.txt", "\x9A" "bersicht.txt", "Dir/", "Dir/Sub/file.txt", "month0.txt"}));
+  EXPECT_EQ(Open(zip, kData + "names.zip"), (Paths{"DOS/\xC3\x9C"
+                                                   "bersicht.txt",
+                                                   "\x9A"
+                                                   "bersicht.txt",
+                                                   "Dir/", "Dir/Sub/file.txt", "month0.txt"}));
   EXPECT_EQ(zip.Entry(4).DateTime >> 16, (25u << 9) | (1u << 5) | 9u) << "month 0 becomes 1";
   EXPECT_EQ(zip.Entry(4).DateTime & 0x1F, 29u) << "62 seconds become 58";
 
   TZipExtractor raw;
   raw.SetOEMConvert(false);
-  EXPECT_EQ(Open(raw, kData + "names.zip")[0], "DOS/\x9A" "bersicht.txt");
+  EXPECT_EQ(Open(raw, kData + "names.zip")[0],
+            "DOS/\x9A"
+            "bersicht.txt");
 }
 
 TEST(ZipExtractorOpen, SortModesShapeTheView) {
@@ -197,12 +201,13 @@ TEST(ZipExtractorOpen, SortModesShapeTheView) {
     TZipSortMode mode;
     Paths expected;
   } cases[] = {
-      {ByName, {"a.txt", "B.txt", "docs/", "docs/readme.txt", "docs/sub/", "docs/sub/notes.txt"}},
+      {TZipSortMode::ByName, {"a.txt", "B.txt", "docs/", "docs/readme.txt", "docs/sub/", "docs/sub/notes.txt"}},
       // Equal keys: a later entry goes before the earlier ones.
-      {ByFileName, {"docs/sub/", "docs/", "a.txt", "B.txt", "docs/sub/notes.txt", "docs/readme.txt"}},
-      {ByDate, {"docs/", "docs/sub/", "docs/sub/notes.txt", "B.txt", "a.txt", "docs/readme.txt"}},
-      {ByUnCompressedSize, {"docs/readme.txt", "B.txt", "a.txt", "docs/sub/notes.txt", "docs/", "docs/sub/"}},
-      {ByNone, kTreeEntries},
+      {TZipSortMode::ByFileName, {"docs/sub/", "docs/", "a.txt", "B.txt", "docs/sub/notes.txt", "docs/readme.txt"}},
+      {TZipSortMode::ByDate, {"docs/", "docs/sub/", "docs/sub/notes.txt", "B.txt", "a.txt", "docs/readme.txt"}},
+      {TZipSortMode::ByUnCompressedSize,
+       {"docs/readme.txt", "B.txt", "a.txt", "docs/sub/notes.txt", "docs/", "docs/sub/"}},
+      {TZipSortMode::ByNone, kTreeEntries},
   };
   for (const Case& c : cases) {
     TZipExtractor zip;
@@ -212,24 +217,25 @@ TEST(ZipExtractorOpen, SortModesShapeTheView) {
   }
   TZipExtractor zip;
   Open(zip, kData + "stored.zip");
-  zip.ApplySortMode(ByName);
-  EXPECT_EQ(zip.SortMode(), ByName);
+  zip.ApplySortMode(TZipSortMode::ByName);
+  EXPECT_EQ(zip.SortMode(), TZipSortMode::ByName);
   EXPECT_EQ(ViewPaths(zip), cases[0].expected);
-  zip.ApplySortMode(ByNone);
+  zip.ApplySortMode(TZipSortMode::ByNone);
   EXPECT_EQ(ViewPaths(zip), (V{kTreeEntries}));
 }
 
 TEST(ZipExtractorOpen, MissingEndRecordByMode) {
   EXPECT_THROW(OpenFixture("truncated.zip"), EIncompleteZip);
-  EXPECT_THROW(OpenFixture("truncated.zip", izAssumeNotAZip), ENotAZipFile);
-  EXPECT_EQ(OpenFixture("truncated.zip", izAssumeBad), kTreeEntries) << "rebuilt from its local headers";
+  EXPECT_THROW(OpenFixture("truncated.zip", TIncompleteZipMode::izAssumeNotAZip), ENotAZipFile);
+  EXPECT_EQ(OpenFixture("truncated.zip", TIncompleteZipMode::izAssumeBad), kTreeEntries)
+      << "rebuilt from its local headers";
   EXPECT_THROW(OpenFixture("notazip.zip"), EIncompleteZip);
   EXPECT_THROW(OpenFixture("cut.odt"), EIncompleteZip);
-  EXPECT_EQ(OpenFixture("cut.odt", izAssumeBad).size(), 9u);
+  EXPECT_EQ(OpenFixture("cut.odt", TIncompleteZipMode::izAssumeBad).size(), 9u);
 
   TZipExtractor zip;
   try {
-    Open(zip, kData + "notazip.zip", izAssumeBad);
+    Open(zip, kData + "notazip.zip", TIncompleteZipMode::izAssumeBad);
     FAIL();
   } catch (const EBadZipFile& e) {
     EXPECT_STREQ(e.what(), "Not a valid zip file!");
@@ -249,11 +255,11 @@ TEST(ZipExtractorOpen, IncompleteHandlerChoosesTheMode) {
   int calls = 0;
   zip.OnInCompleteZip = [&](TZipExtractor&, TIncompleteZipMode& mode) {
     ++calls;
-    mode = izAssumeBad;
+    mode = TIncompleteZipMode::izAssumeBad;
   };
   EXPECT_EQ(Open(zip, kData + "truncated.zip"), kTreeEntries);
   EXPECT_EQ(calls, 1);
-  EXPECT_EQ(zip.IncompleteZipMode(), izAssumeBad) << "the handler changes the component's mode";
+  EXPECT_EQ(zip.IncompleteZipMode(), TIncompleteZipMode::izAssumeBad) << "the handler changes the component's mode";
 
   // Retrying: a handler that keeps the mode gets no endless retries.
   TZipExtractor stubborn;
@@ -281,7 +287,7 @@ TEST(ZipExtractorOpen, IncompleteHandlerChoosesTheMode) {
   EXPECT_EQ(ViewPaths(replacing), kTreeEntries);
 
   TZipExtractor switching;
-  switching.OnInCompleteZip = [&](TZipExtractor&, TIncompleteZipMode& mode) { mode = izAssumeBad; };
+  switching.OnInCompleteZip = [&](TZipExtractor&, TIncompleteZipMode& mode) { mode = TIncompleteZipMode::izAssumeBad; };
   switching.SetZipName(kData + "truncated.zip");
   switching.ReadDirectoryRetrying();
   EXPECT_EQ(ViewPaths(switching), kTreeEntries);
@@ -362,7 +368,7 @@ TEST(ZipExtractorOpen, DirectoryCopyInZfcFile) {
   EXPECT_EQ(zip.Entry(1).LocalHeaderOffset, 48u);
   EXPECT_EQ(zip.FileComment(0), "alpha comment") << "comments come from the copy, not the archive";
   EXPECT_EQ(zip.ZipComment(), "zfc archive comment");
-  EXPECT_EQ(zip.MultiMode(), multiNone);
+  EXPECT_EQ(zip.MultiMode(), TMultiMode::multiNone);
 
   TTempFolder folder;
   EXPECT_THROW(Open(zip, CopyFixture(folder, "withzfc.zip", "alone.zip")), EIncompleteZip);
@@ -371,7 +377,7 @@ TEST(ZipExtractorOpen, DirectoryCopyInZfcFile) {
 TEST(ZipExtractorOpen, NumberedVolumeSets) {
   TZipExtractor zip;
   EXPECT_EQ(Open(zip, kData + "split.002"), (Paths{"big.bin", "a.txt"}));
-  EXPECT_EQ(zip.MultiMode(), multiNumberedFiles);
+  EXPECT_EQ(zip.MultiMode(), TMultiMode::multiNumberedFiles);
   EXPECT_EQ(zip.Entry(1).DiskNumberStart, 1);
 
   // The directory starts on volume 1 and runs on into volume 2.

@@ -4,7 +4,7 @@
 #include <set>
 #include <string>
 
-#include "unzip/unzip_list.h"
+#include "unzip/extractor_setup.h"
 #include "zip/extractor.h"
 #include "zip/reader_helpers.h"
 
@@ -23,19 +23,11 @@ std::string ShownStoredPath(std::string path) {
   return path;
 }
 
-// An output path of this system's own making holds no "\"; a whole-name
-// folder of "/" would be stored empty (meaning the current folder) and is
-// kept as the root instead.
-std::string DestinationFolder(const std::string& dir) {
-  if (!dir.empty() && dir.find_first_not_of('/') == std::string::npos) return "/.";
-  return dir;
-}
-
 const char* SkipText(TSkipReason reason) {
   switch (reason) {
-    case skipBadPassword: return "skipped (bad password): ";
-    case skipKeepExisting: return "skipped (kept existing): ";
-    case skipCannotCreate:
+    case TSkipReason::skipBadPassword: return "skipped (bad password): ";
+    case TSkipReason::skipKeepExisting: return "skipped (kept existing): ";
+    case TSkipReason::skipCannotCreate:
     default: return "skipped (cannot create): ";
   }
 }
@@ -44,16 +36,7 @@ const char* SkipText(TSkipReason reason) {
 
 int ExtractArchive(const TUnzipOptions& options) {
   TZipExtractor zip;
-  zip.SetZipName(options.archive);
-  zip.SetSortMode(options.sort);
-  zip.SetIncompleteZipMode(options.incomplete);
-  zip.SetRecreateDirs(options.recreateDirs);
-  zip.SetRootDir(options.rootDir);
-  zip.SetOverwriteMode(options.overwrite);
-  zip.SetDestDir(DestinationFolder(options.destDir));
-  const bool doAll = options.patterns.empty();
-  zip.SetDoAll(doAll);
-  zip.SetFilesList(EntryPatterns(options.patterns));
+  ConfigureExtractor(zip, options);
 
   int chosen = 0;
   int extracted = 0;
@@ -63,14 +46,14 @@ int ExtractArchive(const TUnzipOptions& options) {
 
   zip.OnStartUnZipInfo = [&](TZipExtractor& sender, int numFiles, std::int64_t, bool&) {
     // The run takes up every entry with DoAll (as long as there is work at all).
-    chosen = doAll && numFiles > 0 ? sender.Count() : numFiles;
+    chosen = sender.DoAll() && numFiles > 0 ? sender.Count() : numFiles;
   };
   zip.OnStartUnZip = [&](TZipExtractor&, int, std::string& fName, bool&) { currentOutput = fName; };
   zip.OnEndUnZip = [&](TZipExtractor&, int, const std::string& fName) {
     if (!options.quiet) PrintLine(stdout, "extracted: " + fName);
   };
   zip.OnSkippingFile = [&](TZipExtractor&, TSkipReason reason, const std::string& fName, int, bool&) {
-    PrintLine(stderr, SkipText(reason) + (reason == skipBadPassword ? ShownStoredPath(fName) : fName));
+    PrintLine(stderr, SkipText(reason) + (reason == TSkipReason::skipBadPassword ? ShownStoredPath(fName) : fName));
   };
   zip.OnBadCRC = [&](TZipExtractor&, std::uint32_t, std::uint32_t, int) {
     PrintLine(stderr, "bad CRC: " + currentOutput);

@@ -1,6 +1,5 @@
 #include "unzip/unzip_list.h"
 
-#include "zip/wild_match.h"
 #include "zip/dos_time.h"
 #include "zip/reader_helpers.h"
 
@@ -15,22 +14,6 @@ std::string ListLine(const TZipHeaderInfo& entry) {
   std::string path = entry.StoredPath();
   BackslashesToSlashes(path);
   return fields + path + (entry.IsEncrypted() ? " *" : "");
-}
-
-bool IsChosen(const TZipHeaderInfo& entry, const std::vector<std::string>& patterns, bool recreateDirs) {
-  if (patterns.empty()) return true;
-  if (entry.FileName().empty() && !recreateDirs) return false;
-  const std::string path = entry.StoredPath();
-  for (const std::string& pattern : patterns) {
-    if (IsMatch(pattern, path)) return true;
-  }
-  return false;
-}
-
-std::vector<std::string> EntryPatterns(const std::vector<std::string>& patterns) {
-  std::vector<std::string> converted = patterns;
-  for (std::string& pattern : converted) SlashesToBackslashes(pattern);
-  return converted;
 }
 
 }  // namespace tarvik::unzip

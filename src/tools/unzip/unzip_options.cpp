@@ -6,18 +6,22 @@ namespace tarvik::unzip {
 
 namespace {
 
-const std::map<std::string, TUZOverwriteMode> kOverwriteModes = {
-    {"prompt", Prompt}, {"always", Always}, {"never", Never}, {"newer", ifNewer}, {"older", ifOlder}};
-const std::map<std::string, TZipSortMode> kSortModes = {{"none", ByNone},
-                                                        {"name", ByName},
-                                                        {"file", ByFileName},
-                                                        {"dir", ByDirectoryName},
-                                                        {"date", ByDate},
-                                                        {"packed", ByCompressedSize},
-                                                        {"size", ByUnCompressedSize},
-                                                        {"rate", ByRate}};
-const std::map<std::string, TIncompleteZipMode> kIncompleteModes = {
-    {"multi", izAssumeMulti}, {"bad", izAssumeBad}, {"notzip", izAssumeNotAZip}};
+const std::map<std::string, TUZOverwriteMode> kOverwriteModes = {{"prompt", TUZOverwriteMode::Prompt},
+                                                                 {"always", TUZOverwriteMode::Always},
+                                                                 {"never", TUZOverwriteMode::Never},
+                                                                 {"newer", TUZOverwriteMode::ifNewer},
+                                                                 {"older", TUZOverwriteMode::ifOlder}};
+const std::map<std::string, TZipSortMode> kSortModes = {{"none", TZipSortMode::ByNone},
+                                                        {"name", TZipSortMode::ByName},
+                                                        {"file", TZipSortMode::ByFileName},
+                                                        {"dir", TZipSortMode::ByDirectoryName},
+                                                        {"date", TZipSortMode::ByDate},
+                                                        {"packed", TZipSortMode::ByCompressedSize},
+                                                        {"size", TZipSortMode::ByUnCompressedSize},
+                                                        {"rate", TZipSortMode::ByRate}};
+const std::map<std::string, TIncompleteZipMode> kIncompleteModes = {{"multi", TIncompleteZipMode::izAssumeMulti},
+                                                                    {"bad", TIncompleteZipMode::izAssumeBad},
+                                                                    {"notzip", TIncompleteZipMode::izAssumeNotAZip}};
 
 template <class T>
 bool Lookup(const std::map<std::string, T>& table, const std::string& value, T& result) {

@@ -16,10 +16,10 @@ struct TUnzipOptions {
   std::string destDir = ".";
   bool recreateDirs = false;
   std::string rootDir;
-  TUZOverwriteMode overwrite = Prompt;
+  TUZOverwriteMode overwrite = TUZOverwriteMode::Prompt;
   std::optional<std::string> password;
-  TZipSortMode sort = ByNone;
-  TIncompleteZipMode incomplete = izAssumeMulti;
+  TZipSortMode sort = TZipSortMode::ByNone;
+  TIncompleteZipMode incomplete = TIncompleteZipMode::izAssumeMulti;
   bool quiet = false;
   bool help = false;
   bool version = false;

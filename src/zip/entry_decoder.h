@@ -5,10 +5,10 @@
 // closes and stamps the output file. The extraction driver decides where the
 // entry goes and compares the CRC afterwards.
 //
-// Threads: any, one context per thread. What a decoder tells the user (an
-// unknown method, no memory for its tables) goes to Host(): on a search job
-// that is the job's recorder, and the window's thread shows it when the
-// document's turn comes (parallel_walk.h).
+// Threads: any, one context per thread. What this step tells the user (an
+// unknown method) goes to Host(): on a search job that is the job's recorder,
+// and the window's thread shows it when the document's turn comes
+// (parallel_walk.h). The decoders themselves report through the component.
 
 #include <cstdint>
 #include <string>
@@ -44,8 +44,8 @@ bool CheckEntryPassword(DecodeContext& context, TZipHeaderInfo& entry, int fileI
 // RetainAttributes, its attributes. Raises EFatalUnzipError, EUserCanceled and
 // ECantWriteUCF (also when the last buffered bytes cannot be written), after
 // releasing the output.
-bool DecodeEntryData(DecodeContext& context, TZipHeaderInfo& entry, int fileIndex,
-                     std::uint16_t localNameLength, std::uint16_t localExtraLength);
+bool DecodeEntryData(DecodeContext& context, TZipHeaderInfo& entry, int fileIndex, std::uint16_t localNameLength,
+                     std::uint16_t localExtraLength);
 
 // Gives the file `name` in the folder whose descriptor is folder (AT_FDCWD:
 // name is a plain path) the entry's packed DOS date and time (local time,
@@ -55,7 +55,6 @@ bool DecodeEntryData(DecodeContext& context, TZipHeaderInfo& entry, int fileInde
 // other kind gets rw-r--r-- less the umask); otherwise the DOS read-only bit
 // removes write permission. A link at the name is left alone, never followed.
 // Failures are silent.
-void StampExtractedFile(int folder, const std::string& name, const TZipHeaderInfo& entry,
-                        bool retainAttributes);
+void StampExtractedFile(int folder, const std::string& name, const TZipHeaderInfo& entry, bool retainAttributes);
 
 }  // namespace tarvik

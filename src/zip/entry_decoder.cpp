@@ -1,4 +1,4 @@
-#include "decode/entry_decoder.h"
+#include "zip/entry_decoder.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -83,8 +83,7 @@ bool CheckEntryPassword(DecodeContext& context, TZipHeaderInfo& entry, int fileI
   const std::uint32_t compressedSize = entry.CompressedSize;
   const std::int64_t headerPosition = context.archive->Position();
   for (;;) {
-    const std::uint8_t last =
-        DecryptHeader(component.CipherKeys, component.Password, *context.archive);
+    const std::uint8_t last = DecryptHeader(component.CipherKeys, component.Password, *context.archive);
     // An entry too short to hold the header has no data after it.
     entry.CompressedSize = compressedSize >= kEncryptionHeaderSize
                                ? compressedSize - static_cast<std::uint32_t>(kEncryptionHeaderSize)
@@ -101,21 +100,17 @@ bool CheckEntryPassword(DecodeContext& context, TZipHeaderInfo& entry, int fileI
   }
 }
 
-bool DecodeEntryData(DecodeContext& context, TZipHeaderInfo& entry, int fileIndex,
-                     std::uint16_t localNameLength, std::uint16_t localExtraLength) {
+bool DecodeEntryData(DecodeContext& context, TZipHeaderInfo& entry, int fileIndex, std::uint16_t localNameLength,
+                     std::uint16_t localExtraLength) {
   (void)fileIndex;
   const bool encrypted = entry.IsEncrypted();
-  context.StartEntry(entry.CompressionMethod, encrypted, entry.CompressedSize,
-                     entry.UncompressedSize);
+  context.StartEntry(entry.CompressionMethod, encrypted, entry.CompressedSize, entry.UncompressedSize);
   bool completed = false;
   try {
-    const std::int64_t dataStart = std::int64_t{entry.LocalHeaderOffset} + kLocalHeaderSize +
-                                   localNameLength + localExtraLength +
-                                   (encrypted ? std::int64_t{kEncryptionHeaderSize} : 0);
-    if (context.archive->Seek(dataStart, soFromBeginning) != dataStart)
-      throw EFatalUnzipError(msg::kPrematureEnd);
-    if (!RunDecoder(context, entry))
-      Host().ShowMessage(msg::kUnknownCompressionMethod, msg::kZipErrorCaption);
+    const std::int64_t dataStart = std::int64_t{entry.LocalHeaderOffset} + kLocalHeaderSize + localNameLength +
+                                   localExtraLength + (encrypted ? std::int64_t{kEncryptionHeaderSize} : 0);
+    if (context.archive->Seek(dataStart, soFromBeginning) != dataStart) throw EFatalUnzipError(msg::kPrematureEnd);
+    if (!RunDecoder(context, entry)) Host().ShowMessage(msg::kUnknownCompressionMethod, msg::kZipErrorCaption);
     completed = true;
   } catch (const EBiggerThanUncompressed&) {
     completed = false;
@@ -132,8 +127,7 @@ bool DecodeEntryData(DecodeContext& context, TZipHeaderInfo& entry, int fileInde
   return completed;
 }
 
-void StampExtractedFile(int folder, const std::string& name, const TZipHeaderInfo& entry,
-                        bool retainAttributes) {
+void StampExtractedFile(int folder, const std::string& name, const TZipHeaderInfo& entry, bool retainAttributes) {
   // Through a handle opened relative to the folder that did not follow a
   // link: whatever stands at the name now, no other file gets the date or the
   // permissions.

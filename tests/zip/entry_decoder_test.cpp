@@ -1,4 +1,4 @@
-#include "decode/entry_decoder.h"
+#include "zip/entry_decoder.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -27,9 +27,7 @@ using decode_test::TVectorSink;
 
 constexpr std::uint16_t kNameLength = 5;  // every hand-made entry is called "a.txt"
 
-std::uint32_t CrcOf(const Bytes& data) {
-  return ~UpdateCRCBytewise(0xFFFFFFFFu, data.data(), data.size());
-}
+std::uint32_t CrcOf(const Bytes& data) { return ~UpdateCRCBytewise(0xFFFFFFFFu, data.data(), data.size()); }
 
 Bytes RandomBytes(std::size_t n, unsigned seed) {
   std::mt19937 random(seed);
@@ -194,8 +192,7 @@ TEST(EntryDecoderTest, DataAcrossVolumes) {
     std::size_t from = 0;
     for (std::size_t v = 0; v < volumes; ++v) {
       const std::size_t to = v + 1 == volumes ? one.archive.size() : (v == 0 ? at : from + piece);
-      run->component.volumes.push_back(
-          std::make_unique<TMemoryStream>(one.archive.data() + from, to - from));
+      run->component.volumes.push_back(std::make_unique<TMemoryStream>(one.archive.data() + from, to - from));
       from = to;
     }
     run->context.archive = run->component.volumes[0].get();
@@ -241,8 +238,7 @@ struct TSecretArchive {
 
 TEST(EntryDecoderTest, EncryptedEntries) {
   TSecretArchive secret;
-  const std::pair<std::int64_t, std::string> entries[] = {
-      {0, "Hello from an encrypted entry.\n"}, {98, ""}};
+  const std::pair<std::int64_t, std::string> entries[] = {{0, "Hello from an encrypted entry.\n"}, {98, ""}};
   for (const auto& [offset, text] : entries) {
     TZipHeaderInfo entry = secret.Entry(offset);
     ASSERT_TRUE(entry.IsEncrypted());
@@ -402,12 +398,12 @@ TEST(EntryDecoderTest, StampsTheOutputFile) {
     return static_cast<mode_t>(0666 & ~mask);
   }();
   const TCase cases[] = {
-      {0x0014, 0x20, true, static_cast<mode_t>(created | S_IWUSR)},     // DOS, archive bit
-      {0x0014, 0x21, true, static_cast<mode_t>(created & ~0222)},       // DOS, read-only
-      {0x0314, 0104755u << 16, true, 0755},                             // Unix, set-user-id dropped
+      {0x0014, 0x20, true, static_cast<mode_t>(created | S_IWUSR)},  // DOS, archive bit
+      {0x0014, 0x21, true, static_cast<mode_t>(created & ~0222)},    // DOS, read-only
+      {0x0314, 0104755u << 16, true, 0755},                          // Unix, set-user-id dropped
       {0x0314, 0100640u << 16, true, 0640},
-      {0x0314, 0x21, true, static_cast<mode_t>(created & ~0222)},       // Unix, no mode recorded
-      {0x0314, 0100600u << 16, false, created},                         // attributes not kept
+      {0x0314, 0x21, true, static_cast<mode_t>(created & ~0222)},           // Unix, no mode recorded
+      {0x0314, 0100600u << 16, false, created},                             // attributes not kept
       {0x0314, 0120777u << 16, true, static_cast<mode_t>(created & 0644)},  // a link: a plain file
       {0x0314, 0060666u << 16, true, static_cast<mode_t>(created & 0644)},  // a device too
   };
@@ -417,8 +413,7 @@ TEST(EntryDecoderTest, StampsTheOutputFile) {
     TOneEntry one(0, data, static_cast<std::uint32_t>(data.size()));
     one.entry.VersionMadeBy = c.madeBy;
     one.entry.ExternalAttributes = c.attributes;
-    one.entry.DateTime = (std::uint32_t{(2021 - 1980) << 9 | 3 << 5 | 14} << 16) |
-                         (15 << 11 | 9 << 5 | 26 / 2);
+    one.entry.DateTime = (std::uint32_t{(2021 - 1980) << 9 | 3 << 5 | 14} << 16) | (15 << 11 | 9 << 5 | 26 / 2);
     TDecodeRun run(one.archive);
     run.component.RetainAttributes = c.retain;
     run.context.output = std::make_unique<TBufferedFileStream>(path, 8192, false, fmCreate);
