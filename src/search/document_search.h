@@ -15,7 +15,7 @@
 namespace tarvik {
 
 class TPartSummaries;
-class TSearchForm;
+class TSearchSink;
 
 // True when extension (with its dot) is one of the StarOffice 5.x binaries:
 // ".sdw", ".sdc", ".sda", ".sdd", ".vor", ASCII letter case ignored.
@@ -29,11 +29,11 @@ bool PassesOpenTest(const std::string& path);
 
 // Appends one result pair for path: the full path (or only the file name when
 // the form's names-only box is ticked) and the folder with its trailing "/".
-void AddResult(TSearchForm& form, const std::string& path);
+void AddResult(TSearchSink& form, const std::string& path);
 
 // Searches one document; failures go to the form's error list. phrase is
 // Windows-1252. scratchFolder receives the extracted parts and is left empty.
-void SearchDocument(TSearchForm& form, const std::string& scratchFolder, const std::string& path,
+void SearchDocument(TSearchSink& form, const std::string& scratchFolder, const std::string& path,
                     const std::string& phrase, bool caseSensitive);
 
 // SearchDocument without a scratch folder: each part streams from the
@@ -44,14 +44,14 @@ void SearchDocument(TSearchForm& form, const std::string& scratchFolder, const s
 // the form's error list. summaries, when given, receives the text each
 // chosen part's matcher sees, and is told when the document was searched
 // without failing.
-void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive,
+void SearchDocumentInMemory(TSearchSink& form, const std::string& path, const std::string& phrase, bool caseSensitive,
                             TPartSummaries* summaries = nullptr);
 
 // Scans the parts extracted into scratchFolder (each under its slot's file
 // name) and registers one result per matching part, in the order content,
 // meta, styles, or puts the document in the error list; then empties the
 // folder, also when the scan failed.
-void ScanDocumentParts(TSearchForm& form, const std::string& scratchFolder, const std::string& path,
+void ScanDocumentParts(TSearchSink& form, const std::string& scratchFolder, const std::string& path,
                        const std::string& phrase, bool caseSensitive);
 
 // Deletes every file in folder (and below, when recurse); folders stay.
