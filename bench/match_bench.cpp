@@ -72,7 +72,7 @@ void UpperThenMemmem(benchmark::State& state) {
 // Many short lines: the per-call cost of the matcher.
 void ShortLines(benchmark::State& state) {
   const std::string& line = Line();
-  tarvik::TTermMatcher matcher(tarvik::mmWholeText, kPhrase, {}, false);
+  tarvik::TTermMatcher matcher(tarvik::TMatchMode::WholeText, kPhrase, {}, false);
   constexpr std::size_t kShort = 80;
   for (auto _ : state) {
     for (std::size_t at = 0; at + kShort <= line.size(); at += kShort)
@@ -81,12 +81,12 @@ void ShortLines(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(line.size()));
 }
 
-BENCHMARK_CAPTURE(Match, whole_nocase, tarvik::mmWholeText, false);
-BENCHMARK_CAPTURE(Match, whole_case, tarvik::mmWholeText, true);
-BENCHMARK_CAPTURE(Match, every_nocase, tarvik::mmEveryWord, false);
-BENCHMARK_CAPTURE(Match, every_case, tarvik::mmEveryWord, true);
-BENCHMARK_CAPTURE(Match, any_nocase, tarvik::mmAnyWord, false);
-BENCHMARK_CAPTURE(Match, any_case, tarvik::mmAnyWord, true);
+BENCHMARK_CAPTURE(Match, whole_nocase, tarvik::TMatchMode::WholeText, false);
+BENCHMARK_CAPTURE(Match, whole_case, tarvik::TMatchMode::WholeText, true);
+BENCHMARK_CAPTURE(Match, every_nocase, tarvik::TMatchMode::EveryWord, false);
+BENCHMARK_CAPTURE(Match, every_case, tarvik::TMatchMode::EveryWord, true);
+BENCHMARK_CAPTURE(Match, any_nocase, tarvik::TMatchMode::AnyWord, false);
+BENCHMARK_CAPTURE(Match, any_case, tarvik::TMatchMode::AnyWord, true);
 BENCHMARK(Memmem);
 BENCHMARK(UpperThenMemmem);
 BENCHMARK(ShortLines);

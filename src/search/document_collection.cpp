@@ -6,13 +6,12 @@
 #include "platform/file_identity.h"
 #include "platform/file_system.h"
 #include "platform/host.h"
-#include "search/search_form.h"
-#include "search/string_table.h"
+#include "search/search_sink.h"
 
 namespace tarvik {
 namespace {
 
-// Document kinds, by the kind box that admits them; Any means no kind test.
+// The kinds a family tells apart by a path's last character; Any means no kind test.
 enum class TKindTable { ZipFormat1, ZipFormat2, Legacy, Any };
 
 struct TListingPass {
@@ -27,33 +26,33 @@ constexpr TListingPass kPassOt{"*.ot*", TKindTable::ZipFormat2};
 constexpr TListingPass kPassSd{"*.sd*", TKindTable::Legacy};
 constexpr TListingPass kPassVor{"*.vor*", TKindTable::Any};
 
-// The kind box for the last character of a path, or false when it names no kind.
-bool KindBoxFor(TKindTable table, char last, TFormBox& box) {
+// The kind the last character of a path names, or false when it names none.
+bool KindFor(TKindTable table, char last, TDocumentKind& kind) {
   switch (table) {
     case TKindTable::ZipFormat1:
       switch (last) {
-        case 'w': box = TFormBox::cbWriter; return true;
-        case 'c': box = TFormBox::cbCalc; return true;
-        case 'i': box = TFormBox::cbImpress; return true;
-        case 'd': box = TFormBox::cbDraw; return true;
-        case 'm': box = TFormBox::cbFormel; return true;
+        case 'w': kind = TDocumentKind::Writer; return true;
+        case 'c': kind = TDocumentKind::Calc; return true;
+        case 'i': kind = TDocumentKind::Impress; return true;
+        case 'd': kind = TDocumentKind::Draw; return true;
+        case 'm': kind = TDocumentKind::Formula; return true;
         default: return false;
       }
     case TKindTable::ZipFormat2:
       switch (last) {
-        case 't': box = TFormBox::cbWriter; return true;
-        case 's': box = TFormBox::cbCalc; return true;
-        case 'p': box = TFormBox::cbImpress; return true;
-        case 'g': box = TFormBox::cbDraw; return true;
-        case 'f': box = TFormBox::cbFormel; return true;
+        case 't': kind = TDocumentKind::Writer; return true;
+        case 's': kind = TDocumentKind::Calc; return true;
+        case 'p': kind = TDocumentKind::Impress; return true;
+        case 'g': kind = TDocumentKind::Draw; return true;
+        case 'f': kind = TDocumentKind::Formula; return true;
         default: return false;
       }
     case TKindTable::Legacy:
       switch (last) {
-        case 'w': box = TFormBox::cbWriter; return true;
-        case 'c': box = TFormBox::cbCalc; return true;
-        case 'd': box = TFormBox::cbImpress; return true;
-        case 'a': box = TFormBox::cbDraw; return true;
+        case 'w': kind = TDocumentKind::Writer; return true;
+        case 'c': kind = TDocumentKind::Calc; return true;
+        case 'd': kind = TDocumentKind::Impress; return true;
+        case 'a': kind = TDocumentKind::Draw; return true;
         default: return false;
       }
     case TKindTable::Any: return false;
@@ -61,12 +60,11 @@ bool KindBoxFor(TKindTable table, char last, TFormBox& box) {
   return false;
 }
 
-bool Admitted(const TSearchForm& form, TKindTable table, const std::string& path) {
+bool Admitted(const TSearchOptions& options, TKindTable table, const std::string& path) {
   if (table == TKindTable::Any) return true;
   if (path.empty()) return false;
-  TFormBox box;
-  if (!KindBoxFor(table, AsciiLower(path.back()), box)) return false;
-  return form.IsChecked(TFormBox::cbAlleDateien) || form.IsChecked(box);
+  TDocumentKind kind;
+  return KindFor(table, AsciiLower(path.back()), kind) && options.Admits(kind);
 }
 
 // Walks realFolder; paths are built on shownFolder, which names the same folder.
@@ -118,13 +116,14 @@ void ListFiles(const std::string& folder, std::vector<std::string>& list, std::s
   ListFilesAt(folder, folder, list, mask, recurse);
 }
 
-void CollectDocuments(TSearchForm& form, const std::string& folder, const std::string& listingRoot) {
+void CollectDocuments(TSearchSink& sink, const std::string& folder, const std::string& listingRoot) {
   TBusyCursor busy;
-  form.ClearCandidates();
+  sink.ClearCandidates();
 
-  const bool templates = form.IsChecked(TFormBox::cbVorlagen);
-  const bool newFormats = form.IsChecked(TFormBox::cbOO);
-  const bool legacy = form.IsChecked(TFormBox::cbsdw);
+  const TSearchOptions options = sink.Options();
+  const bool templates = options.templates;
+  const bool newFormats = options.newFormats;
+  const bool legacy = options.legacy;
   const TListingPass passes[] = {kPassSx, kPassSt, kPassOd, kPassOt, kPassSd, kPassVor};
   const bool runs[] = {true, templates, newFormats, newFormats && templates, legacy, legacy && templates};
 
@@ -132,27 +131,12 @@ void CollectDocuments(TSearchForm& form, const std::string& folder, const std::s
   for (std::size_t i = 0; i < std::size(passes); ++i) {
     if (!runs[i]) continue;
     working.clear();
-    ListFilesAt(folder, listingRoot, working, passes[i].mask, form.IsChecked(TFormBox::cbUnter));
+    ListFilesAt(folder, listingRoot, working, passes[i].mask, options.subFolders);
     for (const std::string& path : working)
-      if (Admitted(form, passes[i].kinds, path)) form.AddCandidate(path);
+      if (Admitted(options, passes[i].kinds, path)) sink.AddCandidate(path);
   }
 }
 
-void CollectDocuments(TSearchForm& form, const std::string& folder) { CollectDocuments(form, folder, folder); }
-
-bool ReadFolderCommand(TSearchForm& form) {
-  form.ClearCandidates();
-  form.ShowCandidatePlaceholder(true);
-  // Candidates must stay valid once the folder is the current directory, so
-  // they are named from the folder's absolute path.
-  const std::string folder = AbsoluteFolder(form.FolderText());
-  if (!SetCurrentDir(folder)) {
-    Host().ShowMessage(MessageText(form, kMsgInvalidFolder));
-    return false;
-  }
-  CollectDocuments(form, folder, ".");
-  form.ShowCandidatePlaceholder(false);
-  return true;
-}
+void CollectDocuments(TSearchSink& sink, const std::string& folder) { CollectDocuments(sink, folder, folder); }
 
 }  // namespace tarvik

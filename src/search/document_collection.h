@@ -8,7 +8,7 @@
 
 namespace tarvik {
 
-class TSearchForm;
+class TSearchSink;
 
 // folder + name, with one "/" between them unless folder already ends with one.
 std::string JoinPath(const std::string& folder, const std::string& name);
@@ -26,17 +26,11 @@ std::string AbsoluteFolder(const std::string& folder);
 // any tree. A folder that cannot be read adds nothing.
 void ListFiles(const std::string& folder, std::vector<std::string>& list, std::string_view mask, bool recurse);
 
-// Rebuilds the form's candidate list from folder and the form's kind, format and
-// sub-folder boxes. listingRoot is where folder is found on the file system when
+// Rebuilds the sink's candidate list from folder and the kinds, families and
+// sub-folder choice of the sink's options. listingRoot is where folder is found on the file system when
 // that differs from its text (the current directory "." after the folder was
 // made current); candidate paths always begin with folder as given.
-void CollectDocuments(TSearchForm& form, const std::string& folder, const std::string& listingRoot);
-void CollectDocuments(TSearchForm& form, const std::string& folder);
-
-// The read command "---> Verz. einlesen": clears the candidates, makes the folder
-// box's text the current directory and collects the candidates under the
-// folder's absolute path; when the folder is not valid, shows message 501 and
-// leaves the list empty. Returns whether it collected.
-bool ReadFolderCommand(TSearchForm& form);
+void CollectDocuments(TSearchSink& sink, const std::string& folder, const std::string& listingRoot);
+void CollectDocuments(TSearchSink& sink, const std::string& folder);
 
 }  // namespace tarvik

@@ -17,7 +17,7 @@
 #include "search/part_matcher.h"
 #include "search/part_plan.h"
 #include "search/part_summaries.h"
-#include "search/search_form.h"
+#include "search/search_sink.h"
 #include "search/term_match.h"
 #include "search/text_part_matcher.h"
 
@@ -161,14 +161,14 @@ class TStreamedParts : public TPartReceiver {
 // Searches the parts of an unpacked document as the plan says and registers
 // one result per matching part, in the order content, meta, styles; a refused
 // or unreadable document goes to the error list instead.
-void SearchParts(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive,
+void SearchParts(TSearchSink& form, const std::string& path, const std::string& phrase, bool caseSensitive,
                  TPartSource& parts) {
-  const TPartPlan plan(form);
+  const TPartPlan plan(form.Options());
   if (plan.RefusedBy(parts.Manifest())) {
     form.AddError(path);
     return;
   }
-  TTermMatcher matcher(CurrentMatchMode(form), phrase, SplitWords(phrase), caseSensitive);
+  TTermMatcher matcher(form.Options().mode, phrase, SplitWords(phrase), caseSensitive);
   std::array<bool, kPartCount> matched{};
   std::string converted;
   for (int part = 0; part < kPartCount; ++part) {
@@ -212,7 +212,7 @@ bool OpenForSearch(const std::string& path, TOpenedDocument& opened) {
 // error list, a legacy binary is matched whole. True when nothing is left to
 // do; else opened holds the document when it could be opened (a path that
 // names nothing fails later, where it is read).
-bool SettledWithoutUnpacking(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive,
+bool SettledWithoutUnpacking(TSearchSink& form, const std::string& path, const std::string& phrase, bool caseSensitive,
                              TOpenedDocument& opened) {
   if (!OpenForSearch(path, opened) && FileExists(path)) {
     form.AddError(path);
@@ -245,11 +245,11 @@ bool PassesOpenTest(const std::string& path) {
   return OpenForSearch(path, opened);
 }
 
-void AddResult(TSearchForm& form, const std::string& path) {
+void AddResult(TSearchSink& form, const std::string& path) {
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  form.AddResult(form.IsChecked(TFormBox::cbFile) ? name : path, folder);
+  form.AddResult(form.Options().namesOnly ? name : path, folder);
 }
 
 bool EmptyScratchFolder(const std::string& folder, bool recurse) {
@@ -268,7 +268,7 @@ bool EmptyScratchFolder(const std::string& folder, bool recurse) {
   return emptied;
 }
 
-void SearchDocument(TSearchForm& form, const std::string& scratchFolder, const std::string& path,
+void SearchDocument(TSearchSink& form, const std::string& scratchFolder, const std::string& path,
                     const std::string& phrase, bool caseSensitive) {
   TOpenedDocument opened;
   if (SettledWithoutUnpacking(form, path, phrase, caseSensitive, opened)) return;
@@ -283,33 +283,33 @@ void SearchDocument(TSearchForm& form, const std::string& scratchFolder, const s
     ExtractDocumentParts(path, scratchFolder);
   } catch (...) {
     form.AddError(path);
-    EmptyScratchFolder(scratchFolder, form.IsChecked(TFormBox::cbUnter));
+    EmptyScratchFolder(scratchFolder, form.Options().subFolders);
     return;
   }
   ScanDocumentParts(form, scratchFolder, path, phrase, caseSensitive);
 }
 
-void ScanDocumentParts(TSearchForm& form, const std::string& scratchFolder, const std::string& path,
+void ScanDocumentParts(TSearchSink& form, const std::string& scratchFolder, const std::string& path,
                        const std::string& phrase, bool caseSensitive) {
   try {
-    TScratchParts parts(scratchFolder, form.MatchesReadableText());
+    TScratchParts parts(scratchFolder, form.Options().readableText);
     SearchParts(form, path, phrase, caseSensitive, parts);
   } catch (...) {  // out of memory on a long line, say: the document failed, its files still go
     form.AddError(path);
   }
-  EmptyScratchFolder(scratchFolder, form.IsChecked(TFormBox::cbUnter));
+  EmptyScratchFolder(scratchFolder, form.Options().subFolders);
 }
 
-void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive,
+void SearchDocumentInMemory(TSearchSink& form, const std::string& path, const std::string& phrase, bool caseSensitive,
                             TPartSummaries* summaries) {
   TOpenedDocument opened;
   if (SettledWithoutUnpacking(form, path, phrase, caseSensitive, opened)) return;
   try {
     // Results wait for the whole archive: the manifest that may refuse the
     // document often comes last.
-    const TPartPlan plan(form);
-    const TTermMatcher terms(CurrentMatchMode(form), phrase, SplitWords(phrase), caseSensitive);
-    const bool withLines = form.WantsMatchingLines();
+    const TPartPlan plan(form.Options());
+    const TTermMatcher terms(form.Options().mode, phrase, SplitWords(phrase), caseSensitive);
+    const bool withLines = form.Options().matchingLines;
     TStreamedParts parts(plan, terms, withLines, summaries);
     if (opened.file) {
       StreamDocumentParts(path, std::move(opened), parts);

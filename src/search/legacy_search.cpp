@@ -11,30 +11,30 @@
 #include "search/hit_ranges.h"
 #include "search/line_excerpt.h"
 #include "search/part_plan.h"
-#include "search/search_form.h"
+#include "search/search_sink.h"
 #include "search/term_match.h"
 #include "search/whole_text_matcher.h"
 
 namespace tarvik {
 
-void SearchLegacyDocument(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive,
+void SearchLegacyDocument(TSearchSink& sink, const std::string& path, const std::string& phrase, bool caseSensitive,
                           std::size_t pieceSize) {
   bool matched = false;
   try {
-    const TTermMatcher terms(CurrentMatchMode(form), phrase, SplitWords(phrase), caseSensitive);
+    const TTermMatcher terms(sink.Options().mode, phrase, SplitWords(phrase), caseSensitive);
     TWholeTextMatcher matcher(terms);
     // Vanished or unreadable since the open test: an error, as is a read that
     // fails halfway, since the bytes not read might hold the phrase.
     const TFileHandle file = TFileHandle::Open(path, O_RDONLY);
     if (!file) {
-      form.AddError(path);
+      sink.AddError(path);
       return;
     }
     pieceSize = std::max<std::size_t>(pieceSize, 1);
     const std::unique_ptr<char[]> piece(new char[pieceSize]);
     // The whole file is the one line; when its matching lines are wanted, its
     // excerpt around the first hit is kept as the pieces pass.
-    const bool wantsExcerpt = form.WantsMatchingLines();
+    const bool wantsExcerpt = sink.Options().matchingLines;
     const THitFinder hits(terms.Mode(), phrase, caseSensitive);
     TLineExcerpt excerpt(hits);
     // Once matched, nothing further can change the outcome; only the excerpt
@@ -42,7 +42,7 @@ void SearchLegacyDocument(TSearchForm& form, const std::string& path, const std:
     while (wantsExcerpt || !matcher.Matched()) {
       const ssize_t got = file.Read(piece.get(), pieceSize);
       if (got < 0) {
-        form.AddError(path);
+        sink.AddError(path);
         return;
       }
       if (got == 0) break;
@@ -51,15 +51,15 @@ void SearchLegacyDocument(TSearchForm& form, const std::string& path, const std:
     }
     matched = matcher.Matched();
     if (matched && wantsExcerpt) {
-      AddResult(form, path);
-      form.AddMatchingLines(kContent, {excerpt.Take(1)});
+      AddResult(sink, path);
+      sink.AddMatchingLines(kContent, {excerpt.Take(1)});
       return;
     }
   } catch (const std::bad_alloc&) {  // no memory for the piece: this document fails, the run goes on
-    form.AddError(path);
+    sink.AddError(path);
     return;
   }
-  if (matched) AddResult(form, path);
+  if (matched) AddResult(sink, path);
 }
 
 }  // namespace tarvik

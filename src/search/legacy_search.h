@@ -6,7 +6,7 @@
 
 namespace tarvik {
 
-class TSearchForm;
+class TSearchSink;
 
 // How much of a legacy file is read and matched at a time.
 inline constexpr std::size_t kLegacyPieceSize = std::size_t{1} << 20;
@@ -15,7 +15,7 @@ inline constexpr std::size_t kLegacyPieceSize = std::size_t{1} << 20;
 // one result; a file that cannot be read goes to the error list. The file is
 // matched in pieces of pieceSize bytes, with the result of matching it whole,
 // so memory does not grow with the file.
-void SearchLegacyDocument(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive,
+void SearchLegacyDocument(TSearchSink& sink, const std::string& path, const std::string& phrase, bool caseSensitive,
                           std::size_t pieceSize = kLegacyPieceSize);
 
 }  // namespace tarvik

@@ -1,6 +1,6 @@
 #pragma once
 // A line of a part that matched, as the search reports it when asked
-// (TSearchForm::WantsMatchingLines).
+// (TSearchOptions::matchingLines).
 
 #include <cstddef>
 #include <string>

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/deferred_host.h"
-#include "search/search_form.h"
+#include "search/search_sink.h"
 
 namespace tarvik {
 namespace {
@@ -18,23 +18,18 @@ namespace {
 // What one document added, kept until its turn comes.
 struct TOutcome {
   std::vector<std::pair<std::string, std::string>> results;       // shown text, folder
-  std::vector<std::pair<int, std::vector<TMatchingLine>>> lines;  // per result, when the form wants them
+  std::vector<std::pair<int, std::vector<TMatchingLine>>> lines;  // per result, when the options want them
   std::vector<std::string> errors;
   TDeferredHost shown;  // what its search, on a job, asked the host to show
 };
 
-// The form a document's search sees: the run's options; what it adds goes to the outcome.
-class TOutcomeForm : public TSearchForm {
+// The sink a document's search sees: the run's options; what it adds goes to the outcome.
+class TOutcomeSink : public TSearchSink {
  public:
-  TOutcomeForm(const TSearchOptions& options, TOutcome& outcome) : options_(options), outcome_(outcome) {}
-  bool IsChecked(TFormBox box) const override { return options_.IsChecked(box); }
-  std::string FolderText() const override { return options_.folder; }
-  std::string PhraseText() const override { return options_.phrase; }
-  bool MatchesReadableText() const override { return options_.readableText; }
-  bool WantsMatchingLines() const override { return options_.matchingLines; }
+  TOutcomeSink(const TSearchOptions& options, TOutcome& outcome) : options_(options), outcome_(outcome) {}
+  TSearchOptions Options() const override { return options_; }
   void ClearCandidates() override {}
   void AddCandidate(const std::string&) override {}
-  void ShowCandidatePlaceholder(bool) override {}
   void AddResult(const std::string& shown, const std::string& folder) override {
     outcome_.results.emplace_back(shown, folder);
   }
@@ -52,11 +47,11 @@ class TOutcomeForm : public TSearchForm {
 // Searches document n; on a job, what the search asks of the host is recorded.
 TOutcome SearchOne(const TWalk& walk, std::size_t n, bool onJob) {
   TOutcome outcome;
-  TOutcomeForm form(walk.options, outcome);
+  TOutcomeSink sink(walk.options, outcome);
   std::optional<TThreadHostScope> recording;
   if (onJob) recording.emplace(outcome.shown);
   try {
-    walk.search(form, walk.paths[n]);
+    walk.search(sink, walk.paths[n]);
   } catch (...) {  // out of memory, say: this document failed, the walk goes on
     outcome.results.clear();
     outcome.lines.clear();
@@ -65,15 +60,15 @@ TOutcome SearchOne(const TWalk& walk, std::size_t n, bool onJob) {
   return outcome;
 }
 
-// Hands document n's additions to the form (and its messages to the host).
-void Take(TSearchForm& form, const TWalk& walk, std::size_t n, const TOutcome& outcome) {
+// Hands document n's additions to the sink (and its messages to the host).
+void Take(TSearchSink& sink, const TWalk& walk, std::size_t n, const TOutcome& outcome) {
   if (walk.before) walk.before(n);
   outcome.shown.ShowOn(Host());
   for (std::size_t r = 0; r < outcome.results.size(); ++r) {
-    form.AddResult(outcome.results[r].first, outcome.results[r].second);
-    if (r < outcome.lines.size()) form.AddMatchingLines(outcome.lines[r].first, outcome.lines[r].second);
+    sink.AddResult(outcome.results[r].first, outcome.results[r].second);
+    if (r < outcome.lines.size()) sink.AddMatchingLines(outcome.lines[r].first, outcome.lines[r].second);
   }
-  for (const std::string& path : outcome.errors) form.AddError(path);
+  for (const std::string& path : outcome.errors) sink.AddError(path);
   if (walk.after) walk.after(n);
 }
 
@@ -172,9 +167,9 @@ class TJobs {
 bool StopWanted(const TWalk& walk) { return walk.stopWanted && walk.stopWanted(); }
 
 // One document after the other on the calling thread.
-void WalkOnCallingThread(TSearchForm& form, const TWalk& walk) {
+void WalkOnCallingThread(TSearchSink& sink, const TWalk& walk) {
   for (std::size_t n = 0; n < walk.paths.size() && !StopWanted(walk); ++n) {
-    Take(form, walk, n, SearchOne(walk, n, false));
+    Take(sink, walk, n, SearchOne(walk, n, false));
     // A caller that waits while jobs search expects its events to run meanwhile.
     if (walk.waiter) Host().ProcessMessages();
   }
@@ -182,14 +177,14 @@ void WalkOnCallingThread(TSearchForm& form, const TWalk& walk) {
 
 }  // namespace
 
-void ParallelWalk(TSearchForm& form, const TWalk& walk) {
+void ParallelWalk(TSearchSink& sink, const TWalk& walk) {
   const std::size_t count = walk.paths.size();
   if (count == 0) return;
   const bool callerSearches = walk.waiter == nullptr;
   const std::size_t wanted = std::min<std::size_t>(static_cast<std::size_t>(std::max(walk.jobs, 1)), count);
   const std::size_t threads = callerSearches ? wanted - 1 : wanted;
   if (threads == 0) {  // a single job needs no hand-over: each document's lines appear as soon as it is searched
-    WalkOnCallingThread(form, walk);
+    WalkOnCallingThread(sink, walk);
     return;
   }
 
@@ -204,13 +199,13 @@ void ParallelWalk(TSearchForm& form, const TWalk& walk) {
     }
   });
   if (jobs.Empty()) {
-    WalkOnCallingThread(form, walk);
+    WalkOnCallingThread(sink, walk);
     return;
   }
 
   std::size_t taken = 0;
   auto takeReady = [&] {
-    while (std::optional<TOutcome> outcome = state.Outcome(taken)) Take(form, walk, taken++, *outcome);
+    while (std::optional<TOutcome> outcome = state.Outcome(taken)) Take(sink, walk, taken++, *outcome);
   };
   auto stopIfWanted = [&] {
     if (StopWanted(walk)) state.Stop();

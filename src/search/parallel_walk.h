@@ -1,9 +1,9 @@
 #pragma once
 // Searches the documents of a run, several at once when asked. What each
-// document adds reaches the form in walk order, on the calling thread,
+// document adds reaches the sink in walk order, on the calling thread,
 // exactly as searching the documents one after the other would add it.
 //
-// Threads: ParallelWalk, every call on the form and the walk's callbacks run
+// Threads: ParallelWalk, every call on the sink and the walk's callbacks run
 // on the calling thread (the window's). A job's thread runs only the document
 // search, on the options snapshot; whatever that search asks of the host goes
 // to a recorder on the job's thread (TThreadHostScope) and is shown on the
@@ -19,11 +19,11 @@
 
 namespace tarvik {
 
-class TSearchForm;
+class TSearchSink;
 
-// Searches one document: reads the options from form and adds results and
-// errors to it. May run on a job's thread: it keeps to its form and its own data.
-using TDocumentSearch = std::function<void(TSearchForm& form, const std::string& path)>;
+// Searches one document: reads the options from sink and adds results and
+// errors to it. May run on a job's thread: it keeps to its sink and its own data.
+using TDocumentSearch = std::function<void(TSearchSink& sink, const std::string& path)>;
 
 // How the calling thread waits while jobs search (the window lets its events
 // run meanwhile).
@@ -49,7 +49,7 @@ struct TWalk {
   // searches documents too.
   TWalkWaiter* waiter = nullptr;
   // Calling thread, in walk order: just before and just after document n's
-  // additions reach the form. Optional.
+  // additions reach the sink. Optional.
   std::function<void(std::size_t n)> before, after;
   // Calling thread, between documents: once true, no further document is
   // started; those being searched finish and are taken. Optional.
@@ -58,6 +58,6 @@ struct TWalk {
 
 // Searches walk.paths; when fewer threads can be started than asked for, with
 // those it has, or on the calling thread alone.
-void ParallelWalk(TSearchForm& form, const TWalk& walk);
+void ParallelWalk(TSearchSink& sink, const TWalk& walk);
 
 }  // namespace tarvik

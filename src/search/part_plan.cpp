@@ -4,7 +4,7 @@
 
 #include "platform/ascii_case.h"
 #include "search/manifest_scan.h"
-#include "search/search_form.h"
+#include "search/search_options.h"
 #include "zip/records.h"
 
 namespace tarvik {
@@ -16,12 +16,7 @@ int SlotOfEntry(const TZipHeaderInfo& entry) {
   return -1;
 }
 
-TPartPlan::TPartPlan(const TSearchForm& form) {
-  const bool all = form.IsChecked(TFormBox::cbAlles);
-  chosen = {all || form.IsChecked(TFormBox::cbConntent), all || form.IsChecked(TFormBox::cbMeta),
-            all || form.IsChecked(TFormBox::cbStyles)};
-  readableText = form.MatchesReadableText();
-}
+TPartPlan::TPartPlan(const TSearchOptions& options) : chosen(options.parts), readableText(options.readableText) {}
 
 bool TPartPlan::RefusedBy(const std::optional<std::string>& manifest) const {
   if (!manifest) return false;

@@ -23,7 +23,7 @@
 
 namespace tarvik {
 
-class TSearchForm;
+struct TSearchOptions;
 class TZipHeaderInfo;
 
 // What one unpacking run delivers: the three parts, then the manifest.
@@ -49,8 +49,8 @@ int SlotOfEntry(const TZipHeaderInfo& entry);
 enum class TPartScan { Absent, NoMatch, Match, Unreadable };
 
 struct TPartPlan {
-  // Reads the part boxes: all three parts with "Alles", else each by its box.
-  explicit TPartPlan(const TSearchForm& form);
+  // The parts the options choose, and whether their readable text is matched.
+  explicit TPartPlan(const TSearchOptions& options);
 
   // Whether the manifest, when one was unpacked, marks a chosen part as
   // encrypted. A manifest that is missing or makes no sense changes nothing.

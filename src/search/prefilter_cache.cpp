@@ -14,6 +14,7 @@
 #include "search/document_search.h"
 #include "search/part_plan.h"
 #include "search/prefilter_query.h"
+#include "search/search_options.h"
 
 namespace tarvik {
 namespace {
@@ -113,7 +114,7 @@ std::shared_ptr<const TPrefilterQuery> TPrefilterCache::QueryFor(TMatchMode mode
   return query_;
 }
 
-bool TPrefilterCache::Admits(const TSearchForm& form, const std::string& path, const std::string& phrase,
+bool TPrefilterCache::Admits(const TSearchOptions& options, const std::string& path, const std::string& phrase,
                              TCacheTicket& ticket) {
   try {
     if (path.empty() || path[0] != '/' || IsLegacyExtension(ExtensionOf(path))) return true;
@@ -121,7 +122,7 @@ bool TPrefilterCache::Admits(const TSearchForm& form, const std::string& path, c
       std::lock_guard<std::mutex> guard(askedLock_);
       asked_.push_back(path);
     }
-    const TPartPlan plan(form);
+    const TPartPlan plan(options);
     std::optional<TCacheStore::TStored> row;
     {
       std::lock_guard<std::mutex> guard(storeLock_);
@@ -135,7 +136,7 @@ bool TPrefilterCache::Admits(const TSearchForm& form, const std::string& path, c
     // the file is still the one summarized.
     bool admitted = !stored;
     if (stored) {
-      const auto query = QueryFor(CurrentMatchMode(form), phrase);
+      const auto query = QueryFor(options.mode, phrase);
       for (std::size_t part = 0; part < stored->size(); ++part)
         if (plan.chosen[part] && (!(*stored)[part] || query->Admits(*(*stored)[part]))) admitted = true;
       if (!admitted && !PassesOpenTestAs(path, row->state)) admitted = true;

@@ -36,7 +36,7 @@
 namespace tarvik {
 
 class TPrefilterQuery;
-class TSearchForm;
+struct TSearchOptions;
 
 // One document's way through the cache, from asking to recording.
 class TCacheTicket {
@@ -68,8 +68,8 @@ class TPrefilterCache {
   TPrefilterCache& operator=(const TPrefilterCache&) = delete;
 
   // Whether the document at path must be searched for phrase (Windows-1252)
-  // with the form's options. Safe to call from several threads.
-  bool Admits(const TSearchForm& form, const std::string& path, const std::string& phrase, TCacheTicket& ticket);
+  // with options. Safe to call from several threads.
+  bool Admits(const TSearchOptions& options, const std::string& path, const std::string& phrase, TCacheTicket& ticket);
   // After the search that ticket let through: keeps what it summarized,
   // unless the document failed (its summaries were then never told Searched).
   void Record(TCacheTicket& ticket);
@@ -88,7 +88,7 @@ class TPrefilterCache {
 
   std::mutex queryLock_;
   std::shared_ptr<const TPrefilterQuery> query_;
-  TMatchMode queryMode_ = mmNone;
+  TMatchMode queryMode_ = TMatchMode::None;
   std::string queryPhrase_;
 
   std::mutex askedLock_;

@@ -1,38 +1,43 @@
 #pragma once
-// The options of a search run as they stood at its start. The jobs of a run
-// read these instead of the form: no job reads a window's control, and a
-// change in the window during the run (the phrase box is not locked) counts
-// from the next run, so one result list answers one question.
+// The options a search reads, in the engine's own terms: which documents a
+// folder's collection lists, which parts of them are matched and how. The
+// application fills them from its form (app/search_form.h); a search run takes
+// them once, at its start, so one run answers one question and no job reads a
+// window's control.
 
 #include <array>
 #include <string>
 
-#include "search/search_form.h"
+#include "search/part_plan.h"
 #include "search/term_match.h"
 
 namespace tarvik {
 
+// The document kinds a collection tells apart by a path's last character.
+enum class TDocumentKind { Writer, Calc, Impress, Draw, Formula };
+inline constexpr int kDocumentKindCount = static_cast<int>(TDocumentKind::Formula) + 1;
+
 struct TSearchOptions {
-  // Reads every option of form; on the form's thread.
-  static TSearchOptions Of(const TSearchForm& form);
+  // Collection: the kinds admitted, and the families listed besides the
+  // 1.0 formats (*.sx*).
+  std::array<bool, kDocumentKindCount> kinds{};
+  bool templates = false;   // *.st*, and *.ot* / *.vor* with their families
+  bool newFormats = false;  // the 2.0 formats, *.od*
+  bool legacy = false;      // the StarOffice 5.x binaries, *.sd*
+  bool subFolders = false;  // collection and scratch clean-up go below the folder
 
-  bool IsChecked(TFormBox box) const { return boxes[static_cast<int>(box)]; }
-  TMatchMode MatchMode() const;
-
-  std::array<bool, kFormBoxCount> boxes{};
-  std::string folder;
+  // Matching: the parts searched (by TPartSlot), the phrase and how it is matched.
+  std::array<bool, kPartCount> parts{};
   std::string phrase;  // UTF-8, as typed
-  bool readableText = false;
-  bool matchingLines = false;  // the matching lines of each result are wanted too
-};
+  TMatchMode mode = TMatchMode::None;
+  bool caseSensitive = false;
+  bool readableText = false;  // each part's paragraphs, not its raw XML lines
 
-// The match mode the radio buttons of a form or of a run's options chose.
-template <class Boxes>
-TMatchMode ChosenMatchMode(const Boxes& boxes) {
-  if (boxes.IsChecked(TFormBox::RadioButton1)) return mmWholeText;
-  if (boxes.IsChecked(TFormBox::RadioButton4)) return mmAnyWord;
-  if (boxes.IsChecked(TFormBox::RadioButton3)) return mmEveryWord;
-  return mmNone;
-}
+  // Reporting.
+  bool namesOnly = false;      // a result shows the bare file name, not the path
+  bool matchingLines = false;  // each result comes with the lines it matched in
+
+  bool Admits(TDocumentKind kind) const { return kinds[static_cast<int>(kind)]; }
+};
 
 }  // namespace tarvik

@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "search/search_form.h"
-#include "search/search_options.h"
-
 namespace tarvik {
 namespace {
 
@@ -32,16 +29,14 @@ std::vector<std::string> SplitWords(std::string_view phrase) {
   return words;
 }
 
-TMatchMode CurrentMatchMode(const TSearchForm& form) { return ChosenMatchMode(form); }
-
 TTermMatcher::TTermMatcher(TMatchMode mode, std::string_view phrase, const std::vector<std::string>& words,
                            bool caseSensitive)
     : mode_(mode), caseSensitive_(caseSensitive) {
-  if (mode == mmWholeText) {
+  if (mode == TMatchMode::WholeText) {
     needles_.emplace_back(phrase, caseSensitive);
     return;
   }
-  if (mode != mmEveryWord && mode != mmAnyWord) return;
+  if (mode != TMatchMode::EveryWord && mode != TMatchMode::AnyWord) return;
   std::unordered_set<std::string> seen;
   for (const std::string& word : words) {
     TFoldedNeedle needle(word, caseSensitive);
@@ -52,18 +47,18 @@ TTermMatcher::TTermMatcher(TMatchMode mode, std::string_view phrase, const std::
 bool TTermMatcher::Matches(std::string_view text) {
   auto found = [&](const TFoldedNeedle& needle) { return needle.FoundIn(text, scratch_); };
   switch (mode_) {
-    case mmWholeText: return found(needles_.front());
-    case mmEveryWord: return std::all_of(needles_.begin(), needles_.end(), found);
-    case mmAnyWord: return std::any_of(needles_.begin(), needles_.end(), found);
+    case TMatchMode::WholeText: return found(needles_.front());
+    case TMatchMode::EveryWord: return std::all_of(needles_.begin(), needles_.end(), found);
+    case TMatchMode::AnyWord: return std::any_of(needles_.begin(), needles_.end(), found);
     default: return false;
   }
 }
 
 bool TTermMatcher::Decides(const std::vector<char>& found) const {
   switch (mode_) {
-    case mmWholeText: return found.front() != 0;
-    case mmEveryWord: return std::all_of(found.begin(), found.end(), [](char f) { return f != 0; });
-    case mmAnyWord: return std::any_of(found.begin(), found.end(), [](char f) { return f != 0; });
+    case TMatchMode::WholeText: return found.front() != 0;
+    case TMatchMode::EveryWord: return std::all_of(found.begin(), found.end(), [](char f) { return f != 0; });
+    case TMatchMode::AnyWord: return std::any_of(found.begin(), found.end(), [](char f) { return f != 0; });
     default: return false;
   }
 }

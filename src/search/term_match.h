@@ -11,17 +11,13 @@
 
 namespace tarvik {
 
-class TSearchForm;
-
-enum TMatchMode : int { mmNone = 0, mmWholeText = 1, mmEveryWord = 2, mmAnyWord = 3 };
+// None matches nothing (no mode chosen).
+enum class TMatchMode { None, WholeText, EveryWord, AnyWord };
 
 // The words of a phrase, in phrase order, duplicates kept. A word is a run of
 // letters: A–Z, a–z and every byte from 128 up. Digits, blanks, punctuation
 // and control bytes separate words; a 0 byte ends the phrase.
 std::vector<std::string> SplitWords(std::string_view phrase);
-
-// The match mode chosen by the form's radio buttons.
-TMatchMode CurrentMatchMode(const TSearchForm& form);
 
 // A phrase prepared for matching many texts: built once per document from
 // that document's mode, phrase, word list and case flag. Matches gives the
@@ -50,7 +46,7 @@ class TTermMatcher {
 
 // Whole phrase: the phrase occurs in text. Every word: each entry of words
 // occurs in text (so an empty list matches every text). Any word: at least
-// one entry occurs. mmNone: nothing matches. Unless caseSensitive, both sides
+// one entry occurs. None: nothing matches. Unless caseSensitive, both sides
 // are compared in their Windows-1252 upper-case forms.
 bool TextMatches(std::string_view text, TMatchMode mode, std::string_view phrase, const std::vector<std::string>& words,
                  bool caseSensitive);

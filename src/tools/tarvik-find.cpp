@@ -8,9 +8,9 @@
 #include "find/tool_form.h"
 #include "platform/host.h"
 #include "platform/shell.h"
-#include "search/document_collection.h"
 #include "search/prefilter_cache.h"
-#include "search/search_run.h"
+#include "app/read_folder.h"
+#include "app/search_run.h"
 
 namespace {
 

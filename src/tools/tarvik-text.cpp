@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/command_line.h"
+#include "app/command_line.h"
 #include "platform/code_page.h"
 #include "platform/scratch_folder.h"
 #include "search/preview_text.h"
@@ -47,7 +47,7 @@ struct TTextOptions {
   std::string document;
 };
 
-int UsageError(const std::string& reason) { return tarvik::tools::UsageError("tarvik-text", reason); }
+int UsageError(const std::string& reason) { return tarvik::UsageError("tarvik-text", reason); }
 
 void Print(const std::string& bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
 
@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
       std::fputs(kUsage, stdout);
       return kExitShown;
     } else if (!operandsOnly && arg == "--version") {
-      tarvik::tools::PrintVersion("tarvik-text");
+      tarvik::PrintVersion("tarvik-text");
       return kExitShown;
     } else if (!operandsOnly && arg == "--raw") {
       options.raw = true;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/command_line.h"
+#include "app/command_line.h"
 #include "unzip/extractor_setup.h"
 #include "unzip/unzip_extract.h"
 #include "unzip/unzip_host.h"
@@ -48,13 +48,13 @@ int main(int argc, char** argv) {
   TUnzipOptions options;
   std::string error;
   if (!tarvik::unzip::ParseUnzipOptions(std::vector<std::string>(argv + 1, argv + argc), options, error))
-    return tarvik::tools::UsageError("tarvik-unzip", error);
+    return tarvik::UsageError("tarvik-unzip", error);
   if (options.help) {
     std::fputs(tarvik::unzip::UnzipUsage(), stdout);
     return kExitOk;
   }
   if (options.version) {
-    tarvik::tools::PrintVersion("tarvik-unzip");
+    tarvik::PrintVersion("tarvik-unzip");
     return kExitOk;
   }
   static tarvik::unzip::TTerminalHost host;

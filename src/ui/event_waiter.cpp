@@ -3,7 +3,7 @@
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 
-#include "search/search_run.h"
+#include "app/search_run.h"
 
 namespace tarvik::ui {
 namespace {

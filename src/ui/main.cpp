@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "common/command_line.h"
+#include "app/command_line.h"
 #include "platform/host.h"
 #include "ui/qt_host.h"
 #include "ui/tarvikst.h"
@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.version) {
-    tarvik::tools::PrintVersion("tarvik");
+    tarvik::PrintVersion("tarvik");
     return 0;
   }
   // The start-up folder is the current directory when the main window is
@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
 
   QApplication application(argc, argv);
   // Qt has taken its own options out of argv; the window takes no operands.
-  if (argc > 1) return tarvik::tools::UsageError("tarvik", std::string("unknown argument '") + argv[1] + "'");
+  if (argc > 1) return tarvik::UsageError("tarvik", std::string("unknown argument '") + argv[1] + "'");
   QApplication::setApplicationName(QStringLiteral("tarvik"));
   // The menu entry's name and the installed icon theme's icon (none when not installed).
   QGuiApplication::setDesktopFileName(QStringLiteral("tarvik"));

@@ -14,7 +14,7 @@
 #include <cmath>
 #include <vector>
 
-#include "search/string_table.h"
+#include "app/string_table.h"
 
 namespace tarvik::ui {
 namespace {

@@ -29,13 +29,13 @@
 #include "platform/host.h"
 #include "platform/shell.h"
 #include "platform/text_file.h"
-#include "search/candidate_list.h"
+#include "app/candidate_list.h"
 #include "search/document_collection.h"
 #include "search/document_search.h"
 #include "search/prefilter_cache.h"
-#include "search/search_options.h"
-#include "search/search_run.h"
-#include "search/string_table.h"
+#include "app/read_folder.h"
+#include "app/search_run.h"
+#include "app/string_table.h"
 #include "ui/error.h"
 #include "ui/event_waiter.h"
 #include "ui/info.h"
@@ -419,35 +419,9 @@ void TfrmTarvik::FormCreate() {
   }
 }
 
-QCheckBox* TfrmTarvik::OptionBox(TOptionControl control) const {
-  using O = TOptionControl;
-  switch (control) {
-    case O::cbAlleDateien: return cbAlleDateien;
-    case O::cbWriter: return cbWriter;
-    case O::cbCalc: return cbCalc;
-    case O::cbImpress: return cbImpress;
-    case O::cbDraw: return cbDraw;
-    case O::cbFormel: return cbFormel;
-    case O::cbUnter: return cbUnter;
-    case O::cbAlles: return cbAlles;
-    case O::cbConntent: return cbConntent;
-    case O::cbMeta: return cbMeta;
-    case O::cbStyles: return cbStyles;
-    case O::cbVorlagen: return cbVorlagen;
-    case O::cbGrossklein: return cbGrossklein;
-    case O::cbFile: return cbFile;
-    case O::cbOO: return cbOO;
-    case O::cbreturn: return cbreturn;
-    case O::cbEinstellungen: return cbEinstellungen;
-    case O::cbFormatierung: return cbFormatierung;
-  }
-  return nullptr;
-}
-
 void TfrmTarvik::ApplyOptions(const std::string& options) {
   // Each change runs the box's reaction, as a click would.
-  for (const TOptionStep& step : OptionApplyOrder())
-    OptionBox(step.control)->setChecked(OptionBit(options, step.position));
+  for (const TOptionStep& step : OptionApplyOrder()) Box(step.control)->setChecked(OptionBit(options, step.position));
   if (OptionBit(options, kLanguagePosition)) {
     helpFile_ = QStringLiteral("tarvik.hlp");
     SwitchLanguage(kGermanBase);
@@ -460,8 +434,7 @@ void TfrmTarvik::ApplyOptions(const std::string& options) {
 }
 
 std::string TfrmTarvik::OptionString() const {
-  return BuildOptionString([this](TOptionControl control) { return OptionBox(control)->isChecked(); },
-                           rbGerman->isChecked());
+  return BuildOptionString([this](TFormControl control) { return Box(control)->isChecked(); }, rbGerman->isChecked());
 }
 
 void TfrmTarvik::LoadHistory(TComboBox* box, const std::vector<std::string>& lines) {
@@ -743,38 +716,34 @@ bool TfrmTarvik::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- The search form ----
 
-QAbstractButton* TfrmTarvik::Box(TFormBox box) const {
-  using B = TFormBox;
-  switch (box) {
-    case B::cbAlleDateien: return cbAlleDateien;
-    case B::cbWriter: return cbWriter;
-    case B::cbCalc: return cbCalc;
-    case B::cbImpress: return cbImpress;
-    case B::cbDraw: return cbDraw;
-    case B::cbFormel: return cbFormel;
-    case B::cbUnter: return cbUnter;
-    case B::cbVorlagen: return cbVorlagen;
-    case B::cbOO: return cbOO;
-    case B::cbsdw: return cbsdw;
-    case B::cbAlles: return cbAlles;
-    case B::cbConntent: return cbConntent;
-    case B::cbMeta: return cbMeta;
-    case B::cbStyles: return cbStyles;
-    case B::cbGrossklein: return cbGrossklein;
-    case B::cbFile: return cbFile;
-    case B::cbOneFile: return cbOneFile;
-    case B::RadioButton1: return RadioButton1;
-    case B::RadioButton2: return RadioButton2;
-    case B::RadioButton3: return RadioButton3;
-    case B::RadioButton4: return RadioButton4;
-    case B::rbGerman: return rbGerman;
-  }
-  return nullptr;
-}
-
 QWidget* TfrmTarvik::Control(TFormControl control) const {
   using C = TFormControl;
   switch (control) {
+    case C::cbAlleDateien: return cbAlleDateien;
+    case C::cbWriter: return cbWriter;
+    case C::cbCalc: return cbCalc;
+    case C::cbImpress: return cbImpress;
+    case C::cbDraw: return cbDraw;
+    case C::cbFormel: return cbFormel;
+    case C::cbUnter: return cbUnter;
+    case C::cbVorlagen: return cbVorlagen;
+    case C::cbOO: return cbOO;
+    case C::cbsdw: return cbsdw;
+    case C::cbAlles: return cbAlles;
+    case C::cbConntent: return cbConntent;
+    case C::cbMeta: return cbMeta;
+    case C::cbStyles: return cbStyles;
+    case C::cbGrossklein: return cbGrossklein;
+    case C::cbFile: return cbFile;
+    case C::cbOneFile: return cbOneFile;
+    case C::RadioButton1: return RadioButton1;
+    case C::RadioButton2: return RadioButton2;
+    case C::RadioButton3: return RadioButton3;
+    case C::RadioButton4: return RadioButton4;
+    case C::rbGerman: return rbGerman;
+    case C::cbFormatierung: return cbFormatierung;
+    case C::cbreturn: return cbreturn;
+    case C::cbEinstellungen: return cbEinstellungen;
     case C::BtVerz: return BtVerz;
     case C::BtSuch: return BtSuch;
     case C::btende: return btende;
@@ -792,7 +761,9 @@ QWidget* TfrmTarvik::Control(TFormControl control) const {
   return nullptr;
 }
 
-bool TfrmTarvik::IsChecked(TFormBox box) const {
+QAbstractButton* TfrmTarvik::Box(TFormControl box) const { return qobject_cast<QAbstractButton*>(Control(box)); }
+
+bool TfrmTarvik::IsChecked(TFormControl box) const {
   const QAbstractButton* button = Box(box);
   return button && button->isChecked();
 }
@@ -802,7 +773,7 @@ std::string TfrmTarvik::PhraseText() const { return Utf8(edSearch->currentText()
 bool TfrmTarvik::MatchesReadableText() const { return cbFormatierung->isChecked(); }
 
 void TfrmTarvik::SearchOptionsTaken(const TSearchOptions& options) {
-  lastHits_.emplace(options.MatchMode(), PhraseToAnsi(options.phrase), options.IsChecked(TFormBox::cbGrossklein));
+  lastHits_.emplace(options.mode, PhraseToAnsi(options.phrase), options.caseSensitive);
 }
 
 void TfrmTarvik::ClearCandidates() { lbDateienAuswahl->clear(); }

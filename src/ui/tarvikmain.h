@@ -1,7 +1,7 @@
 #pragma once
 // The main window: the search options, the folder and phrase boxes with their
 // histories, the candidate and result lists and the commands on the results.
-// It is the engine's search form: the engine reads the options from the
+// It is the search form (app/search_form.h): a search reads the options from the
 // controls and fills the lists as it goes, always on the window's thread; a
 // search's jobs read a snapshot of the options and never touch a control.
 
@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "search/hit_ranges.h"
-#include "search/search_form.h"
-#include "search/settings.h"
+#include "app/search_form.h"
+#include "app/settings.h"
 
 class QAbstractButton;
 class QAction;
@@ -65,7 +65,7 @@ class TfrmTarvik : public QMainWindow, public TSearchForm {
   void SetWindows(Tfrminfo* info, TfrmError* error, TfrmVorschau* preview);
 
   // TSearchForm
-  bool IsChecked(TFormBox box) const override;
+  bool IsChecked(TFormControl box) const override;
   std::string FolderText() const override;
   std::string PhraseText() const override;
   bool MatchesReadableText() const override;
@@ -172,7 +172,6 @@ class TfrmTarvik : public QMainWindow, public TSearchForm {
   // Start-up and closing.
   void FormCreate();
   void ApplyOptions(const std::string& options);
-  QCheckBox* OptionBox(TOptionControl control) const;
   void LoadHistory(TComboBox* box, const std::vector<std::string>& lines);
   void WriteHistories();
   std::string OptionString() const;
@@ -192,8 +191,9 @@ class TfrmTarvik : public QMainWindow, public TSearchForm {
   void HintFromPointer(QListWidget* list, const QPoint& position);
   // Path of the current result: folder line and result line when names only.
   bool CurrentResultPath(std::string& path) const;
-  QAbstractButton* Box(TFormBox box) const;
+  // The widget of each control, and of a box its button (none for other controls).
   QWidget* Control(TFormControl control) const;
+  QAbstractButton* Box(TFormControl box) const;
   static std::vector<std::string> Items(const QComboBox* box);
 
   double scale_ = 1.0;

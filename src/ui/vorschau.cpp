@@ -17,7 +17,7 @@
 #include "platform/code_page.h"
 #include "platform/scratch_folder.h"
 #include "search/preview_text.h"
-#include "search/settings.h"
+#include "app/settings.h"
 #include "ui/error.h"
 #include "ui/modeless.h"
 #include "ui/sprache.h"

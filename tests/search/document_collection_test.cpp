@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "search/string_table.h"
+#include "app/read_folder.h"
+#include "app/string_table.h"
 #include "support/fake_form.h"
 #include "support/temp_folder.h"
 
@@ -68,9 +69,9 @@ TEST(ListFiles, MatchesMaskCaseBlindAndRecursesDepthFirst) {
 TEST(ListFiles, DoesNotFollowFolderLinksAndEndsOnLoops) {
   TTempFolder root;
   root.Write("sub/a.odt");
-  std::filesystem::create_directory_symlink(root.Path(), root / "sub/up");     // loop to the top
-  std::filesystem::create_directory_symlink(root / "sub", root / "again");     // second way in
-  std::filesystem::create_symlink(root / "sub/a.odt", root / "link.odt");      // link to a file: a file
+  std::filesystem::create_directory_symlink(root.Path(), root / "sub/up");  // loop to the top
+  std::filesystem::create_directory_symlink(root / "sub", root / "again");  // second way in
+  std::filesystem::create_symlink(root / "sub/a.odt", root / "link.odt");   // link to a file: a file
 
   std::vector<std::string> found;
   ListFiles(root.Path(), found, "*.od*", true);
@@ -101,10 +102,10 @@ class CollectionTest : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const char* name :
-         {"Brief.sxw", "Tabelle.ods", "Alt/Vorlage.stw", "BRIEF2.SXW", "Tabelle.sxc", "Show.sxi", "Plan.sxd",
-          "Formel.sxm", "Plan.sxg", "Adressen.odb", "Bild.odm", "Brief.sxw.bak", "Seite.stm", "Vorlage.ott",
-          "Report.sdw", "Numbers.sdc", "Show.sdd", "Skizze.sda", "Alt.vor", "Pres.odp", "Draw.odg", "F.odf",
-          ".versteckt.odt", ".hidden/geheim.sxw"})
+         {"Brief.sxw", "Tabelle.ods", "Alt/Vorlage.stw", "BRIEF2.SXW",   "Tabelle.sxc",    "Show.sxi",
+          "Plan.sxd",  "Formel.sxm",  "Plan.sxg",        "Adressen.odb", "Bild.odm",       "Brief.sxw.bak",
+          "Seite.stm", "Vorlage.ott", "Report.sdw",      "Numbers.sdc",  "Show.sdd",       "Skizze.sda",
+          "Alt.vor",   "Pres.odp",    "Draw.odg",        "F.odf",        ".versteckt.odt", ".hidden/geheim.sxw"})
       root.Write(name);
   }
   TTempFolder root;
@@ -118,23 +119,23 @@ TEST_F(CollectionTest, DefaultBoxesTakeFormatsOneAndTwoWithoutTemplates) {
 }
 
 TEST_F(CollectionTest, TemplatesAddTheirPasses) {
-  form.Set(TFormBox::cbVorlagen, true);
+  form.Set(TFormControl::cbVorlagen, true);
   const auto paths = Collect(form, root.Path());
   for (const char* name : {"Alt/Vorlage.stw", "Seite.stm", "Vorlage.ott"})
     EXPECT_NE(std::find(paths.begin(), paths.end(), root / name), paths.end()) << name;
   EXPECT_EQ(paths.size(), 15u);
 
-  form.Set(TFormBox::cbOO, false);  // "*.ot*" runs only with the 2.0 formats
+  form.Set(TFormControl::cbOO, false);  // "*.ot*" runs only with the 2.0 formats
   const auto withoutNew = Collect(form, root.Path());
   EXPECT_EQ(std::find(withoutNew.begin(), withoutNew.end(), root / "Vorlage.ott"), withoutNew.end());
   EXPECT_EQ(withoutNew.size(), 9u);
 }
 
 TEST_F(CollectionTest, KindBoxesFilterByLastLetter) {
-  form.OnlyKinds({TFormBox::cbCalc});
+  form.OnlyKinds({TFormControl::cbCalc});
   EXPECT_EQ(Collect(form, root.Path()), Under(root, {"Tabelle.ods", "Tabelle.sxc"}));
 
-  form.OnlyKinds({TFormBox::cbFormel, TFormBox::cbDraw});
+  form.OnlyKinds({TFormControl::cbFormel, TFormControl::cbDraw});
   EXPECT_EQ(Collect(form, root.Path()), Under(root, {"Draw.odg", "F.odf", "Formel.sxm", "Plan.sxd"}));
 
   form.OnlyKinds({});
@@ -142,22 +143,22 @@ TEST_F(CollectionTest, KindBoxesFilterByLastLetter) {
 }
 
 TEST_F(CollectionTest, LegacyPassesClassLetterAndTakeEveryVor) {
-  form.Set(TFormBox::cbsdw, true);
-  form.Set(TFormBox::cbOO, false);
-  form.OnlyKinds({TFormBox::cbDraw});
+  form.Set(TFormControl::cbsdw, true);
+  form.Set(TFormControl::cbOO, false);
+  form.OnlyKinds({TFormControl::cbDraw});
   EXPECT_EQ(Collect(form, root.Path()), Under(root, {"Plan.sxd", "Skizze.sda"}));
 
-  form.OnlyKinds({TFormBox::cbImpress});
+  form.OnlyKinds({TFormControl::cbImpress});
   EXPECT_EQ(Collect(form, root.Path()), Under(root, {"Show.sdd", "Show.sxi"}));
 
-  form.Set(TFormBox::cbVorlagen, true);  // *.vor whatever the kind boxes say
+  form.Set(TFormControl::cbVorlagen, true);  // *.vor whatever the kind boxes say
   form.OnlyKinds({});
   EXPECT_EQ(Collect(form, root.Path()), Under(root, {"Alt.vor"}));
 }
 
 TEST_F(CollectionTest, NoRecursionKeepsToTheFolder) {
-  form.Set(TFormBox::cbUnter, false);
-  form.Set(TFormBox::cbVorlagen, true);
+  form.Set(TFormControl::cbUnter, false);
+  form.Set(TFormControl::cbVorlagen, true);
   const auto paths = Collect(form, root.Path());
   EXPECT_EQ(std::find(paths.begin(), paths.end(), root / "Alt/Vorlage.stw"), paths.end());
   EXPECT_EQ(std::find(paths.begin(), paths.end(), root / ".hidden/geheim.sxw"), paths.end());
@@ -165,7 +166,7 @@ TEST_F(CollectionTest, NoRecursionKeepsToTheFolder) {
 }
 
 TEST_F(CollectionTest, TrailingSeparatorGivesSinglePaths) {
-  form.OnlyKinds({TFormBox::cbCalc});
+  form.OnlyKinds({TFormControl::cbCalc});
   EXPECT_EQ(Collect(form, root.Path() + "/"), Under(root, {"Tabelle.ods", "Tabelle.sxc"}));
 }
 
@@ -178,7 +179,7 @@ TEST_F(CollectionTest, ReadCommandMakesFolderCurrentAndNamesCandidatesAbsolute) 
   CurrentDirGuard guard;
   ASSERT_TRUE(SetCurrentDir(root.Path()));
   form.folder = "./Alt";  // relative to the current directory
-  form.Set(TFormBox::cbVorlagen, true);
+  form.Set(TFormControl::cbVorlagen, true);
   ASSERT_TRUE(ReadFolderCommand(form));
   EXPECT_EQ(form.candidates.Paths(), std::vector<std::string>{root / "Alt/Vorlage.stw"});
   EXPECT_FALSE(form.placeholderVisible);
@@ -195,7 +196,7 @@ TEST_F(CollectionTest, ReadCommandRejectsInvalidFolderWithMessage501) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Das Verzeichnis ist ungültig.\n");
     EXPECT_TRUE(form.candidates.Empty());
   }
-  form.Set(TFormBox::rbGerman, false);
+  form.Set(TFormControl::rbGerman, false);
   testing::internal::CaptureStderr();
   ReadFolderCommand(form);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "This folder not exists\n");

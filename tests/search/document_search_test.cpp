@@ -43,7 +43,7 @@ TEST(DocumentSearch, OpenTestNeedsTwoRecordsAndWriteAccess) {
 TEST(DocumentSearch, ResultPairJoinsBackToThePath) {
   TFakeForm form;
   AddResult(form, "/daten/Alt/Brief.sxw");
-  form.Set(TFormBox::cbFile, true);
+  form.Set(TFormControl::cbFile, true);
   AddResult(form, "/daten/Alt/Brief.sxw");
   EXPECT_EQ(form.results, (std::vector<std::string>{"/daten/Alt/Brief.sxw", "Brief.sxw"}));
   EXPECT_EQ(form.folders, (std::vector<std::string>{"/daten/Alt/", "/daten/Alt/"}));
@@ -71,8 +71,8 @@ TEST_F(ScanTest, OneResultPerMatchingPartInPartOrder) {
 
   Parts("<text>Sam Otter</text>", "<meta:author>Sam Otter</meta:author>", "<style>Otter</style>");
   form.ClearResults();
-  form.Set(TFormBox::cbAlles, true);
-  form.Set(TFormBox::cbConntent, false);
+  form.Set(TFormControl::cbAlles, true);
+  form.Set(TFormControl::cbConntent, false);
   Scan("Sam Otter");
   EXPECT_EQ(form.results, (std::vector<std::string>{"/docs/Brief.odt", "/docs/Brief.odt"}));
   EXPECT_TRUE(ListDirectory(scratch.Path(), "*").empty()) << "the scratch folder is emptied";
@@ -80,15 +80,15 @@ TEST_F(ScanTest, OneResultPerMatchingPartInPartOrder) {
 
 TEST_F(ScanTest, NoPartChosenNoResult) {
   Parts("<text>Haus</text>", "<m>Haus</m>", "<s>Haus</s>");
-  form.Set(TFormBox::cbConntent, false);
+  form.Set(TFormControl::cbConntent, false);
   Scan("Haus");
   EXPECT_TRUE(form.results.empty());
 }
 
 TEST_F(ScanTest, MetaAndStylesChosenSeparately) {
   Parts("<text>x</text>", "<m>Heron</m>", "<s>Osprey</s>");
-  form.Set(TFormBox::cbConntent, false);
-  form.Set(TFormBox::cbStyles, true);
+  form.Set(TFormControl::cbConntent, false);
+  form.Set(TFormControl::cbStyles, true);
   Scan("osprey");
   EXPECT_EQ(form.results.size(), 1u);
   Parts("<text>x</text>", "<m>Heron</m>", "<s>Osprey</s>");
@@ -110,9 +110,9 @@ TEST_F(ScanTest, MatchesTheRawXmlOfOneLine) {
 }
 
 TEST_F(ScanTest, WordModesNeedTheWordsInOneLine) {
-  form.Set(TFormBox::RadioButton1, false);
-  form.Set(TFormBox::RadioButton2, true);
-  form.Set(TFormBox::RadioButton3, true);
+  form.Set(TFormControl::RadioButton1, false);
+  form.Set(TFormControl::RadioButton2, true);
+  form.Set(TFormControl::RadioButton3, true);
   Parts("<p>Garten</p>\r<p>Haus</p>", "", "");
   Scan("Haus-Garten");
   EXPECT_TRUE(form.results.empty());
@@ -138,19 +138,19 @@ TEST(LegacySearch, WholeFileIsOneText) {
   const std::string binary = std::string("\0\x01\x02Jahresbericht", 16) + std::string(5000, '\0') +
                              "Haselnuss 12,50 \x80" + std::string(300, '\x07');
   const std::string path = root.Write("Report.sdw", binary);
-  form.Set(TFormBox::cbConntent, false);  // parts do not matter here
+  form.Set(TFormControl::cbConntent, false);  // parts do not matter here
   SearchLegacyDocument(form, path, "haselnuss 12,50 \x80", false);
   EXPECT_EQ(form.results.size(), 1u);
 
-  form.Set(TFormBox::RadioButton1, false);
-  form.Set(TFormBox::RadioButton3, true);
+  form.Set(TFormControl::RadioButton1, false);
+  form.Set(TFormControl::RadioButton3, true);
   SearchLegacyDocument(form, path, "Jahresbericht Haselnuss", true);
   EXPECT_EQ(form.results.size(), 2u);
   SearchLegacyDocument(form, path, "Jahresbericht Walnuss", true);
   EXPECT_EQ(form.results.size(), 2u);
 
-  form.Set(TFormBox::RadioButton3, false);
-  form.Set(TFormBox::RadioButton1, true);
+  form.Set(TFormControl::RadioButton3, false);
+  form.Set(TFormControl::RadioButton1, true);
   SearchLegacyDocument(form, path, std::string(4, '\x07') + std::string(297, '\x07'), true);
   EXPECT_EQ(form.results.size(), 2u) << "the last byte counts once";
 
@@ -176,18 +176,18 @@ TEST(LegacySearch, PiecesGiveTheResultOfTheWholeFile) {
     for (int i = static_cast<int>(random() % 12); i > 0; --i) text += atoms[random() % atoms.size()];
     const std::string path = root.Write("doc" + std::to_string(n) + ".sdw", text);
     for (const std::string& phrase : phrases) {
-      for (TMatchMode mode : {mmWholeText, mmEveryWord, mmAnyWord}) {
+      for (TMatchMode mode : {TMatchMode::WholeText, TMatchMode::EveryWord, TMatchMode::AnyWord}) {
         for (bool caseSensitive : {false, true}) {
           const bool expected = TextMatches(text, mode, phrase, SplitWords(phrase), caseSensitive);
           for (std::size_t piece : {1, 2, 3, 7, 4096}) {
             TFakeForm form;
-            form.Set(TFormBox::RadioButton1, mode == mmWholeText);
-            form.Set(TFormBox::RadioButton3, mode == mmEveryWord);
-            form.Set(TFormBox::RadioButton4, mode == mmAnyWord);
+            form.Set(TFormControl::RadioButton1, mode == TMatchMode::WholeText);
+            form.Set(TFormControl::RadioButton3, mode == TMatchMode::EveryWord);
+            form.Set(TFormControl::RadioButton4, mode == TMatchMode::AnyWord);
             SearchLegacyDocument(form, path, phrase, caseSensitive, piece);
             ASSERT_EQ(form.results.size(), expected ? 1u : 0u)
-                << "text \"" << text << "\" phrase \"" << phrase << "\" mode " << mode << " case " << caseSensitive
-                << " piece " << piece;
+                << "text \"" << text << "\" phrase \"" << phrase << "\" mode " << static_cast<int>(mode) << " case "
+                << caseSensitive << " piece " << piece;
           }
         }
       }

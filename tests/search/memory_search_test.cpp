@@ -98,11 +98,11 @@ std::vector<std::string> SampleDocuments() {
 }
 
 void Choose(TFakeForm& form, int mode, bool allParts) {
-  form.Set(TFormBox::RadioButton1, mode == 1);
-  form.Set(TFormBox::RadioButton2, mode != 1);
-  form.Set(TFormBox::RadioButton3, mode == 2);
-  form.Set(TFormBox::RadioButton4, mode == 3);
-  form.Set(TFormBox::cbAlles, allParts);
+  form.Set(TFormControl::RadioButton1, mode == 1);
+  form.Set(TFormControl::RadioButton2, mode != 1);
+  form.Set(TFormControl::RadioButton3, mode == 2);
+  form.Set(TFormControl::RadioButton4, mode == 3);
+  form.Set(TFormControl::cbAlles, allParts);
 }
 
 TEST(MemorySearch, SameResultsAndErrorsAsTheScratchFolder) {
@@ -248,10 +248,10 @@ TEST(MemorySearch, PartsNotSearchedEndAsInTheScratchFolder) {
 void WalkCandidates(TFakeForm& form, int jobs) {
   TWalk walk;
   walk.paths = form.candidates.Paths();
-  walk.options = TSearchOptions::Of(form);
+  walk.options = form.Options();
   walk.jobs = jobs;
-  walk.search = [phrase = form.phrase](TSearchForm& options, const std::string& path) {
-    SearchDocumentInMemory(options, path, phrase, false);
+  walk.search = [phrase = form.phrase](TSearchSink& sink, const std::string& path) {
+    SearchDocumentInMemory(sink, path, phrase, false);
   };
   ParallelWalk(form, walk);
 }
@@ -262,7 +262,7 @@ TEST(MemorySearch, WalkGoesOnWithoutThreads) {
   for (TFakeForm* f : {&expected, &form}) {
     for (const std::string& path : SampleDocuments()) f->candidates.Add(path);
     f->phrase = "Haselnuss";
-    f->Set(TFormBox::cbAlles, true);
+    f->Set(TFormControl::cbAlles, true);
   }
   WalkCandidates(expected, 1);
 

@@ -63,8 +63,8 @@ void ExpectSameAsPlain(const std::vector<std::string>& parts, const std::vector<
       for (std::size_t size = 1; size <= 7; ++size) {
         for (std::size_t first = 0; first < size; ++first) {
           ASSERT_EQ(StreamedMatch(part, matcher, first, size), expected)
-              << "phrase \"" << query.phrase << "\" mode " << query.mode << " part \"" << part << "\" pieces " << first
-              << "+" << size;
+              << "phrase \"" << query.phrase << "\" mode " << static_cast<int>(query.mode) << " part \"" << part
+              << "\" pieces " << first << "+" << size;
           ASSERT_EQ(StreamedMatch(part, collector, first, size), expected);
           ASSERT_EQ(collector.Lines(), lines)
               << "phrase \"" << query.phrase << "\" part \"" << part << "\" pieces " << first << "+" << size;
@@ -77,21 +77,21 @@ void ExpectSameAsPlain(const std::vector<std::string>& parts, const std::vector<
 
 const std::vector<TQuery>& Queries() {
   static const std::vector<TQuery> queries = {
-      {mmWholeText, "Heron", false},
-      {mmWholeText, "heron", true},
-      {mmWholeText, "Caf\xE9", false},
-      {mmWholeText, "\x80 5", false},
-      {mmWholeText, "a?b", false},
-      {mmWholeText, "?", false},
-      {mmWholeText, "", false},
-      {mmWholeText, "on\nHe", false},
-      {mmWholeText, "\nHe", false},
-      {mmEveryWord, "heron caf\xE9", false},
-      {mmEveryWord, "Osprey Heron", false},
-      {mmEveryWord, "", false},
-      {mmAnyWord, "osprey \xE9t\xE9", false},
-      {mmAnyWord, "", false},
-      {mmNone, "Heron", false},
+      {TMatchMode::WholeText, "Heron", false},
+      {TMatchMode::WholeText, "heron", true},
+      {TMatchMode::WholeText, "Caf\xE9", false},
+      {TMatchMode::WholeText, "\x80 5", false},
+      {TMatchMode::WholeText, "a?b", false},
+      {TMatchMode::WholeText, "?", false},
+      {TMatchMode::WholeText, "", false},
+      {TMatchMode::WholeText, "on\nHe", false},
+      {TMatchMode::WholeText, "\nHe", false},
+      {TMatchMode::EveryWord, "heron caf\xE9", false},
+      {TMatchMode::EveryWord, "Osprey Heron", false},
+      {TMatchMode::EveryWord, "", false},
+      {TMatchMode::AnyWord, "osprey \xE9t\xE9", false},
+      {TMatchMode::AnyWord, "", false},
+      {TMatchMode::None, "Heron", false},
   };
   return queries;
 }
@@ -128,7 +128,7 @@ TEST(PartMatcher, LongLinesAreCutAroundTheirFirstHit) {
   while (line.size() < 400) line += filler;
   const std::string part = line.substr(0, 200) + "Heron" + line.substr(0, 195) + "\r\n" + line + "Heron\r" +
                            line.substr(0, 20) + "Heron" + line + "\r" + std::string(200, 'H') + "\r";
-  const THitFinder finder(mmWholeText, "heron", false);
+  const THitFinder finder(TMatchMode::WholeText, "heron", false);
   // The usual lead; more of the line when it ends sooner; none needed at its start.
   const TMatchingLine middle = LineExcerpt(part.substr(0, 400), finder, 1);
   EXPECT_EQ(middle.text, part.substr(150, 160));
@@ -140,21 +140,21 @@ TEST(PartMatcher, LongLinesAreCutAroundTheirFirstHit) {
   EXPECT_EQ(start.text, line.substr(0, 20) + "Heron" + line.substr(0, 135));
   EXPECT_TRUE(!start.cutBefore && start.cutAfter);
   // A hit longer than the excerpt is kept whole; without a hit the line's beginning is shown.
-  const TMatchingLine longHit =
-      LineExcerpt("ab" + std::string(300, 'x') + "cd", THitFinder(mmWholeText, std::string(300, 'x'), true), 4);
+  const TMatchingLine longHit = LineExcerpt("ab" + std::string(300, 'x') + "cd",
+                                            THitFinder(TMatchMode::WholeText, std::string(300, 'x'), true), 4);
   EXPECT_EQ(longHit.text, std::string(300, 'x'));
   EXPECT_TRUE(longHit.cutBefore && longHit.cutAfter);
-  EXPECT_EQ(LineExcerpt(line, THitFinder(mmEveryWord, "2006", false), 5).text, line.substr(0, 160));
+  EXPECT_EQ(LineExcerpt(line, THitFinder(TMatchMode::EveryWord, "2006", false), 5).text, line.substr(0, 160));
   // The first hit is the one that begins first, though a shorter one inside it ends sooner.
   const std::string nested = line.substr(0, 100) + "Silberheronfluss" + line;
-  const TMatchingLine first = LineExcerpt(nested, THitFinder(mmAnyWord, "heron silberheronfluss", false), 6);
+  const TMatchingLine first = LineExcerpt(nested, THitFinder(TMatchMode::AnyWord, "heron silberheronfluss", false), 6);
   EXPECT_EQ(first.text.substr(50, 16), "Silberheronfluss");
   // Streamed in pieces, the same excerpts, the lines numbered as the reader ends them.
-  ExpectSameAsPlain({part, nested}, {{mmWholeText, "heron", false},
-                                     {mmAnyWord, "heron amet", false},
-                                     {mmAnyWord, "heron silberheronfluss", false},
-                                     {mmEveryWord, "42", false}});
-  TTermMatcher terms(mmWholeText, "Heron", {}, false);
+  ExpectSameAsPlain({part, nested}, {{TMatchMode::WholeText, "heron", false},
+                                     {TMatchMode::AnyWord, "heron amet", false},
+                                     {TMatchMode::AnyWord, "heron silberheronfluss", false},
+                                     {TMatchMode::EveryWord, "42", false}});
+  TTermMatcher terms(TMatchMode::WholeText, "Heron", {}, false);
   TPartMatcher collector(terms, true);
   EXPECT_TRUE(StreamedMatch(part, collector, 3, 1000));
   ASSERT_EQ(collector.Lines().size(), 3u);

@@ -86,7 +86,8 @@ TEST(PrefilterSummary, AdmitsEveryTextTheMatcherFindsTheTermsIn) {
       for (const std::string& each : lines) matches = matches || terms.Matches(each);
       if (!matches) continue;
       ++found;
-      EXPECT_TRUE(TPrefilterQuery(mode, phrase).Admits(summary)) << "phrase '" << phrase << "' mode " << mode;
+      EXPECT_TRUE(TPrefilterQuery(mode, phrase).Admits(summary))
+          << "phrase '" << phrase << "' mode " << static_cast<int>(mode);
       // The readable-text summaries see Windows-1252 lines, turned into UTF-8 first.
       TTrigramTail lineTail;
       for (const std::string& each : lines) {
@@ -115,9 +116,9 @@ TEST(PrefilterSummary, RecordsReadBackOnlyUnderTheirOwnNameAndState) {
   EXPECT_EQ((*back)[kContent]->words, parts[kContent]->words);
   EXPECT_FALSE((*back)[kMeta]);
   EXPECT_TRUE((*back)[kStyles] && (*back)[kStyles]->words.empty());
-  EXPECT_TRUE(TPrefilterQuery(mmEveryWord, "garten ALLEE").Admits(*(*back)[kContent]));
-  EXPECT_FALSE(TPrefilterQuery(mmWholeText, "Zugvogel").Admits(*(*back)[kContent]));
-  EXPECT_TRUE(TPrefilterQuery(mmAnyWord, "Zugvogel Haus").Admits(*(*back)[kContent]));
+  EXPECT_TRUE(TPrefilterQuery(TMatchMode::EveryWord, "garten ALLEE").Admits(*(*back)[kContent]));
+  EXPECT_FALSE(TPrefilterQuery(TMatchMode::WholeText, "Zugvogel").Admits(*(*back)[kContent]));
+  EXPECT_TRUE(TPrefilterQuery(TMatchMode::AnyWord, "Zugvogel Haus").Admits(*(*back)[kContent]));
 
   TFileState changed = state;
   changed.changed = 6;

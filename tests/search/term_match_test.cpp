@@ -9,7 +9,6 @@
 
 #include "platform/ansi_upper.h"
 #include "search/hit_ranges.h"
-#include "search/search_form.h"
 
 namespace tarvik {
 namespace {
@@ -44,9 +43,9 @@ bool NaiveMatches(std::string_view text, TMatchMode mode, std::string_view phras
   std::size_t found = 0;
   for (const auto& w : words) found += NaiveContains(text, w, caseSensitive) ? 1 : 0;
   switch (mode) {
-    case mmWholeText: return NaiveContains(text, phrase, caseSensitive);
-    case mmEveryWord: return found == words.size();
-    case mmAnyWord: return found > 0;
+    case TMatchMode::WholeText: return NaiveContains(text, phrase, caseSensitive);
+    case TMatchMode::EveryWord: return found == words.size();
+    case TMatchMode::AnyWord: return found > 0;
     default: return false;
   }
 }
@@ -69,7 +68,10 @@ TEST(AnsiUpperTest, TableFollowsWindows1252Rules) {
 }
 
 TEST(AnsiUpperTest, ConvertsFullLengthIntoReusedBuffer) {
-  EXPECT_EQ(AnsiUpper("m\xFCller\0stra\xDF" "e\n\xFF"s), "M\xDCLLER\0STRA\xDF" "E\n\x9F"s);
+  EXPECT_EQ(AnsiUpper("m\xFCller\0stra\xDF"
+                      "e\n\xFF"s),
+            "M\xDCLLER\0STRA\xDF"
+            "E\n\x9F"s);
   std::string buffer = "a much longer previous content";
   AnsiUpper("ab", buffer);
   EXPECT_EQ(buffer, "AB");
@@ -85,12 +87,21 @@ TEST(SplitWordsTest, LettersDigitsAndPunctuation) {
       {"", {}},
       {" .,;:!?", {}},
       {"Haus-Garten", {"Haus", "Garten"}},
-      {"  rot  rot ", {"rot", "rot"}},                   // duplicates kept, blanks skipped
+      {"  rot  rot ", {"rot", "rot"}},  // duplicates kept, blanks skipped
       {"snake_case[x]y{z}w|v~u^t`s@r\\q", {"snake", "case", "x", "y", "z", "w", "v", "u", "t", "s", "r", "q"}},
-      {"M\xFCller Stra\xDF" "e", {"M\xFCller", "Stra\xDF" "e"}},  // upper half bytes are letters
-      {"\x80" "100 \xAB" "x\xBB", {"\x80", "\xABx\xBB"}},         // even the euro sign and guillemets
-      {"ab\tcd\nef\x7F" "gh", {"ab", "cd", "ef", "gh"}},
-      {"ab\0cd"s, {"ab"}},                               // a 0 byte ends the phrase
+      {"M\xFCller Stra\xDF"
+       "e",
+       {"M\xFCller",
+        "Stra\xDF"
+        "e"}},  // upper half bytes are letters
+      {"\x80"
+       "100 \xAB"
+       "x\xBB",
+       {"\x80", "\xABx\xBB"}},  // even the euro sign and guillemets
+      {"ab\tcd\nef\x7F"
+       "gh",
+       {"ab", "cd", "ef", "gh"}},
+      {"ab\0cd"s, {"ab"}},  // a 0 byte ends the phrase
       {"\0ab"s, {}},
       {"end", {"end"}},
   };
@@ -120,85 +131,100 @@ TEST(TextMatchesTest, ModesAndEdgeCases) {
   };
   const std::vector<Case> cases = {
       // Digits: found literally as a whole phrase, no words otherwise.
-      {"Bericht 2006", mmWholeText, "2006", false, true},
-      {"Bericht 2007", mmWholeText, "2006", false, false},
-      {"anything", mmEveryWord, "2006", false, true},
-      {"2006", mmAnyWord, "2006", false, false},
+      {"Bericht 2006", TMatchMode::WholeText, "2006", false, true},
+      {"Bericht 2007", TMatchMode::WholeText, "2006", false, false},
+      {"anything", TMatchMode::EveryWord, "2006", false, true},
+      {"2006", TMatchMode::AnyWord, "2006", false, false},
       // Upper-case conversion covers umlauts; ß stays ß.
-      {"Herr M\xDCLLER", mmWholeText, "M\xFCller", false, true},
-      {"herr m\xFCller", mmEveryWord, "M\xDCller", false, true},
-      {"STRASSE", mmWholeText, "Stra\xDF" "e", false, false},
-      {"STRASSE", mmEveryWord, "Stra\xDF" "e", false, false},
-      {"STRASSE", mmAnyWord, "Stra\xDF" "e", false, false},
-      {"STRA\xDF" "E", mmWholeText, "stra\xDF" "e", false, true},
-      {"\x8A\x8C\x8E\x9F", mmWholeText, "\x9A\x9C\x9E\xFF", false, true},
-      {"\xF7", mmWholeText, "\xD7", false, false},  // ÷ and × are not a case pair
+      {"Herr M\xDCLLER", TMatchMode::WholeText, "M\xFCller", false, true},
+      {"herr m\xFCller", TMatchMode::EveryWord, "M\xDCller", false, true},
+      {"STRASSE", TMatchMode::WholeText,
+       "Stra\xDF"
+       "e",
+       false, false},
+      {"STRASSE", TMatchMode::EveryWord,
+       "Stra\xDF"
+       "e",
+       false, false},
+      {"STRASSE", TMatchMode::AnyWord,
+       "Stra\xDF"
+       "e",
+       false, false},
+      {"STRA\xDF"
+       "E",
+       TMatchMode::WholeText,
+       "stra\xDF"
+       "e",
+       false, true},
+      {"\x8A\x8C\x8E\x9F", TMatchMode::WholeText, "\x9A\x9C\x9E\xFF", false, true},
+      {"\xF7", TMatchMode::WholeText, "\xD7", false, false},  // ÷ and × are not a case pair
       // Case flag.
-      {"das haus", mmWholeText, "Haus", true, false},
-      {"das haus", mmAnyWord, "Haus", true, false},
-      {"das Haus", mmWholeText, "Haus", true, true},
-      {"das haus", mmWholeText, "Haus", false, true},
+      {"das haus", TMatchMode::WholeText, "Haus", true, false},
+      {"das haus", TMatchMode::AnyWord, "Haus", true, false},
+      {"das Haus", TMatchMode::WholeText, "Haus", true, true},
+      {"das haus", TMatchMode::WholeText, "Haus", false, true},
       // Trailing blank belongs to the phrase; containment is one way only.
-      {"Gartenhaus", mmWholeText, "Haus ", false, false},
-      {"Haus", mmWholeText, "Das Haus", false, false},
-      {"Gartenhaus ", mmWholeText, "Haus ", false, true},
+      {"Gartenhaus", TMatchMode::WholeText, "Haus ", false, false},
+      {"Haus", TMatchMode::WholeText, "Das Haus", false, false},
+      {"Gartenhaus ", TMatchMode::WholeText, "Haus ", false, true},
       // Words are substrings, every word vs any word.
-      {"Garten am Haus", mmEveryWord, "Haus-Garten", false, true},
-      {"nur Haus", mmEveryWord, "Haus-Garten", false, false},
-      {"nur Haus", mmAnyWord, "Haus-Garten", false, true},
-      {"Garten am Haus", mmAnyWord, "Haus-Garten", false, true},
-      {"Karotte", mmAnyWord, "rot", false, true},
-      {"Gartenhaus", mmEveryWord, "haus", false, true},
-      {"Zaun", mmAnyWord, "Haus-Garten", false, false},
+      {"Garten am Haus", TMatchMode::EveryWord, "Haus-Garten", false, true},
+      {"nur Haus", TMatchMode::EveryWord, "Haus-Garten", false, false},
+      {"nur Haus", TMatchMode::AnyWord, "Haus-Garten", false, true},
+      {"Garten am Haus", TMatchMode::AnyWord, "Haus-Garten", false, true},
+      {"Karotte", TMatchMode::AnyWord, "rot", false, true},
+      {"Gartenhaus", TMatchMode::EveryWord, "haus", false, true},
+      {"Zaun", TMatchMode::AnyWord, "Haus-Garten", false, false},
       // Whole phrase includes punctuation and blanks exactly.
-      {"Haus Garten", mmWholeText, "Haus-Garten", false, false},
+      {"Haus Garten", TMatchMode::WholeText, "Haus-Garten", false, false},
       // No mode chosen: nothing matches.
-      {"Haus", mmNone, "Haus", false, false},
+      {"Haus", TMatchMode::None, "Haus", false, false},
       {"Haus", static_cast<TMatchMode>(7), "Haus", false, false},
       // Empty text.
-      {"", mmWholeText, "a", false, false},
-      {"", mmEveryWord, "a", false, false},
+      {"", TMatchMode::WholeText, "a", false, false},
+      {"", TMatchMode::EveryWord, "a", false, false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Match(c.text, c.mode, c.phrase, c.caseSensitive), c.expected)
-        << "text '" << c.text << "' mode " << c.mode << " phrase '" << c.phrase << "' case " << c.caseSensitive;
+        << "text '" << c.text << "' mode " << static_cast<int>(c.mode) << " phrase '" << c.phrase << "' case "
+        << c.caseSensitive;
   }
 }
 
 TEST(TextMatchesTest, TextsWithNulAndLineFeedsAreUsedToFullLength) {
   const std::string text = "<a>\0\0 erste Zeile\nzweite\0Zeile mit Haus\n"s;
-  EXPECT_TRUE(Match(text, mmWholeText, "mit haus"));
-  EXPECT_TRUE(Match(text, mmWholeText, "Zeile\nzweite"));
-  EXPECT_TRUE(Match(text, mmEveryWord, "erste Haus"));
-  EXPECT_FALSE(Match(text, mmEveryWord, "erste Hof"));
-  EXPECT_TRUE(Match(text, mmWholeText, "\0 erste"s));
-  EXPECT_TRUE(Match(text, mmWholeText, "zweite\0zeile"s));
-  EXPECT_FALSE(Match(text, mmWholeText, "zweite\0zeile"s, true));
+  EXPECT_TRUE(Match(text, TMatchMode::WholeText, "mit haus"));
+  EXPECT_TRUE(Match(text, TMatchMode::WholeText, "Zeile\nzweite"));
+  EXPECT_TRUE(Match(text, TMatchMode::EveryWord, "erste Haus"));
+  EXPECT_FALSE(Match(text, TMatchMode::EveryWord, "erste Hof"));
+  EXPECT_TRUE(Match(text, TMatchMode::WholeText, "\0 erste"s));
+  EXPECT_TRUE(Match(text, TMatchMode::WholeText, "zweite\0zeile"s));
+  EXPECT_FALSE(Match(text, TMatchMode::WholeText, "zweite\0zeile"s, true));
   // A large legacy-style text with the word only at the very end.
   std::string big(3 << 20, '\0');
   for (std::size_t i = 0; i < big.size(); i += 7) big[i] = '\n';
-  EXPECT_FALSE(Match(big, mmAnyWord, "Haus"));
+  EXPECT_FALSE(Match(big, TMatchMode::AnyWord, "Haus"));
   big += "HAUS";
-  EXPECT_TRUE(Match(big, mmAnyWord, "Haus"));
-  EXPECT_FALSE(Match(big, mmAnyWord, "Haus", true));
+  EXPECT_TRUE(Match(big, TMatchMode::AnyWord, "Haus"));
+  EXPECT_FALSE(Match(big, TMatchMode::AnyWord, "Haus", true));
 }
 
 TEST(TextMatchesTest, WordListIsTakenAsGiven) {
   // Duplicates and case variants do not change the result; an empty word
   // list matches everything in every-word mode and nothing in any-word mode.
-  EXPECT_TRUE(TextMatches("rot", mmEveryWord, "rot rot", {"rot", "rot"}, false));
-  EXPECT_TRUE(TextMatches("ROT", mmEveryWord, "rot Rot", {"rot", "Rot"}, false));
-  EXPECT_FALSE(TextMatches("ROT", mmEveryWord, "rot Rot", {"rot", "Rot"}, true));
-  EXPECT_TRUE(TextMatches("x", mmEveryWord, "", {}, false));
-  EXPECT_FALSE(TextMatches("x", mmAnyWord, "", {}, false));
-  EXPECT_TRUE(TextMatches("x", mmEveryWord, "", {""}, false));  // an empty entry occurs everywhere
+  EXPECT_TRUE(TextMatches("rot", TMatchMode::EveryWord, "rot rot", {"rot", "rot"}, false));
+  EXPECT_TRUE(TextMatches("ROT", TMatchMode::EveryWord, "rot Rot", {"rot", "Rot"}, false));
+  EXPECT_FALSE(TextMatches("ROT", TMatchMode::EveryWord, "rot Rot", {"rot", "Rot"}, true));
+  EXPECT_TRUE(TextMatches("x", TMatchMode::EveryWord, "", {}, false));
+  EXPECT_FALSE(TextMatches("x", TMatchMode::AnyWord, "", {}, false));
+  EXPECT_TRUE(TextMatches("x", TMatchMode::EveryWord, "", {""}, false));  // an empty entry occurs everywhere
 }
 
 // Finds the needle at every position of texts around the 32-position step of the scan.
 TEST(TermMatcherTest, FindsNeedleAtEveryPositionAndLength) {
   for (const bool caseSensitive : {false, true}) {
     for (const std::string& needle : {"q"s, "Qx"s, "\xE4zZ"s, "Haus am See mit Garten und Zaun"s}) {
-      TTermMatcher matcher(mmWholeText, needle, SplitWords(needle), caseSensitive);
+      TTermMatcher matcher(TMatchMode::WholeText, needle, SplitWords(needle), caseSensitive);
       for (std::size_t length = needle.size(); length < needle.size() + 40; ++length) {
         for (std::size_t at = 0; at + needle.size() <= length; ++at) {
           std::string text(length, '.');
@@ -225,7 +251,7 @@ TEST(TermMatcherTest, NoPositionIsLostWhenTheFilterGivesUp) {
   while (filler.size() < 2000) filler += period;
   const std::string missing = needle.substr(0, needle.size() - 1);
   for (const bool caseSensitive : {false, true}) {
-    TTermMatcher matcher(mmWholeText, needle, {}, caseSensitive);
+    TTermMatcher matcher(TMatchMode::WholeText, needle, {}, caseSensitive);
     const std::string text = caseSensitive ? filler : AnsiUpper(filler);  // folding must hold here too
     for (std::size_t phase = 0; phase < period.size(); ++phase) {
       for (std::size_t at = 0; at < 1000; ++at) {
@@ -252,13 +278,14 @@ TEST(TermMatcherTest, AgreesWithNaiveReferenceOnRandomTexts) {
     const std::string phrase = randomString(round % 3 == 0 ? 12 : 4);
     const Words words = SplitWords(phrase);
     const bool caseSensitive = round % 2 == 0;
-    for (const TMatchMode mode : {mmWholeText, mmEveryWord, mmAnyWord, mmNone}) {
+    for (const TMatchMode mode :
+         {TMatchMode::WholeText, TMatchMode::EveryWord, TMatchMode::AnyWord, TMatchMode::None}) {
       TTermMatcher matcher(mode, phrase, words, caseSensitive);
       for (int t = 0; t < 20; ++t) {
         const std::string text = randomString(t % 5 == 0 ? 2000 : 60);
         const bool expected = NaiveMatches(text, mode, phrase, words, caseSensitive);
         matches += expected ? 1 : 0;
-        ASSERT_EQ(matcher.Matches(text), expected) << "round " << round << " mode " << mode;
+        ASSERT_EQ(matcher.Matches(text), expected) << "round " << round << " mode " << static_cast<int>(mode);
         ASSERT_EQ(TextMatches(text, mode, phrase, words, caseSensitive), expected);
       }
     }
@@ -271,69 +298,35 @@ TEST(TermMatcherTest, AgreesWithNaiveReferenceOnRandomTexts) {
 TEST(HitFinderTest, HitsOfEachModeAndCase) {
   using Hits = std::vector<THit>;
   // Whole phrase: every occurrence of the phrase, blanks included, folded like the matcher.
-  EXPECT_EQ(FindHits("Das Haus, das HAUS und das haus.", mmWholeText, "das haus", false),
+  EXPECT_EQ(FindHits("Das Haus, das HAUS und das haus.", TMatchMode::WholeText, "das haus", false),
             (Hits{{0, 8}, {10, 18}, {23, 31}}));
-  EXPECT_EQ(FindHits("Das Haus, das HAUS und das haus.", mmWholeText, "das haus", true), (Hits{{23, 31}}));
-  EXPECT_EQ(FindHits("M\xDCLLER m\xFCller STRASSE", mmWholeText, "m\xFCller", false), (Hits{{0, 6}, {7, 13}}));
-  EXPECT_EQ(FindHits("STRASSE", mmWholeText, "Stra\xDF" "e", false), Hits{});
+  EXPECT_EQ(FindHits("Das Haus, das HAUS und das haus.", TMatchMode::WholeText, "das haus", true), (Hits{{23, 31}}));
+  EXPECT_EQ(FindHits("M\xDCLLER m\xFCller STRASSE", TMatchMode::WholeText, "m\xFCller", false),
+            (Hits{{0, 6}, {7, 13}}));
+  EXPECT_EQ(FindHits("STRASSE", TMatchMode::WholeText,
+                     "Stra\xDF"
+                     "e",
+                     false),
+            Hits{});
   // Word modes: every occurrence of each word, inside longer words too, whether or not the text matches.
-  EXPECT_EQ(FindHits("Gartenhaus am Haus", mmEveryWord, "Haus-Garten", false), (Hits{{0, 6}, {6, 10}, {14, 18}}));
-  EXPECT_EQ(FindHits("Gartenhaus am Haus", mmEveryWord, "Haus-Garten", true), (Hits{{0, 6}, {14, 18}}));
-  EXPECT_EQ(FindHits("nur Haus", mmEveryWord, "Haus Garten", false), (Hits{{4, 8}}));
-  EXPECT_EQ(FindHits("Karotte rot", mmAnyWord, "ROT 2006", false), (Hits{{2, 5}, {8, 11}}));
+  EXPECT_EQ(FindHits("Gartenhaus am Haus", TMatchMode::EveryWord, "Haus-Garten", false),
+            (Hits{{0, 6}, {6, 10}, {14, 18}}));
+  EXPECT_EQ(FindHits("Gartenhaus am Haus", TMatchMode::EveryWord, "Haus-Garten", true), (Hits{{0, 6}, {14, 18}}));
+  EXPECT_EQ(FindHits("nur Haus", TMatchMode::EveryWord, "Haus Garten", false), (Hits{{4, 8}}));
+  EXPECT_EQ(FindHits("Karotte rot", TMatchMode::AnyWord, "ROT 2006", false), (Hits{{2, 5}, {8, 11}}));
   // Occurrences of one needle do not overlap; those of different words are joined.
-  EXPECT_EQ(FindHits("aaaaa", mmWholeText, "aa", false), (Hits{{0, 2}, {2, 4}}));
-  EXPECT_EQ(FindHits("Hans", mmAnyWord, "an Hans", false), (Hits{{0, 4}}));
-  EXPECT_EQ(FindHits("abcd", mmAnyWord, "abc bcd", false), (Hits{{0, 4}}));
+  EXPECT_EQ(FindHits("aaaaa", TMatchMode::WholeText, "aa", false), (Hits{{0, 2}, {2, 4}}));
+  EXPECT_EQ(FindHits("Hans", TMatchMode::AnyWord, "an Hans", false), (Hits{{0, 4}}));
+  EXPECT_EQ(FindHits("abcd", TMatchMode::AnyWord, "abc bcd", false), (Hits{{0, 4}}));
   // No words, no mode: nothing to mark.
-  EXPECT_EQ(FindHits("2006", mmEveryWord, "2006", false), Hits{});
-  EXPECT_EQ(FindHits("Haus", mmNone, "Haus", false), Hits{});
+  EXPECT_EQ(FindHits("2006", TMatchMode::EveryWord, "2006", false), Hits{});
+  EXPECT_EQ(FindHits("Haus", TMatchMode::None, "Haus", false), Hits{});
   // The first hit: the earliest, the longest of those that begin there.
-  const THitFinder finder(mmAnyWord, "Garten Gartenhaus haus", false);
+  const THitFinder finder(TMatchMode::AnyWord, "Garten Gartenhaus haus", false);
   EXPECT_EQ(finder.First("im GARTENHAUS"), (THit{3, 13}));
   EXPECT_EQ(finder.First("ein Haus im Garten"), (THit{4, 8}));
   EXPECT_EQ(finder.First("Zaun"), std::nullopt);
   EXPECT_EQ(finder.Longest(), 10u);
-}
-
-class FakeForm : public TSearchForm {
- public:
-  std::map<TFormBox, bool> checked;
-  bool IsChecked(TFormBox box) const override {
-    const auto it = checked.find(box);
-    return it != checked.end() && it->second;
-  }
-  std::string FolderText() const override { return {}; }
-  std::string PhraseText() const override { return {}; }
-  void ClearCandidates() override {}
-  void AddCandidate(const std::string&) override {}
-  void ShowCandidatePlaceholder(bool) override {}
-  void AddResult(const std::string&, const std::string&) override {}
-  void AddError(const std::string&) override {}
-};
-
-TEST(CurrentMatchModeTest, ReadsRadioButtons) {
-  struct Case {
-    bool whole, words, every, any;
-    TMatchMode expected;
-  };
-  const std::vector<Case> cases = {
-      {true, false, true, false, mmWholeText},   // hidden word-mode state does not count
-      {true, false, false, true, mmWholeText},
-      {false, true, true, false, mmEveryWord},
-      {false, true, false, true, mmAnyWord},
-      {false, true, true, true, mmAnyWord},      // any word wins over every word
-      {false, true, false, false, mmNone},
-      {false, false, false, false, mmNone},
-  };
-  for (const auto& c : cases) {
-    FakeForm form;
-    form.checked = {{TFormBox::RadioButton1, c.whole},
-                    {TFormBox::RadioButton2, c.words},
-                    {TFormBox::RadioButton3, c.every},
-                    {TFormBox::RadioButton4, c.any}};
-    EXPECT_EQ(CurrentMatchMode(form), c.expected) << c.whole << c.words << c.every << c.any;
-  }
 }
 
 }  // namespace

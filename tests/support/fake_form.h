@@ -6,8 +6,8 @@
 #include <vector>
 #include <string>
 
-#include "search/candidate_list.h"
-#include "search/search_form.h"
+#include "app/candidate_list.h"
+#include "app/search_form.h"
 
 namespace tarvik::test {
 
@@ -16,13 +16,14 @@ class TFakeForm : public TSearchForm {
   TFakeForm() {
     // The window's start state: every kind, sub-folders and the 2.0 formats,
     // content only, whole phrase, German.
-    for (TFormBox box : {TFormBox::cbAlleDateien, TFormBox::cbWriter, TFormBox::cbCalc, TFormBox::cbImpress,
-                         TFormBox::cbDraw, TFormBox::cbFormel, TFormBox::cbUnter, TFormBox::cbOO, TFormBox::cbConntent,
-                         TFormBox::RadioButton1, TFormBox::rbGerman})
+    for (TFormControl box :
+         {TFormControl::cbAlleDateien, TFormControl::cbWriter, TFormControl::cbCalc, TFormControl::cbImpress,
+          TFormControl::cbDraw, TFormControl::cbFormel, TFormControl::cbUnter, TFormControl::cbOO,
+          TFormControl::cbConntent, TFormControl::RadioButton1, TFormControl::rbGerman})
       boxes[box] = true;
   }
 
-  bool IsChecked(TFormBox box) const override {
+  bool IsChecked(TFormControl box) const override {
     const auto it = boxes.find(box);
     return it != boxes.end() && it->second;
   }
@@ -62,16 +63,16 @@ class TFakeForm : public TSearchForm {
   }
   void SetProgressPosition(int position) override { progressPositions.push_back(position); }
 
-  void Set(TFormBox box, bool ticked) { boxes[box] = ticked; }
+  void Set(TFormControl box, bool ticked) { boxes[box] = ticked; }
   // Only the named kind boxes ticked, "all kinds" off.
-  void OnlyKinds(std::initializer_list<TFormBox> kinds) {
-    for (TFormBox box : {TFormBox::cbAlleDateien, TFormBox::cbWriter, TFormBox::cbCalc, TFormBox::cbImpress,
-                         TFormBox::cbDraw, TFormBox::cbFormel})
+  void OnlyKinds(std::initializer_list<TFormControl> kinds) {
+    for (TFormControl box : {TFormControl::cbAlleDateien, TFormControl::cbWriter, TFormControl::cbCalc,
+                             TFormControl::cbImpress, TFormControl::cbDraw, TFormControl::cbFormel})
       boxes[box] = false;
-    for (TFormBox box : kinds) boxes[box] = true;
+    for (TFormControl box : kinds) boxes[box] = true;
   }
 
-  std::map<TFormBox, bool> boxes;
+  std::map<TFormControl, bool> boxes;
   std::string folder;
   std::string phrase;
   bool readableText = false;

@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "platform/file_system.h"
-#include "search/search_run.h"
+#include "app/search_run.h"
 #include "support/fake_form.h"
 #include "support/run_tool.h"
 #include "support/temp_folder.h"
@@ -70,7 +70,8 @@ THostileFolder MakeHostileFolder(const TTempFolder& root) {
   for (int level = 0; level < 40; ++level) deep += "/level" + std::to_string(level);
   folder.mustFind.insert(root.Write(deep + "/Deep.odt", good));
 
-  for (int i = 0; i < 200; ++i) folder.mustFail.insert(root.Write("random/r" + std::to_string(i) + ".odt", bytes(256 + random() % 5000)));
+  for (int i = 0; i < 200; ++i)
+    folder.mustFail.insert(root.Write("random/r" + std::to_string(i) + ".odt", bytes(256 + random() % 5000)));
   folder.mustFail.insert(root.Write("small/empty.odt", ""));
   folder.mustFail.insert(root.Write("small/255.sxw", bytes(255)));
   folder.mustFail.insert(root.Write("small/255.sdw", bytes(255)));
@@ -78,7 +79,8 @@ THostileFolder MakeHostileFolder(const TTempFolder& root) {
     root.Write("cut/c" + std::to_string(cut) + ".odt", good.substr(0, cut));
   for (int i = 0; i < 60; ++i) {  // damaged anywhere: central directory, headers, data
     std::string damaged = good;
-    for (int flips = 0; flips < 1 + i % 4; ++flips) damaged[random() % damaged.size()] ^= static_cast<char>(1 + random() % 255);
+    for (int flips = 0; flips < 1 + i % 4; ++flips)
+      damaged[random() % damaged.size()] ^= static_cast<char>(1 + random() % 255);
     root.Write("damaged/d" + std::to_string(i) + ".odt", damaged);
   }
   root.Write("prefixed/junk.odt", bytes(3000) + good);
@@ -98,15 +100,14 @@ TEST(HostileFolder, EverythingIsSearchedOrReportedAndNothingIsLeftBehind) {
   const std::set<std::string> candidates = Lines(list.out);
 
   for (const char* jobs : {"--jobs=1", "--jobs=3"}) {
-    const auto r = RunTool("tarvik-find", {jobs, "--legacy", root.Path(), "Fischer"}, work.Path(),
-                           {"TMPDIR=" + tmp.Path()});
+    const auto r =
+        RunTool("tarvik-find", {jobs, "--legacy", root.Path(), "Fischer"}, work.Path(), {"TMPDIR=" + tmp.Path()});
     ASSERT_EQ(r.status, 0) << jobs << "\n" << r.err;
     const std::set<std::string> found = Lines(r.out);
     const std::set<std::string> failed = Lines(r.err, "tarvik-find: cannot search: ");
     for (const std::string& path : hostile.mustFind)  // a name may hold a line feed: look for the whole line
       EXPECT_NE(("\n" + r.out).find("\n" + path + "\n"), std::string::npos) << jobs << " " << path;
-    for (const std::string& path : hostile.mustFail)
-      EXPECT_EQ(failed.count(path), 1u) << jobs << " " << path;
+    for (const std::string& path : hostile.mustFail) EXPECT_EQ(failed.count(path), 1u) << jobs << " " << path;
     for (const std::string& path : found) {
       EXPECT_EQ(candidates.count(path), 1u) << path;
       EXPECT_EQ(failed.count(path), 0u) << path;
@@ -126,8 +127,8 @@ TEST(HostileFolder, TheScratchFolderIsEmptyAfterEveryDocument) {
   test::TFakeForm form;
   form.folder = root.Path();
   form.phrase = "Fischer";
-  form.Set(TFormBox::cbsdw, true);
-  form.Set(TFormBox::cbAlles, true);
+  form.Set(TFormControl::cbsdw, true);
+  form.Set(TFormControl::cbAlles, true);
   RunSearch(form, {.scratchFolder = scratch.Path()});
   SetCurrentDir(saved);
   const std::set<std::string> found(form.results.begin(), form.results.end());

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string_view>
 
-#include "common/command_line.h"
+#include "app/command_line.h"
 
 namespace tarvik {
 namespace {
@@ -52,7 +52,7 @@ enum LongOnly { kNoNewFormats = 1000, kLegacy, kNoRecurse, kLang, kText, kColor,
 constexpr int kVersion = 2000;  // --version has a long form only
 
 bool Fail(const std::string& reason) {
-  tools::UsageError("tarvik-find", reason);
+  tarvik::UsageError("tarvik-find", reason);
   return false;
 }
 
@@ -184,7 +184,7 @@ std::optional<TFindOptions> ParseFindOptions(int argc, char** argv) {
       std::exit(0);
     }
     if (option == kVersion) {
-      tools::PrintVersion("tarvik-find");
+      tarvik::PrintVersion("tarvik-find");
       std::exit(0);
     }
     if (option == '?') {

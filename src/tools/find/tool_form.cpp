@@ -10,9 +10,9 @@ namespace {
 
 TMatchMode MatchModeOf(TFindMode mode) {
   switch (mode) {
-    case TFindMode::Every: return mmEveryWord;
-    case TFindMode::Any: return mmAnyWord;
-    default: return mmWholeText;
+    case TFindMode::Every: return TMatchMode::EveryWord;
+    case TFindMode::Any: return TMatchMode::AnyWord;
+    default: return TMatchMode::WholeText;
   }
 }
 
@@ -38,7 +38,7 @@ std::string TToolForm::Shown(const std::string& enginePath) const {
 
 void TToolForm::AddResult(const std::string& shown, const std::string&) {
   ++hits_;
-  lastResult_ = IsChecked(TFormBox::cbFile) ? shown : Shown(shown);
+  lastResult_ = IsChecked(TFormControl::cbFile) ? shown : Shown(shown);
   if (!options_.json) PrintPath(lastResult_);
 }
 
@@ -59,33 +59,33 @@ void TToolForm::AddError(const std::string& path) {
   if (lines_) lines_->PrintError(Shown(path));
 }
 
-bool TToolForm::IsChecked(TFormBox box) const {
+bool TToolForm::IsChecked(TFormControl box) const {
   const TFindOptions& o = options_;
   switch (box) {
-    case TFormBox::cbAlleDateien: return o.allKinds;
-    case TFormBox::cbWriter: return o.writer;
-    case TFormBox::cbCalc: return o.calc;
-    case TFormBox::cbImpress: return o.impress;
-    case TFormBox::cbDraw: return o.draw;
-    case TFormBox::cbFormel: return o.formel;
-    case TFormBox::cbUnter: return o.recurse;
-    case TFormBox::cbVorlagen: return o.templates;
-    case TFormBox::cbOO: return o.newFormats;
-    case TFormBox::cbsdw: return o.legacy;
-    case TFormBox::cbAlles: return o.allParts;
-    case TFormBox::cbConntent: return o.content;
-    case TFormBox::cbMeta: return o.meta;
-    case TFormBox::cbStyles: return o.styles;
-    case TFormBox::cbGrossklein: return o.caseSensitive;
-    case TFormBox::cbFile: return o.namesOnly;
-    case TFormBox::cbOneFile: return false;
-    case TFormBox::RadioButton1: return o.mode == TFindMode::Whole;
-    case TFormBox::RadioButton2: return o.mode != TFindMode::Whole;
-    case TFormBox::RadioButton3: return o.mode == TFindMode::Every;
-    case TFormBox::RadioButton4: return o.mode == TFindMode::Any;
-    case TFormBox::rbGerman: return o.german;
+    case TFormControl::cbAlleDateien: return o.allKinds;
+    case TFormControl::cbWriter: return o.writer;
+    case TFormControl::cbCalc: return o.calc;
+    case TFormControl::cbImpress: return o.impress;
+    case TFormControl::cbDraw: return o.draw;
+    case TFormControl::cbFormel: return o.formel;
+    case TFormControl::cbUnter: return o.recurse;
+    case TFormControl::cbVorlagen: return o.templates;
+    case TFormControl::cbOO: return o.newFormats;
+    case TFormControl::cbsdw: return o.legacy;
+    case TFormControl::cbAlles: return o.allParts;
+    case TFormControl::cbConntent: return o.content;
+    case TFormControl::cbMeta: return o.meta;
+    case TFormControl::cbStyles: return o.styles;
+    case TFormControl::cbGrossklein: return o.caseSensitive;
+    case TFormControl::cbFile: return o.namesOnly;
+    case TFormControl::cbOneFile: return false;
+    case TFormControl::RadioButton1: return o.mode == TFindMode::Whole;
+    case TFormControl::RadioButton2: return o.mode != TFindMode::Whole;
+    case TFormControl::RadioButton3: return o.mode == TFindMode::Every;
+    case TFormControl::RadioButton4: return o.mode == TFindMode::Any;
+    case TFormControl::rbGerman: return o.german;
+    default: return false;  // boxes only the window has, and controls that are no boxes
   }
-  return false;
 }
 
 }  // namespace tarvik

@@ -13,8 +13,8 @@
 
 #include "find/find_options.h"
 #include "find/match_output.h"
-#include "search/candidate_list.h"
-#include "search/search_form.h"
+#include "app/candidate_list.h"
+#include "app/search_form.h"
 
 namespace tarvik {
 
@@ -22,7 +22,7 @@ class TToolForm : public TSearchForm {
  public:
   explicit TToolForm(const TFindOptions& options);
 
-  bool IsChecked(TFormBox box) const override;
+  bool IsChecked(TFormControl box) const override;
   std::string FolderText() const override { return options_.folder; }
   std::string PhraseText() const override { return options_.phrase; }
   bool MatchesReadableText() const override { return options_.readableText; }

@@ -1,10 +1,10 @@
-#include "search/string_table.h"
+#include "app/string_table.h"
 
 #include <algorithm>
 #include <array>
 #include <iterator>
 
-#include "search/search_form.h"
+#include "app/search_form.h"
 
 namespace tarvik {
 namespace {
@@ -141,7 +141,7 @@ std::string LoadEntry(int base, int number) {
 }
 
 std::string MessageText(const TSearchForm& form, int number) {
-  const int base = form.IsChecked(TFormBox::rbGerman) ? kGermanBase : kEnglishBase;
+  const int base = form.IsChecked(TFormControl::rbGerman) ? kGermanBase : kEnglishBase;
   return LoadEntry(base, number);
 }
 

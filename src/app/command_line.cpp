@@ -1,9 +1,9 @@
-#include "common/command_line.h"
+#include "app/command_line.h"
 
 #include <cstdio>
 #include <string>
 
-namespace tarvik::tools {
+namespace tarvik {
 
 void PrintVersion(std::string_view program) {
   // The project's author and licence, as in LICENSE and the package's copyright file.
@@ -24,4 +24,4 @@ int UsageError(std::string_view program, std::string_view reason) {
   return kExitUsage;
 }
 
-}  // namespace tarvik::tools
+}  // namespace tarvik

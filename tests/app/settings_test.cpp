@@ -1,4 +1,4 @@
-#include "search/settings.h"
+#include "app/settings.h"
 
 #include <gtest/gtest.h>
 
@@ -25,8 +25,8 @@ TEST(OptionStringTest, AppliesInTheFixedOrderAndRebuildsTheSameString) {
   for (const TOptionStep& step : OptionApplyOrder()) positions.push_back(step.position);
   EXPECT_EQ(positions, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 15, 16, 17, 18, 19, 21}));
   // 16 and 19 both set the save box; 19, applied later, decides.
-  EXPECT_EQ(OptionApplyOrder()[14].control, TOptionControl::cbEinstellungen);
-  EXPECT_EQ(OptionApplyOrder()[17].control, TOptionControl::cbEinstellungen);
+  EXPECT_EQ(OptionApplyOrder()[14].control, TFormControl::cbEinstellungen);
+  EXPECT_EQ(OptionApplyOrder()[17].control, TFormControl::cbEinstellungen);
 
   // A short line clears the missing positions; only "1" ticks.
   EXPECT_TRUE(OptionBit(kDefaultOptions, 2));
@@ -37,11 +37,11 @@ TEST(OptionStringTest, AppliesInTheFixedOrderAndRebuildsTheSameString) {
 
   // Applying a string and building it again gives it back, with 13 and 16 as "0".
   const std::string applied = "101010101011111111111";
-  std::map<TOptionControl, bool> state;
+  std::map<TFormControl, bool> state;
   for (const TOptionStep& step : OptionApplyOrder()) state[step.control] = OptionBit(applied, step.position);
-  const std::string built = BuildOptionString([&](TOptionControl c) { return state[c]; }, true);
+  const std::string built = BuildOptionString([&](TFormControl c) { return state[c]; }, true);
   EXPECT_EQ(built, "101010101011011011111");
-  EXPECT_EQ(BuildOptionString([](TOptionControl) { return false; }, false), std::string(21, '0'));
+  EXPECT_EQ(BuildOptionString([](TFormControl) { return false; }, false), std::string(21, '0'));
 }
 
 TEST(HistoryTest, CompactionWritingAndUpdateFollowTheLimits) {

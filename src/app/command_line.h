@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-namespace tarvik::tools {
+namespace tarvik {
 
 // Exit status of a wrong command line.
 constexpr int kExitUsage = 2;
@@ -15,4 +15,4 @@ void PrintVersion(std::string_view program);
 // Writes "PROGRAM: REASON" and the hint to PROGRAM --help to stderr; returns kExitUsage.
 int UsageError(std::string_view program, std::string_view reason);
 
-}  // namespace tarvik::tools
+}  // namespace tarvik

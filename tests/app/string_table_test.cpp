@@ -1,4 +1,4 @@
-#include "search/string_table.h"
+#include "app/string_table.h"
 
 #include <gtest/gtest.h>
 
@@ -37,9 +37,9 @@ TEST(StringTable, MissingEntryIsEmpty) {
 TEST(StringTable, MessageFollowsTheLanguageButtonAtEachCall) {
   test::TFakeForm form;
   EXPECT_EQ(MessageText(form, kMsgOptionsSaved), "Die Einstellungen wurden gespeichert!");
-  form.Set(TFormBox::rbGerman, false);
+  form.Set(TFormControl::rbGerman, false);
   EXPECT_EQ(MessageText(form, kMsgOptionsSaved), "Options are saved!");
-  form.Set(TFormBox::rbGerman, true);
+  form.Set(TFormControl::rbGerman, true);
   EXPECT_EQ(MessageText(form, kMsgInvalidFolder), "Das Verzeichnis ist ungültig.");
 }
 

@@ -1,4 +1,4 @@
-#include "search/search_run.h"
+#include "app/search_run.h"
 
 #include "platform/code_page.h"
 #include "platform/file_system.h"
@@ -8,9 +8,8 @@
 #include "search/document_search.h"
 #include "search/parallel_walk.h"
 #include "search/prefilter_cache.h"
-#include "search/search_form.h"
-#include "search/search_options.h"
-#include "search/string_table.h"
+#include "app/search_form.h"
+#include "app/string_table.h"
 
 namespace tarvik {
 
@@ -31,22 +30,22 @@ void Lock(TSearchForm& form) {
 // they stand now, and moves the progress bar as the documents are taken.
 void SearchCandidates(TSearchForm& form, const TSearchWalk& how, bool markedOnly) {
   TWalk walk;
-  walk.options = TSearchOptions::Of(form);
+  walk.options = form.Options();
   form.SearchOptionsTaken(walk.options);
   const std::string phrase = PhraseToAnsi(walk.options.phrase);
-  const bool caseSensitive = walk.options.IsChecked(TFormBox::cbGrossklein);
+  const bool caseSensitive = walk.options.caseSensitive;
   if (how.scratchFolder.empty()) {
-    walk.search = [phrase, caseSensitive, cache = how.cache](TSearchForm& options, const std::string& path) {
+    walk.search = [phrase, caseSensitive, cache = how.cache](TSearchSink& sink, const std::string& path) {
       TCacheTicket ticket;
-      if (cache != nullptr && !cache->Admits(options, path, phrase, ticket)) return;  // nothing can match
-      SearchDocumentInMemory(options, path, phrase, caseSensitive, ticket.Summaries());
+      if (cache != nullptr && !cache->Admits(sink.Options(), path, phrase, ticket)) return;  // nothing can match
+      SearchDocumentInMemory(sink, path, phrase, caseSensitive, ticket.Summaries());
       if (cache != nullptr) cache->Record(ticket);
     };
     walk.jobs = how.jobs;
     walk.waiter = how.waiter;
   } else {
-    walk.search = [phrase, caseSensitive, scratch = how.scratchFolder](TSearchForm& options, const std::string& path) {
-      SearchDocument(options, scratch, path, phrase, caseSensitive);
+    walk.search = [phrase, caseSensitive, scratch = how.scratchFolder](TSearchSink& sink, const std::string& path) {
+      SearchDocument(sink, scratch, path, phrase, caseSensitive);
     };
   }
   if (markedOnly) {
@@ -110,7 +109,7 @@ TSearchOutcome RunSearch(TSearchForm& form, const TSearchWalk& walk) {
     if (collected) CollectDocuments(form, folder, ".");
     if (form.HasCurrentCandidate()) {
       Lock(form);
-      SearchCandidates(form, walk, form.IsChecked(TFormBox::cbOneFile) && !collected);
+      SearchCandidates(form, walk, form.IsChecked(C::cbOneFile) && !collected);
       ShowOutcome(form);
       outcome = TSearchOutcome::Searched;
     }

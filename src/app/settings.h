@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/form_control.h"
+
 namespace tarvik {
 
 inline constexpr const char* kOptionsFile = "tarvik.ini";
@@ -23,31 +25,9 @@ inline constexpr int kOptionPositions = 21;
 // Position 20: "1" German, anything else English.
 inline constexpr int kLanguagePosition = 20;
 
-// The controls the option string covers (position 20, the language, aside).
-enum class TOptionControl {
-  cbAlleDateien,
-  cbWriter,
-  cbCalc,
-  cbImpress,
-  cbDraw,
-  cbFormel,
-  cbUnter,
-  cbAlles,
-  cbConntent,
-  cbMeta,
-  cbStyles,
-  cbVorlagen,
-  cbGrossklein,
-  cbFile,
-  cbOO,
-  cbreturn,
-  cbEinstellungen,
-  cbFormatierung,
-};
-
 struct TOptionStep {
   int position;  // 1-based
-  TOptionControl control;
+  TFormControl control;
 };
 
 // The order in which the positions are applied at start-up: 1 to 12, 14, 15,

@@ -4,7 +4,7 @@
 //
 // Threads: RunSearch runs on the form's thread (the window's) and returns when
 // the run has ended. Documents searched in memory are searched by jobs
-// meanwhile (parallel_walk.h), which never touch the form or the installed host.
+// meanwhile (search/parallel_walk.h), which never touch the form or the installed host.
 
 #include <string>
 

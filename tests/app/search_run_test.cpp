@@ -1,4 +1,4 @@
-#include "search/search_run.h"
+#include "app/search_run.h"
 
 #include <gtest/gtest.h>
 
@@ -61,7 +61,7 @@ class SearchRunTest : public ::testing::Test {
     SetShell(&shell);
     form.folder = root.Path();
     form.phrase = "Haselnuss";
-    form.Set(TFormBox::cbsdw, true);
+    form.Set(TFormControl::cbsdw, true);
   }
   void TearDown() override {
     SetHost(nullptr);
@@ -116,7 +116,7 @@ TEST_F(SearchRunTest, RelativeFolderSearchesLikeAnAbsoluteOne) {
 TEST_F(SearchRunTest, OpenButtonFollowsTheAssociation) {
   Document("a.sdw", "Haselnuss");
   shell.associated = false;
-  form.Set(TFormBox::cbFile, true);
+  form.Set(TFormControl::cbFile, true);
   Run();
   EXPECT_EQ(shell.asked, std::vector<std::string>{"a.sdw"});
   EXPECT_FALSE(form.visible[C::btopen]);
@@ -140,7 +140,7 @@ TEST_F(SearchRunTest, InvalidFolderOrEmptyPhraseStopBeforeSearching) {
   EXPECT_TRUE(form.results.empty()) << "no candidates, so no nothing-found line";
 
   form.folder = root.Path();
-  form.Set(TFormBox::rbGerman, false);
+  form.Set(TFormControl::rbGerman, false);
   host.messages.clear();
   EXPECT_EQ(RunSearch(form, {}), TSearchOutcome::NoPhrase);
   EXPECT_EQ(host.messages, std::vector<std::string>{"You have not insert a searchphrase"});
@@ -187,7 +187,7 @@ TEST(SearchRunStop, StopTakesEffectBetweenDocuments) {
   TStoppingForm form;
   form.folder = root.Path();
   form.phrase = "Haselnuss";
-  form.Set(TFormBox::cbsdw, true);
+  form.Set(TFormControl::cbsdw, true);
   for (const char* name : {"a.sdw", "b.sdw", "c.sdw"}) root.Write(name, std::string(300, ' ') + "Haselnuss");
   RunSearch(form, {.scratchFolder = scratch.Path()});
   EXPECT_EQ(form.results, std::vector<std::string>{root / "a.sdw"});
@@ -203,7 +203,7 @@ TEST_F(SearchRunTest, MarkedDocumentsOnlyIgnoreTheStopFlag) {
   Document("e.sdw", "Haselnuss");
   CollectDocuments(form, root.Path());
   form.selected = {1, 3};
-  form.Set(TFormBox::cbOneFile, true);
+  form.Set(TFormControl::cbOneFile, true);
   Run();
   EXPECT_EQ(form.results, (std::vector<std::string>{b, d}));
   EXPECT_EQ(form.progressHigh, 2);
@@ -213,7 +213,7 @@ TEST_F(SearchRunTest, MarkedDocumentsOnlyIgnoreTheStopFlag) {
 TEST_F(SearchRunTest, MarkedModeWithEmptyListCollectsAndSearchesAll) {
   Document("a.sdw", "Haselnuss");
   Document("b.sdw", "Haselnuss");
-  form.Set(TFormBox::cbOneFile, true);
+  form.Set(TFormControl::cbOneFile, true);
   Run();
   EXPECT_EQ(form.candidates.Count(), 2u);
   EXPECT_EQ(form.results.size(), 2u);
@@ -226,8 +226,8 @@ class TTypingForm : public TFakeForm {
   void AddResult(const std::string& shown, const std::string& folder) override {
     TFakeForm::AddResult(shown, folder);
     phrase = "Walnuss";
-    Set(TFormBox::cbGrossklein, true);
-    Set(TFormBox::RadioButton1, false);
+    Set(TFormControl::cbGrossklein, true);
+    Set(TFormControl::RadioButton1, false);
   }
 };
 
@@ -238,7 +238,7 @@ TEST(SearchRunQuestion, OneRunAnswersOneQuestion) {
     TTypingForm form;
     form.folder = root.Path();
     form.phrase = "Haselnuss";
-    form.Set(TFormBox::cbsdw, true);
+    form.Set(TFormControl::cbsdw, true);
     for (const char* name : {"a.sdw", "b.sdw"}) root.Write(name, std::string(300, ' ') + "haselnuss");
     RunSearch(form, {.scratchFolder = inMemory ? std::string() : scratch.Path()});
     EXPECT_EQ(form.results, (std::vector<std::string>{root / "a.sdw", root / "b.sdw"})) << inMemory;
@@ -268,12 +268,12 @@ class TStoppingWaiter : public TWalkWaiter {
     changed.notify_all();
   }
   // A job's search: the first two documents wait until the stop has been seen.
-  void Search(TSearchForm& form, const std::string& path) {
+  void Search(TSearchSink& sink, const std::string& path) {
     std::unique_lock<std::mutex> guard(lock);
     started.push_back(path);
     changed.notify_all();
     changed.wait(guard, [this] { return open; });
-    form.AddResult(path, "");
+    sink.AddResult(path, "");
   }
 
   std::mutex lock;
@@ -290,7 +290,7 @@ TEST(SearchRunStop, StopDuringAParallelRunSearchesOnlyTheDocumentsStarted) {
   walk.paths = {"a", "b", "c", "d", "e", "f"};
   walk.jobs = 2;
   walk.waiter = &waiter;
-  walk.search = [&waiter](TSearchForm& f, const std::string& path) { waiter.Search(f, path); };
+  walk.search = [&waiter](TSearchSink& sink, const std::string& path) { waiter.Search(sink, path); };
   walk.stopWanted = [] { return SearchStopped; };
   std::vector<std::size_t> progress;
   walk.before = [&progress](std::size_t n) { progress.push_back(n); };
@@ -321,7 +321,7 @@ TEST_F(SearchRunTest, JobsNeverReachTheHostAndEndAsTheScratchFolderWalk) {
       root / "d/Unknown.odt");
   form.folder = root / "d";
   form.phrase = "Fischer";
-  form.Set(TFormBox::cbAlles, true);
+  form.Set(TFormControl::cbAlles, true);
   Run();
   const TFakeForm expected = form;
   const std::vector<std::string> expectedMessages = host.messages;

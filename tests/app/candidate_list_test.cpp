@@ -1,4 +1,4 @@
-#include "search/candidate_list.h"
+#include "app/candidate_list.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@ TEST(CandidateList, AsciiLettersFoldedThenBytes) {
   for (const char* path : {"/d/b.sxw", "/d/B.sxw", "/d/a.sxw", "/d/_x.sxw", "/d/Z.sxw", "/d/\xC3\xA4.sxw", "/d/a.sxw"})
     list.Add(path);
   // "_" (0x5F) sorts after the folded letters A–Z (0x41–0x5A); bytes above 0x7F last.
-  const std::vector<std::string> expected = {"/d/a.sxw", "/d/a.sxw", "/d/B.sxw", "/d/b.sxw",
+  const std::vector<std::string> expected = {"/d/a.sxw", "/d/a.sxw",  "/d/B.sxw",       "/d/b.sxw",
                                              "/d/Z.sxw", "/d/_x.sxw", "/d/\xC3\xA4.sxw"};
   EXPECT_EQ(list.Paths(), expected);
 }

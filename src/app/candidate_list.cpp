@@ -1,4 +1,4 @@
-#include "search/candidate_list.h"
+#include "app/candidate_list.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "search/settings.h"
+#include "app/settings.h"
 
 #include <algorithm>
 
@@ -8,7 +8,7 @@
 namespace tarvik {
 
 const std::vector<TOptionStep>& OptionApplyOrder() {
-  using O = TOptionControl;
+  using O = TFormControl;
   static const std::vector<TOptionStep> order = {
       {1, O::cbAlleDateien}, {2, O::cbWriter},         {3, O::cbCalc},           {4, O::cbImpress},
       {5, O::cbDraw},        {6, O::cbFormel},         {7, O::cbUnter},          {8, O::cbAlles},
