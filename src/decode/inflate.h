@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "decode/crc32_fold.h"
 #include "decode/huffman_table.h"
 
 namespace tarvik {
@@ -26,12 +27,17 @@ inline constexpr std::int64_t kInflatePastEndLimit = 256;
 
 // Inflate's own decoding tables: 32-bit entries in one flat array, a
 // first-level table indexed by the low bits of the bit buffer followed by the
-// sub-tables of the longer codes. A sub-table of width t holds at least t + 1
-// codes of a complete code set, which bounds the sub-tables' total size.
-inline constexpr int kLiteralTableBits = 11;
-inline constexpr std::size_t kLiteralTableSize = (1u << kLiteralTableBits) + 288 / 5 * 16;
+// sub-tables of the longer codes (15 bits at most). A sub-table of width t
+// holds at least t + 1 codes of a complete code set, which bounds the
+// sub-tables' total size.
+constexpr std::size_t FlatTableSize(int firstLevelBits, std::size_t symbols) {
+  const int widest = 15 - firstLevelBits;
+  return (std::size_t{1} << firstLevelBits) + symbols / (widest + 1) * (std::size_t{1} << widest);
+}
+inline constexpr int kLiteralTableBits = 10;
+inline constexpr std::size_t kLiteralTableSize = FlatTableSize(kLiteralTableBits, 288);
 inline constexpr int kDistanceTableBits = 8;
-inline constexpr std::size_t kDistanceTableSize = (1u << kDistanceTableBits) + 30 * 16;
+inline constexpr std::size_t kDistanceTableSize = FlatTableSize(kDistanceTableBits, 30);
 
 // Inflate's work area (DecodeContext::inflateArea): the 32 KB window, then
 // kInflateBlocks output blocks of 32 KB decoded in place, each written out as
@@ -84,6 +90,11 @@ class TInflater {
   void PutWindowByte(std::uint8_t b);
   // Writes out the complete output block and starts the next one.
   void CompleteBlock();
+  // Writes out the first count bytes of the output block, with the CRC
+  // folded so far where there is one.
+  void WriteOut(std::size_t count);
+  // Starts folding the output block's CRC once it has its first bytes.
+  void StartCRCFold();
   // Clears the window before the entry's first byte, once a match reaches
   // into it.
   void ClearHistory();
@@ -108,6 +119,12 @@ class TInflater {
   // The lowest position a match may read from as it is: the entry's start
   // until the window before it has been cleared or refilled, then 0.
   std::size_t lowest_ = 0;
+  // Where the processor allows (see crc32_fold.h), the CRC of the output
+  // block is folded while it is decoded: crcFold_ covers its bytes up to
+  // crcPos_, which stays at blockStart_ until the folding has started.
+  bool foldCRC_ = false;
+  std::size_t crcPos_ = 0;
+  TCRCFold crcFold_;
   std::uint64_t bitBuffer_ = 0;  // bits above bitCount_ may hold input read ahead
   unsigned bitCount_ = 0;
   // The current dynamic block's tables.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -18,9 +19,7 @@ using decode_test::Bytes;
 using decode_test::InflateThroughStage;
 using decode_test::TBitWriter;
 
-std::uint32_t CrcOf(const Bytes& data) {
-  return ~UpdateCRCBytewise(0xFFFFFFFFu, data.data(), data.size());
-}
+std::uint32_t CrcOf(const Bytes& data) { return ~UpdateCRCBytewise(0xFFFFFFFFu, data.data(), data.size()); }
 
 Bytes RandomBytes(std::size_t n, unsigned seed) {
   std::mt19937 random(seed);
@@ -48,9 +47,8 @@ TEST(InflateTest, DecodesWhatZlibMade) {
   EXPECT_GE(cases, 10);
 
   const Bytes sample = decode_test::ReadFileBytes(decode_test::InflateData("sample.txt"));
-  const auto outcome = InflateThroughStage(
-      decode_test::ReadFileBytes(decode_test::InflateData("text_level9.deflate")),
-      static_cast<std::int64_t>(sample.size()));
+  const auto outcome = InflateThroughStage(decode_test::ReadFileBytes(decode_test::InflateData("text_level9.deflate")),
+                                           static_cast<std::int64_t>(sample.size()));
   EXPECT_TRUE(outcome.output == sample);
 }
 
@@ -121,8 +119,7 @@ TEST(InflateTest, FixedBlocks) {
     w.StoredBlock(false, head);
     w.BlockHeader(true, 1);
     Bytes expected = head;
-    const std::pair<unsigned, unsigned> matches[] = {{20, 100}, {258, 3},  {40, 7},
-                                                     {9, 8},    {200, 32768}, {100, 30000}};
+    const std::pair<unsigned, unsigned> matches[] = {{20, 100}, {258, 3}, {40, 7}, {9, 8}, {200, 32768}, {100, 30000}};
     for (auto [length, distance] : matches) {
       w.FixedMatch(length, distance);
       for (unsigned i = 0; i < length; ++i) expected.push_back(expected[expected.size() - distance]);
@@ -177,8 +174,14 @@ struct TDynamicBlock {
     distanceCodes = CanonicalCodes(distanceLengths);
   }
   void Literal(TBitWriter& w, unsigned symbol) { w.Code(literalCodes[symbol], literalLengths[symbol]); }
-  void Distance(TBitWriter& w, unsigned symbol) {
-    w.Code(distanceCodes[symbol], distanceLengths[symbol]);
+  void Distance(TBitWriter& w, unsigned symbol) { w.Code(distanceCodes[symbol], distanceLengths[symbol]); }
+  void Match(TBitWriter& w, unsigned length, unsigned distance) {
+    const auto l = TBitWriter::LengthSymbol(length);
+    Literal(w, l.symbol);
+    w.Bits(l.extra, l.extraBits);
+    const auto d = TBitWriter::DistanceSymbol(distance);
+    Distance(w, d.symbol);
+    w.Bits(d.extra, d.extraBits);
   }
 };
 
@@ -255,19 +258,81 @@ TEST(InflateTest, DynamicBlocks) {
   }
 }
 
+// Random complete code lengths for `symbols` symbols, up to 15 bits long.
+std::vector<std::uint8_t> DeepLengths(std::size_t symbols, std::mt19937& random) {
+  std::vector<std::uint8_t> depths{1, 1};
+  while (depths.size() < symbols) {
+    // Mostly the newest leaves are split, which makes long codes.
+    const std::size_t i = random() % 4 == 0 ? random() % depths.size() : depths.size() - 1 - random() % 2;
+    if (depths[i] >= 15) continue;
+    ++depths[i];
+    depths.push_back(depths[i]);
+  }
+  std::shuffle(depths.begin(), depths.end(), random);
+  return depths;
+}
+
+// A long dynamic block with codes of up to 15 bits for every symbol, literals
+// and matches of every length at short and long distances, a long match across
+// each 32 KB block of the output stage, and more than one refill of input:
+// the output is right, and so is the CRC register after every block written.
+TEST(InflateTest, DeepCodesAndLongMatches) {
+  std::mt19937 random(11);
+  TDynamicBlock block;
+  block.literalLengths = DeepLengths(286, random);
+  block.distanceLengths = DeepLengths(30, random);
+  TBitWriter w;
+  block.WriteHeader(w, true);
+  Bytes expected;
+  while (expected.size() < 300000) {
+    const bool acrossBlockEnd = expected.size() % kWindowSize > kWindowSize - 200;
+    if (expected.empty() || (!acrossBlockEnd && random() % 5 < 3)) {
+      const auto b = static_cast<std::uint8_t>(random());
+      block.Literal(w, b);
+      expected.push_back(b);
+      continue;
+    }
+    const unsigned length = acrossBlockEnd ? 258 : random() % 8 == 0 ? 3 + random() % 256 : 3 + random() % 13;
+    const auto reach = static_cast<unsigned>(std::min<std::size_t>(expected.size(), kWindowSize));
+    const unsigned distance = 1 + (random() % 2 ? random() % std::min(reach, 70u) : random() % reach);
+    block.Match(w, length, distance);
+    for (unsigned i = 0; i < length; ++i) expected.push_back(expected[expected.size() - distance]);
+  }
+  block.Literal(w, 256);
+  const Bytes& stream = w.Data();
+  ASSERT_GT(stream.size(), 2 * kDecodeBlockSize);
+
+  DecodeContext context;
+  decode_test::TFakeComponent component;
+  Bytes output;
+  std::vector<std::pair<std::size_t, std::uint32_t>> registers;  // bytes written, register
+  component.OnFilePercentDone = [&](int) { registers.emplace_back(output.size(), component.CRCRegister); };
+  TMemoryStream archive(stream.data(), stream.size());
+  context.archive = &archive;
+  context.component = &component;
+  context.output = std::make_unique<decode_test::TVectorSink>(output);
+  context.StartEntry(8, false, static_cast<std::int64_t>(stream.size()), static_cast<std::int64_t>(expected.size()));
+  Inflate(context);
+  context.output.reset();
+  EXPECT_TRUE(output == expected);
+  EXPECT_EQ(registers.size(), (expected.size() + kWindowSize - 1) / kWindowSize);
+  for (const auto& [written, crc] : registers)
+    EXPECT_EQ(crc, UpdateCRCBytewise(0xFFFFFFFFu, expected.data(), written)) << written;
+}
+
 // Hand-made code-length codes: a repeat running past the lengths, and a code
 // whose only code has length 1, with the stream sending the unused code.
 TEST(InflateTest, BadCodeLengthSequences) {
   {
     TBitWriter w;
     w.BlockHeader(true, 2);
-    w.Bits(0, 5);   // 257 literal/length codes
-    w.Bits(0, 5);   // 1 distance code
-    w.Bits(0, 4);   // 4 code-length codes: 16, 17, 18, 0
-    w.Bits(0, 3);   // 16 unused
-    w.Bits(1, 3);   // 17: length 1
-    w.Bits(1, 3);   // 18: length 1
-    w.Bits(0, 3);   // 0 unused
+    w.Bits(0, 5);                  // 257 literal/length codes
+    w.Bits(0, 5);                  // 1 distance code
+    w.Bits(0, 4);                  // 4 code-length codes: 16, 17, 18, 0
+    w.Bits(0, 3);                  // 16 unused
+    w.Bits(1, 3);                  // 17: length 1
+    w.Bits(1, 3);                  // 18: length 1
+    w.Bits(0, 3);                  // 0 unused
     for (int i = 0; i < 3; ++i) {  // 18 with 127 extra: 138 zeros each, 414 > 258
       w.Code(1, 1);
       w.Bits(127, 7);
@@ -316,8 +381,7 @@ TEST(InflateTest, BadInputEndsQuietly) {
     context.archive = &archive;
     context.component = &component;
     context.output = std::make_unique<decode_test::TVectorSink>(output);
-    context.StartEntry(8, false, static_cast<std::int64_t>(stream.size()),
-                       static_cast<std::int64_t>(sample.size()));
+    context.StartEntry(8, false, static_cast<std::int64_t>(stream.size()), static_cast<std::int64_t>(sample.size()));
     EXPECT_NO_THROW(Inflate(context));
     EXPECT_TRUE(output.empty());
   }
@@ -352,8 +416,8 @@ TEST(InflateTest, WindowStartsClean) {
   TBitWriter w;
   w.BlockHeader(true, 1);
   w.FixedLiteral('a');
-  w.FixedMatch(10, 5);      // 4 zeros before 'a', then 'a', repeated
-  w.FixedMatch(4, 32768);   // the window's own bytes 32 KB back: zeros
+  w.FixedMatch(10, 5);     // 4 zeros before 'a', then 'a', repeated
+  w.FixedMatch(4, 32768);  // the window's own bytes 32 KB back: zeros
   w.FixedEnd();
   Bytes expected{'a', 0, 0, 0, 0, 'a', 0, 0, 0, 0, 'a', 0, 0, 0, 0};
   EXPECT_TRUE(InflateThroughStage(w.Data(), 15, &context).output == expected);
@@ -374,8 +438,7 @@ TEST(InflateTest, LetsEventsRunOncePerRefill) {
 }
 
 // Follows the table chain for one code given least significant bit first.
-const TableEntry* Lookup(const TableEntry* table, int lookupBits, std::uint32_t bits,
-                         unsigned& consumed) {
+const TableEntry* Lookup(const TableEntry* table, int lookupBits, std::uint32_t bits, unsigned& consumed) {
   const TableEntry* e = table + (bits & ((1u << lookupBits) - 1));
   consumed = 0;
   while (e->Op > huffman_op::kLinkBase && e->Op != huffman_op::kInvalid) {
