@@ -225,7 +225,7 @@ TARVIK_AVX2_CLMUL_TARGET std::uint32_t ContinueFolded256(__m256i (&y)[8], const 
       _mm256_set_epi64x(static_cast<long long>(kFold2048Hi), static_cast<long long>(kFold2048Lo),
                         static_cast<long long>(kFold2048Hi), static_cast<long long>(kFold2048Lo));
   while (count >= 256) {
-    for (int i = 0; i < 8; ++i) y[i] = Fold256(y[i], k2048, Load256(p + 32 * i));
+    for (std::size_t i = 0; i < 8; ++i) y[i] = Fold256(y[i], k2048, Load256(p + 32 * i));
     p += 256;
     count -= 256;
   }
@@ -250,7 +250,7 @@ TARVIK_AVX2_CLMUL_TARGET std::uint32_t ContinueFolded256(__m256i (&y)[8], const 
 TARVIK_AVX2_CLMUL_TARGET std::uint32_t UpdateCRCFolded256(std::uint32_t crc, const std::uint8_t* p,
                                                           std::size_t count) {
   __m256i y[8];
-  for (int i = 0; i < 8; ++i) y[i] = Load256(p + 32 * i);
+  for (std::size_t i = 0; i < 8; ++i) y[i] = Load256(p + 32 * i);
   y[0] = _mm256_xor_si256(y[0], _mm256_zextsi128_si256(_mm_cvtsi32_si128(static_cast<int>(crc))));
   return ContinueFolded256(y, p + 256, count - 256);
 }
@@ -266,7 +266,7 @@ TARVIK_AVX2_CLMUL_TARGET void StartFold256(TCRCFold& state, std::uint32_t crc,
 TARVIK_AVX2_CLMUL_TARGET std::uint32_t FinishFold256(const TCRCFold& state, const std::uint8_t* p,
                                                      std::size_t count) {
   __m256i y[8];
-  for (int i = 0; i < 8; ++i) y[i] = LoadLane(state, i);
+  for (std::size_t i = 0; i < 8; ++i) y[i] = LoadLane(state, i);
   return ContinueFolded256(y, p, count);
 }
 
@@ -326,11 +326,9 @@ std::uint32_t UpdateCRC(std::uint32_t crc, const void* buffer, std::size_t count
 #ifdef TARVIK_CRC_CLMUL
   if (count >= 64 && HasCarrylessMultiply()) {
     const std::size_t folded = count & ~std::size_t{15};
-    if (folded < 256)
-      crc = UpdateCRCFolded(crc, p, folded);
-    else if (HasWideCarrylessMultiply())
+    if (folded >= 256 && HasWideCarrylessMultiply())
       crc = UpdateCRCFoldedWide(crc, p, folded);
-    else if (HasCarrylessMultiply256())
+    else if (folded >= 256 && HasCarrylessMultiply256())
       crc = UpdateCRCFolded256(crc, p, folded);
     else
       crc = UpdateCRCFolded(crc, p, folded);

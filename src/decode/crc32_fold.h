@@ -44,7 +44,7 @@ struct TCRCFoldLanes {
   __m256i y0, y1, y2, y3, y4, y5, y6, y7;
 };
 
-TARVIK_CRC_FOLD_TARGET inline __m256i LoadLane(const TCRCFold& state, int i) {
+TARVIK_CRC_FOLD_TARGET inline __m256i LoadLane(const TCRCFold& state, std::size_t i) {
   return _mm256_load_si256(reinterpret_cast<const __m256i*>(state.lanes + 32 * i));
 }
 
@@ -56,7 +56,7 @@ TARVIK_CRC_FOLD_TARGET inline void LoadCRCFold(TCRCFoldLanes& lanes, const TCRCF
 TARVIK_CRC_FOLD_TARGET inline void StoreCRCFold(TCRCFold& state, const TCRCFoldLanes& lanes) {
   const __m256i y[8] = {lanes.y0, lanes.y1, lanes.y2, lanes.y3,
                         lanes.y4, lanes.y5, lanes.y6, lanes.y7};
-  for (int i = 0; i < 8; ++i)
+  for (std::size_t i = 0; i < 8; ++i)
     _mm256_store_si256(reinterpret_cast<__m256i*>(state.lanes + 32 * i), y[i]);
 }
 
