@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times tarvik-find against the least a search has to do: deflate_floor, a
 # loop that inflates every document's content.xml with libdeflate on one
-# thread. Also times ugrep on the same corpus, restricted to content.xml.
+# thread. Also times ugrep on the same corpus, restricted to content.xml, and
+# tarvik-find --text (the text a reader sees) against the raw search.
 #
 # Builds Release tarvik-find and deflate_floor, a corpus of COUNT documents
 # (default 2000) whose content.xml holds 50-200 KB (bench/make_find_corpus.py),
@@ -33,8 +34,9 @@ ugrep_cmd="ugrep -z -l -i -r -g '*.od?,*.sx?,content.xml' -J1 $phrase $corpus/do
 "$floor_tool" "$corpus/docs" "$phrase" | sort >"$corpus/floor.txt"
 "$find_tool" -j1 "$corpus/docs" "$phrase" | sort >"$corpus/tarvik.txt"
 "$find_tool" -j"$jobs" "$corpus/docs" "$phrase" | sort >"$corpus/tarvik-all.txt"
+"$find_tool" --text -j"$jobs" "$corpus/docs" "$phrase" | sort >"$corpus/tarvik-text.txt"
 eval "$ugrep_cmd" | sed 's/{[^}]*}$//' | sort -u >"$corpus/ugrep.txt"
-for other in tarvik-all ugrep floor; do
+for other in tarvik-all tarvik-text ugrep floor; do
   if ! diff -q "$corpus/tarvik.txt" "$corpus/$other.txt" >/dev/null; then
     echo "tarvik-find and $other disagree:" >&2
     diff "$corpus/tarvik.txt" "$corpus/$other.txt" | head -20 >&2
@@ -47,7 +49,8 @@ hyperfine --warmup 2 --output=pipe --export-json "$corpus/times.json" \
   -n "libdeflate loop" "$floor_tool $corpus/docs $phrase" \
   -n "tarvik-find -j1" "$find_tool -j1 $corpus/docs $phrase" \
   -n "tarvik-find -j$jobs" "$find_tool -j$jobs $corpus/docs $phrase" \
-  -n "ugrep -J1" "$ugrep_cmd"
+  -n "ugrep -J1" "$ugrep_cmd" \
+  -n "tarvik-find --text -j$jobs" "$find_tool --text -j$jobs $corpus/docs $phrase"
 
 python3 - "$corpus/times.json" <<'EOF'
 import json, sys
@@ -56,8 +59,9 @@ wall = [r["mean"] for r in results]
 cpu = [r["user"] + r["system"] for r in results]  # less disturbed by other load on the machine
 names = [r["command"] for r in results]
 for label, t in (("wall", wall), ("cpu", cpu)):
-    floor, one, every, ugrep = t
+    floor, one, every, ugrep, text = t
     print(f"[{label}] tarvik-find -j1 / libdeflate loop: {one / floor:.2f}  (goal <= 1.5)")
     print(f"[{label}] {names[2]} / tarvik-find -j1: {every / one:.2f}  (goal <= 0.6 in wall time)")
     print(f"[{label}] tarvik-find -j1 / ugrep -J1: {one / ugrep:.2f}")
+    print(f"[{label}] {names[4]} / {names[2]}: {text / every:.2f}  (goal <= 1.5)")
 EOF

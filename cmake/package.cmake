@@ -7,6 +7,7 @@ set(TARVIK_MAINTAINER "The Tarvik team <tarvik@example.org>"
 
 set(CPACK_PACKAGE_NAME tarvik)
 set(CPACK_PACKAGE_VENDOR "The Tarvik team")
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${TARVIK_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "find the office documents that contain a phrase")
@@ -32,8 +33,9 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${TARVIK_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Besides the libraries: xdg-utils opens found documents and asks for their
 # application; Qt's platform plugins are only recommended by its libraries, but
-# the window cannot start without one.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils")
+# the window cannot start without one. SQLite (the prefilter cache) is named
+# too, though dpkg-shlibdeps finds it as well: every program links it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, libsqlite3-0")
 if(TARGET tarvik)
   string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", qt6-qpa-plugins")
 endif()

@@ -3,9 +3,11 @@
 
 TARVIK_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
-# Packages for the engine, the tools and the tests.
-TARVIK_CORE_PACKAGES=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-                      zlib1g-dev zip unzip python3 libdeflate-dev hyperfine ugrep)
+# Packages for the engine (SQLite for the prefilter cache), the tools and the tests (ccache makes rebuilds cheap).
+TARVIK_CORE_PACKAGES=(cmake g++ make pkg-config libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev
+                      zlib1g-dev zip unzip python3 libdeflate-dev hyperfine ugrep ccache)
+# Packages for the fuzz targets: clang and its libFuzzer runtime.
+TARVIK_FUZZ_PACKAGES=(clang libclang-rt-dev)
 # Packages for the window (Qt 6 widgets; Xvfb with openbox lets its tests show a real
 # window, wmctrl and xdotool drive it, xprop, xwd and netpbm take the screenshot).
 TARVIK_GUI_PACKAGES=(qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth openbox wmctrl
@@ -13,11 +15,11 @@ TARVIK_GUI_PACKAGES=(qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth openbo
 # Packages for scripts/package: a Release build of the window and the tools,
 # dpkg-shlibdeps (dpkg-dev, which needs file) for the package's dependencies,
 # and the checkers of the packaged files.
-TARVIK_PACKAGE_PACKAGES=(cmake g++ make qt6-base-dev libgl-dev dpkg-dev file man-db
+TARVIK_PACKAGE_PACKAGES=(cmake g++ make libsqlite3-dev qt6-base-dev libgl-dev dpkg-dev file man-db
                          desktop-file-utils appstream)
 # Packages for scripts/lint: the formatter, clang-tidy (with run-clang-tidy) and
 # what configuring the build for its compile commands takes.
-TARVIK_LINT_PACKAGES=(cmake g++ make clang-format clang-tidy)
+TARVIK_LINT_PACKAGES=(cmake g++ make libsqlite3-dev clang-format clang-tidy)
 
 tarvik_missing_packages() {
   local pkg missing=()

@@ -191,4 +191,10 @@ TBufferedFileStream::TBufferedFileStream(const std::string& fileName, std::size_
   SetFlushOnDestroy(flushOnClose && ModeWrites(mode));
 }
 
+TBufferedFileStream::TBufferedFileStream(TFileHandle&& handle, const std::string& fileName, std::size_t bufferSize,
+                                         bool flushOnClose)
+    : detail::TOwnedFile(std::move(handle), fileName), TBufferStream(file, bufferSize) {
+  SetFlushOnDestroy(flushOnClose);
+}
+
 }  // namespace tarvik

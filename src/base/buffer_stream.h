@@ -11,6 +11,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "base/stream.h"
 
@@ -115,6 +116,7 @@ namespace detail {
 // buffer's destructor has flushed into it.
 struct TOwnedFile {
   TOwnedFile(const std::string& fileName, unsigned mode) : file(fileName, mode) {}
+  TOwnedFile(TFileHandle&& handle, const std::string& fileName) : file(std::move(handle), fileName) {}
   TFileStream file;
 };
 }  // namespace detail
@@ -126,6 +128,8 @@ class TBufferedFileStream : private detail::TOwnedFile, public TBufferStream {
   // cannot. The flush-on-destroy flag is set when flushOnClose is asked for and
   // the mode gives write access.
   TBufferedFileStream(const std::string& fileName, std::size_t bufferSize, bool flushOnClose, unsigned mode);
+  // Buffers a file opened for writing elsewhere, which it then owns.
+  TBufferedFileStream(TFileHandle&& handle, const std::string& fileName, std::size_t bufferSize, bool flushOnClose);
 
   int FileHandle() const { return file.Handle(); }
   const std::string& FileName() const { return file.FileName(); }

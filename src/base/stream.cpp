@@ -112,6 +112,11 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode) : THandleSt
   }
 }
 
+TFileStream::TFileStream(TFileHandle&& file, const std::string& fileName)
+    : THandleStream(file.Release()), fileName_(fileName) {
+  if (handle_ >= 0) position_ = ::lseek(handle_, 0, SEEK_CUR);
+}
+
 TFileStream::~TFileStream() {
   if (handle_ >= 0) ::close(handle_);
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_handle.h"
+
 namespace tarvik {
 
 // Seek origins.
@@ -90,6 +92,9 @@ inline constexpr bool ModeWrites(unsigned mode) { return (mode & 0x3) != 0; }
 class TFileStream : public THandleStream {
  public:
   TFileStream(const std::string& fileName, unsigned mode);
+  // Takes over a file opened elsewhere (for instance relative to a folder's
+  // descriptor); fileName is only its name for messages.
+  TFileStream(TFileHandle&& file, const std::string& fileName);
   ~TFileStream() override;
 
   const std::string& FileName() const { return fileName_; }

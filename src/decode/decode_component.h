@@ -28,7 +28,8 @@ struct TDecodeComponent {
   std::int64_t TotalBytes = 0;
   std::int64_t BytesDone = 0;
 
-  // Let pending window events run once per 32 KB of compressed input.
+  // Let pending window events run once per 32 KB of compressed input. Off
+  // whenever the entry is decoded on any thread but the window's.
   bool DoProcessMessages = true;
   // Give extracted files the entry's stored attributes.
   bool RetainAttributes = true;

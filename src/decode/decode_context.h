@@ -5,6 +5,8 @@
 // output stage that writes the output file, keeps the CRC and reports
 // progress.
 
+#include <fcntl.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -117,9 +119,11 @@ class DecodeContext {
   TStream* archive = nullptr;
   // The output file, released by the decode step once the entry is done.
   std::unique_ptr<TStream> output;
-  // Its path, for stamping date and attributes; empty for output that is no
-  // file on disk.
+  // Its name, for stamping date and attributes, relative to outputFolder (a
+  // folder's descriptor, or AT_FDCWD with a plain path); empty for output
+  // that is no file on disk.
   std::string outputPath;
+  int outputFolder = AT_FDCWD;
   // The component's state and events.
   TDecodeComponent* component = nullptr;
   // Set by the driver's outcome step when a new password is to be tried.

@@ -6,6 +6,7 @@
 
 #include <ctime>
 
+#include "platform/file_handle.h"
 #include "platform/file_system.h"
 #include "platform/host.h"
 #include "base/buffer_stream.h"
@@ -127,26 +128,24 @@ bool DecodeEntryData(DecodeContext& context, TZipHeaderInfo& entry, int fileInde
   // extracted: the CRC was computed over bytes the file does not hold.
   if (!ReleaseOutput(context) && completed) throw ECantWriteUCF(msg::kCantWriteUCF);
   if (completed && !path.empty())
-    StampExtractedFile(path, entry, context.component->RetainAttributes);
+    StampExtractedFile(context.outputFolder, path, entry, context.component->RetainAttributes);
   return completed;
 }
 
-void StampExtractedFile(const std::string& path, const TZipHeaderInfo& entry,
+void StampExtractedFile(int folder, const std::string& name, const TZipHeaderInfo& entry,
                         bool retainAttributes) {
-  // Through a handle that did not follow a link: whatever stands at path now,
-  // no other file gets the date or the permissions.
-  const int handle = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  if (handle < 0) return;
+  // Through a handle opened relative to the folder that did not follow a
+  // link: whatever stands at the name now, no other file gets the date or the
+  // permissions.
+  const TFileHandle file = TFileHandle::OpenAt(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
   struct stat status {};
-  if (fstat(handle, &status) == 0 && S_ISREG(status.st_mode)) {
-    const std::time_t when = DosDateTimeToLocalTime(entry.DateTime);
-    if (when != static_cast<std::time_t>(-1)) {
-      const timespec times[2] = {{0, UTIME_OMIT}, {when, 0}};
-      futimens(handle, times);
-    }
-    if (retainAttributes) fchmod(handle, StampedMode(entry, status.st_mode));
+  if (!file || fstat(file.Fd(), &status) != 0 || !S_ISREG(status.st_mode)) return;
+  const std::time_t when = DosDateTimeToLocalTime(entry.DateTime);
+  if (when != static_cast<std::time_t>(-1)) {
+    const timespec times[2] = {{0, UTIME_OMIT}, {when, 0}};
+    futimens(file.Fd(), times);
   }
-  close(handle);
+  if (retainAttributes) fchmod(file.Fd(), StampedMode(entry, status.st_mode));
 }
 
 }  // namespace tarvik

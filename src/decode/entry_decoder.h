@@ -4,8 +4,14 @@
 // entry's data, runs the decoder for its method through the output stage, and
 // closes and stamps the output file. The extraction driver decides where the
 // entry goes and compares the CRC afterwards.
+//
+// Threads: any, one context per thread. What a decoder tells the user (an
+// unknown method, no memory for its tables) goes to Host(): on a search job
+// that is the job's recorder, and the window's thread shows it when the
+// document's turn comes (parallel_walk.h).
 
 #include <cstdint>
+#include <string>
 
 #include "decode/decode_component.h"
 #include "decode/decode_context.h"
@@ -41,13 +47,15 @@ bool CheckEntryPassword(DecodeContext& context, TZipHeaderInfo& entry, int fileI
 bool DecodeEntryData(DecodeContext& context, TZipHeaderInfo& entry, int fileIndex,
                      std::uint16_t localNameLength, std::uint16_t localExtraLength);
 
-// Gives a file the entry's packed DOS date and time (local time, repaired) as
-// its modification time, and with retainAttributes its permissions: an entry
-// made on a Unix host carries them in the upper 16 bits of its external
-// attributes (0777 only, and only for a regular file; any other kind gets
-// rw-r--r-- less the umask); otherwise the DOS read-only bit removes write
-// permission. A link at path is left alone, never followed. Failures are silent.
-void StampExtractedFile(const std::string& path, const TZipHeaderInfo& entry,
+// Gives the file `name` in the folder whose descriptor is folder (AT_FDCWD:
+// name is a plain path) the entry's packed DOS date and time (local time,
+// repaired) as its modification time, and with retainAttributes its
+// permissions: an entry made on a Unix host carries them in the upper 16 bits
+// of its external attributes (0777 only, and only for a regular file; any
+// other kind gets rw-r--r-- less the umask); otherwise the DOS read-only bit
+// removes write permission. A link at the name is left alone, never followed.
+// Failures are silent.
+void StampExtractedFile(int folder, const std::string& name, const TZipHeaderInfo& entry,
                         bool retainAttributes);
 
 }  // namespace tarvik

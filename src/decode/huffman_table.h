@@ -44,7 +44,7 @@ inline constexpr int kMaxHuffmanSymbols = 288;
 // Returns kHuffmanComplete, kHuffmanIncomplete (tables built, unused codes are
 // invalid entries; a single code of length 1 counts as complete),
 // kHuffmanInvalid (over-subscribed, a length above 16 or more than 288
-// symbols; nothing is kept) or kHuffmanOutOfMemory (the host was told,
+// symbols; nothing is kept) or kHuffmanOutOfMemory (the calling thread's host was told,
 // nothing is kept). table is empty for an all-zero code and on failure.
 int BuildHuffmanTable(std::span<const std::uint8_t> lengths, unsigned literalLimit,
                       std::span<const std::uint16_t> bases, std::span<const std::uint8_t> extraBits,

@@ -26,15 +26,20 @@ std::string HomeFolder() {
   return {};
 }
 
-}  // namespace
-
-std::string UserConfigFolder(const std::string& name) {
-  const char* configHome = std::getenv("XDG_CONFIG_HOME");
-  std::string base = IsAbsolute(configHome) ? std::string(configHome) : HomeFolder();
+// $variable/name, or ~/fallback/name.
+std::string UserFolder(const char* variable, const char* fallback, const std::string& name) {
+  const char* home = std::getenv(variable);
+  std::string base = IsAbsolute(home) ? std::string(home) : HomeFolder();
   if (base.empty()) return {};
-  if (!IsAbsolute(configHome)) base += base.back() == '/' ? ".config" : "/.config";
+  if (!IsAbsolute(home)) base += std::string(base.back() == '/' ? "" : "/") + fallback;
   if (base.back() != '/') base += '/';
   return base + name;
 }
+
+}  // namespace
+
+std::string UserConfigFolder(const std::string& name) { return UserFolder("XDG_CONFIG_HOME", ".config", name); }
+
+std::string UserCacheFolder(const std::string& name) { return UserFolder("XDG_CACHE_HOME", ".cache", name); }
 
 }  // namespace tarvik

@@ -133,28 +133,4 @@ unsigned CurrentUmask() {
   return mask & 0777;
 }
 
-bool IsSymbolicLink(const std::string& path) {
-  struct stat info;
-  return IsUsablePath(path) && lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
-}
-
-bool ForceDirectoriesBelow(const std::string& root, const std::string& relative) {
-  if (!IsUsablePath(root) || relative.find('\0') != std::string::npos) return false;
-  std::string path = root;
-  std::size_t start = 0;
-  while (start < relative.size()) {
-    const std::size_t end = std::min(relative.find('/', start), relative.size());
-    const std::string part = relative.substr(start, end - start);
-    start = end + 1;
-    if (part.empty()) continue;
-    if (part == "." || part == "..") return false;
-    path += "/" + part;
-    if (mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return false;
-    // Whatever stood there or was made: only a real folder may be gone through.
-    struct stat info;
-    if (lstat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
-  }
-  return DirectoryExists(root);
-}
-
 }  // namespace tarvik

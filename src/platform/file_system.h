@@ -43,13 +43,5 @@ bool DeleteFile(const std::string& path);
 bool ForceDirectories(const std::string& path);
 // The process's file-creation mask (umask), read without changing it.
 unsigned CurrentUmask();
-// True when path itself is a symbolic link (dangling or not).
-bool IsSymbolicLink(const std::string& path);
-// Creates the folders of relative ("/" separated) below root, each one a real
-// folder: a symbolic link, a file, "." or ".." on the way is never followed or
-// replaced, and makes it fail. root itself is taken as it is. True when every
-// folder of relative is a real folder afterwards (an empty relative: when root
-// is a folder).
-bool ForceDirectoriesBelow(const std::string& root, const std::string& relative);
 
 }  // namespace tarvik

@@ -19,9 +19,13 @@ TCursorShape THost::SetCursor(TCursorShape) { return TCursorShape::Normal; }
 namespace {
 THost quietHost;
 THost* installedHost = &quietHost;
+thread_local THost* threadHost = nullptr;
 }  // namespace
 
-THost& Host() { return *installedHost; }
+THost& Host() { return threadHost ? *threadHost : *installedHost; }
 void SetHost(THost* host) { installedHost = host ? host : &quietHost; }
+
+TThreadHostScope::TThreadHostScope(THost& host) : previous_(threadHost) { threadHost = &host; }
+TThreadHostScope::~TThreadHostScope() { threadHost = previous_; }
 
 }  // namespace tarvik

@@ -2,6 +2,11 @@
 // Host services: the few things the engine needs from a user interface.
 // The window installs its own host at start-up; tools and tests keep the quiet
 // default, which cancels every dialog and writes information to stderr.
+//
+// Threads: the installed host belongs to the main thread (the window's), and
+// only code running there may reach it. A thread that runs engine code for
+// it (a search job) gives itself a host of its own with TThreadHostScope; on
+// that thread Host() answers with that one.
 
 #include <optional>
 #include <string>
@@ -36,10 +41,23 @@ class THost {
   virtual TCursorShape SetCursor(TCursorShape shape);
 };
 
-// The installed host; the quiet default until SetHost is called.
+// The host of the calling thread: its own while a TThreadHostScope lives on
+// it, else the installed one (the quiet default until SetHost is called).
 THost& Host();
-// Installs a host (not owned); nullptr restores the quiet default.
+// Installs a host (not owned); nullptr restores the quiet default. Main thread only.
 void SetHost(THost* host);
+
+// Makes host the calling thread's host for the scope's lifetime (scopes nest).
+class TThreadHostScope {
+ public:
+  explicit TThreadHostScope(THost& host);
+  ~TThreadHostScope();
+  TThreadHostScope(const TThreadHostScope&) = delete;
+  TThreadHostScope& operator=(const TThreadHostScope&) = delete;
+
+ private:
+  THost* previous_;
+};
 
 // Shows the busy cursor for its lifetime and restores the previous one.
 class TBusyCursor {

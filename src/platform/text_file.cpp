@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/file_handle.h"
+
 namespace tarvik {
 
 EInOutError::EInOutError(const std::string& path, int errorNumber)
@@ -13,46 +15,14 @@ EInOutError::EInOutError(const std::string& path, int errorNumber)
 
 namespace {
 
-// Closes the descriptor it holds unless Close was called (which reports failure).
-class TFileHandle {
- public:
-  TFileHandle(const std::string& path, int flags) : path_(path), fd_(::open(path.c_str(), flags | O_CLOEXEC, 0666)) {
-    if (fd_ < 0) throw EInOutError(path_, errno);
-  }
-  ~TFileHandle() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  TFileHandle(const TFileHandle&) = delete;
-  TFileHandle& operator=(const TFileHandle&) = delete;
-
-  int Fd() const { return fd_; }
-  void Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) throw EInOutError(path_, errno);
-  }
-
- private:
-  std::string path_;
-  int fd_;
-};
+// The program's own files hold a few KB; anything this large is not one of them.
+constexpr std::size_t kTextFileLimit = std::size_t{16} << 20;
 
 }  // namespace
 
 std::vector<std::string> ReadTextLines(const std::string& path) {
-  TFileHandle file(path, O_RDONLY);
   std::string content;
-  char buffer[4096];
-  for (;;) {
-    const ssize_t got = ::read(file.Fd(), buffer, sizeof buffer);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      throw EInOutError(path, errno);
-    }
-    if (got == 0) break;
-    content.append(buffer, static_cast<std::size_t>(got));
-  }
-  file.Close();
+  if (const int error = ReadWholeFile(path, kTextFileLimit, content)) throw EInOutError(path, error);
 
   std::vector<std::string> lines;
   std::string line;
@@ -71,7 +41,8 @@ std::vector<std::string> ReadTextLines(const std::string& path) {
 }
 
 void WriteTextLines(const std::string& path, const std::vector<std::string>& lines) {
-  TFileHandle file(path, O_WRONLY | O_CREAT | O_TRUNC);
+  TFileHandle file = TFileHandle::Open(path, O_WRONLY | O_CREAT | O_TRUNC);
+  if (!file) throw EInOutError(path, errno);
   std::string content;
   for (const std::string& line : lines) content += line + "\r\n";
   std::size_t written = 0;
@@ -83,7 +54,7 @@ void WriteTextLines(const std::string& path, const std::vector<std::string>& lin
     }
     written += static_cast<std::size_t>(put);
   }
-  file.Close();
+  if (!file.Close()) throw EInOutError(path, errno);
 }
 
 }  // namespace tarvik

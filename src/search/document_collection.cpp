@@ -98,17 +98,20 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   return folder + '/' + name;
 }
 
-std::string AbsoluteFolder(const std::string& folder) {
-  if (folder.empty() || folder.front() == '/') return folder;
-  std::string current = GetCurrentDir();
-  if (current.empty()) return folder;
+std::string AbsoluteFolder(const std::string& folder, const std::string& base) {
+  if (folder.empty() || folder.front() == '/' || base.empty()) return folder;
   std::string_view rest = folder;
   while (rest.starts_with("./")) {
     rest.remove_prefix(2);
     while (rest.starts_with("/")) rest.remove_prefix(1);
   }
-  if (rest.empty() || rest == ".") return current;
-  return JoinPath(current, std::string(rest));
+  if (rest.empty() || rest == ".") return base;
+  return JoinPath(base, std::string(rest));
+}
+
+std::string AbsoluteFolder(const std::string& folder) {
+  if (folder.empty() || folder.front() == '/') return folder;
+  return AbsoluteFolder(folder, GetCurrentDir());
 }
 
 void ListFiles(const std::string& folder, std::vector<std::string>& list, std::string_view mask, bool recurse) {

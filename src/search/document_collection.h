@@ -13,9 +13,10 @@ class TSearchForm;
 // folder + name, with one "/" between them unless folder already ends with one.
 std::string JoinPath(const std::string& folder, const std::string& name);
 
-// folder as an absolute path: a relative one is taken from the current
-// directory, without its leading "./" steps. Empty, absolute, or with no
-// readable current directory: unchanged.
+// folder as an absolute path: a relative one is taken from base, without its
+// leading "./" steps. Empty, absolute, or with an empty base: unchanged.
+std::string AbsoluteFolder(const std::string& folder, const std::string& base);
+// The same taken from the current directory.
 std::string AbsoluteFolder(const std::string& folder);
 
 // Appends the joined path of every file (anything but a folder) in folder whose

@@ -1,14 +1,13 @@
 #include "search/document_search.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <new>
 
 #include "platform/ascii_case.h"
 #include "platform/code_page.h"
+#include "platform/file_handle.h"
 #include "platform/file_system.h"
 #include "search/document_collection.h"
 #include "search/legacy_search.h"
@@ -16,6 +15,7 @@
 #include "search/part_extraction.h"
 #include "search/part_matcher.h"
 #include "search/part_plan.h"
+#include "search/part_summaries.h"
 #include "search/search_form.h"
 #include "search/term_match.h"
 #include "search/text_part_matcher.h"
@@ -24,6 +24,10 @@ namespace tarvik {
 namespace {
 
 constexpr std::int64_t kSmallestDocument = 256;  // two records of 128 bytes
+
+// The longest manifest kept for the password check; a longer one fails the
+// document like a part too large for memory. Real manifests take a few KB.
+constexpr std::size_t kManifestLimit = std::size_t{4} << 20;
 
 // Where the parts of one unpacked document are: files in the scratch folder,
 // or texts in memory.
@@ -41,15 +45,10 @@ class TScratchParts : public TPartSource {
   TScratchParts(const std::string& folder, bool readableText) : folder_(folder), readableText_(readableText) {}
 
   std::optional<std::string> Manifest() override {
-    const int fd = ::open(File(kManifest).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
     std::string text;
-    char block[1 << 14];
-    ssize_t got;
-    while ((got = ::read(fd, block, sizeof block)) > 0 || (got < 0 && errno == EINTR))
-      if (got > 0) text.append(block, static_cast<std::size_t>(got));
-    ::close(fd);
-    if (got < 0) return std::nullopt;
+    const int error = ReadWholeFile(File(kManifest), kManifestLimit, text);
+    if (error == EFBIG) throw std::bad_alloc();  // as in memory: the document fails
+    if (error != 0) return std::nullopt;
     return text;
   }
 
@@ -64,23 +63,25 @@ class TScratchParts : public TPartSource {
       Utf8ToAnsiLine(line, converted);
       if (matcher.Matches(converted)) return TPartScan::Match;  // the rest cannot change the outcome
     }
-    return TPartScan::NoMatch;
+    // A read error is no end of the part: what was not read may hold the phrase.
+    return reader.Failed() ? TPartScan::Unreadable : TPartScan::NoMatch;
   }
 
  private:
   std::string File(int slot) const { return JoinPath(folder_, kSlotNames[slot].file); }
 
-  // The part's readable text, matched as its blocks are read; a read error
-  // ends the part like its end, as it ends a line reader's file.
+  // The part's readable text, matched as its blocks are read.
   static TPartScan ScanText(const std::string& file, const TTermMatcher& terms) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return TPartScan::Unreadable;
+    const TFileHandle part = TFileHandle::Open(file, O_RDONLY);
+    if (!part) return TPartScan::Unreadable;
     TTextPartMatcher matcher(terms);
     char block[1 << 15];
-    ssize_t got;
-    while (!matcher.Matched() && ((got = ::read(fd, block, sizeof block)) > 0 || (got < 0 && errno == EINTR)))
-      if (got > 0) matcher.Feed(block, static_cast<std::size_t>(got));
-    ::close(fd);
+    while (!matcher.Matched()) {
+      const ssize_t got = part.Read(block, sizeof block);
+      if (got < 0) return TPartScan::Unreadable;
+      if (got == 0) break;
+      matcher.Feed(block, static_cast<std::size_t>(got));
+    }
     return matcher.Finish() ? TPartScan::Match : TPartScan::NoMatch;
   }
 
@@ -88,16 +89,16 @@ class TScratchParts : public TPartSource {
   bool readableText_;
 };
 
-// The longest manifest kept for the password check; a longer one fails the
-// document like a part too large for memory. Real manifests take a few KB.
-constexpr std::size_t kManifestLimit = std::size_t{4} << 20;
-
 // The document's parts as they are decoded: each chosen part streams through
 // the matcher, the manifest is kept for the password check afterwards.
+// summaries, when given, sees what the matchers see.
 class TStreamedParts : public TPartReceiver {
  public:
-  TStreamedParts(const TPartPlan& plan, const TTermMatcher& terms)
-      : plan_(plan), matcher_(terms), textMatcher_(terms) {}
+  TStreamedParts(const TPartPlan& plan, const TTermMatcher& terms, bool collectLines, TPartSummaries* summaries)
+      : plan_(plan),
+        matcher_(terms, collectLines),
+        textMatcher_(terms, collectLines, summaries != nullptr ? &summaries->TextLines() : nullptr),
+        summaries_(summaries) {}
 
   // The manifest and the chosen parts; nothing else can show in the outcome.
   bool Wants(int slot) const override { return slot == kManifest || plan_.chosen[slot]; }
@@ -109,11 +110,13 @@ class TStreamedParts : public TPartReceiver {
       return;
     }
     matched_[slot] = false;
+    lines_[slot].clear();
     if (plan_.readableText) {
       textMatcher_.Reset();
     } else {
       matcher_.Reset();
     }
+    if (plan_.chosen[slot] && summaries_ != nullptr) summaries_->Begin(slot);
   }
   void Data(int slot, const char* data, std::size_t size) override {
     if (slot == kManifest) {
@@ -123,6 +126,7 @@ class TStreamedParts : public TPartReceiver {
       textMatcher_.Feed(data, size);
     } else if (plan_.chosen[slot]) {
       matcher_.Feed(data, size);
+      if (summaries_ != nullptr) summaries_->Data(slot, data, size);
     }
   }
   void Complete(int slot) override {
@@ -131,17 +135,24 @@ class TStreamedParts : public TPartReceiver {
       text_.clear();
     } else if (plan_.chosen[slot]) {
       matched_[slot] = plan_.readableText ? textMatcher_.Finish() : matcher_.Finish();
+      lines_[slot] = plan_.readableText ? textMatcher_.Lines() : matcher_.Lines();
+      // The readable-text matcher stops reading at its first matching line unless it collects lines.
+      if (summaries_ != nullptr) summaries_->Complete(slot, !(plan_.readableText && textMatcher_.Matched()));
     }
   }
 
   const std::optional<std::string>& Manifest() const { return manifest_; }
   bool Matched(int part) const { return matched_[part]; }
+  // The part's matching lines, when collected.
+  const std::vector<TMatchingLine>& Lines(int part) const { return lines_[part]; }
 
  private:
   const TPartPlan& plan_;
   TPartMatcher matcher_;
   TTextPartMatcher textMatcher_;
+  TPartSummaries* summaries_;
   std::array<bool, kPartCount> matched_{};
+  std::array<std::vector<TMatchingLine>, kPartCount> lines_;
   std::optional<std::string> manifest_;
   std::string text_;
 };
@@ -213,12 +224,8 @@ std::string ExtensionOf(const std::string& path) {
 }
 
 bool PassesOpenTest(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat info {};
-  const bool sized = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-  ::close(fd);
-  return sized && info.st_size >= kSmallestDocument;
+  const TFileHandle file = TFileHandle::Open(path, O_RDWR);
+  return file && file.RegularFileSize() >= kSmallestDocument;
 }
 
 void AddResult(TSearchForm& form, const std::string& path) {
@@ -274,21 +281,27 @@ void ScanDocumentParts(TSearchForm& form, const std::string& scratchFolder, cons
   EmptyScratchFolder(scratchFolder, form.IsChecked(TFormBox::cbUnter));
 }
 
-void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive) {
+void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive,
+                            TPartSummaries* summaries) {
   if (SettledWithoutUnpacking(form, path, phrase, caseSensitive)) return;
   try {
     // Results wait for the whole archive: the manifest that may refuse the
     // document often comes last.
     const TPartPlan plan(form);
     const TTermMatcher terms(CurrentMatchMode(form), phrase, SplitWords(phrase), caseSensitive);
-    TStreamedParts parts(plan, terms);
+    const bool withLines = form.WantsMatchingLines();
+    TStreamedParts parts(plan, terms, withLines, summaries);
     StreamDocumentParts(path, parts);
     if (plan.RefusedBy(parts.Manifest())) {
       form.AddError(path);
       return;
     }
-    for (int part = 0; part < kPartCount; ++part)
-      if (parts.Matched(part)) AddResult(form, path);
+    for (int part = 0; part < kPartCount; ++part) {
+      if (!parts.Matched(part)) continue;
+      AddResult(form, path);
+      if (withLines) form.AddMatchingLines(part, parts.Lines(part));
+    }
+    if (summaries != nullptr) summaries->Searched(plan);
   } catch (...) {  // a damaged archive, or a manifest too large for memory
     form.AddError(path);
   }

@@ -4,12 +4,17 @@
 // memory) and its chosen XML parts scanned line by line, or, when the form asks
 // for readable text, paragraph by paragraph (readable_text.h). Which parts,
 // under which names, and what makes a document fail: part_plan.h.
+//
+// Threads: SearchDocumentInMemory may run on a search job: it reads only its
+// form and the document. SearchDocument lets window events run while it
+// unpacks (on the window's thread only).
 
 #include <string>
 #include <string_view>
 
 namespace tarvik {
 
+class TPartSummaries;
 class TSearchForm;
 
 // True when extension (with its dot) is one of the StarOffice 5.x binaries:
@@ -36,8 +41,11 @@ void SearchDocument(TSearchForm& form, const std::string& scratchFolder, const s
 // whatever a part's size; the same results and errors, without a file
 // written. Results are registered once the whole archive is read (the
 // manifest that may refuse the document often comes last). Failures go to
-// the form's error list.
-void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive);
+// the form's error list. summaries, when given, receives the text each
+// chosen part's matcher sees, and is told when the document was searched
+// without failing.
+void SearchDocumentInMemory(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive,
+                            TPartSummaries* summaries = nullptr);
 
 // Scans the parts extracted into scratchFolder (each under its slot's file
 // name) and registers one result per matching part, in the order content,

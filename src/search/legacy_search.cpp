@@ -1,46 +1,65 @@
 #include "search/legacy_search.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
-#include <cerrno>
+#include <algorithm>
+#include <memory>
+#include <new>
 
+#include "platform/file_handle.h"
 #include "search/document_search.h"
+#include "search/hit_ranges.h"
+#include "search/line_excerpt.h"
+#include "search/part_plan.h"
 #include "search/search_form.h"
 #include "search/term_match.h"
+#include "search/whole_text_matcher.h"
 
 namespace tarvik {
-namespace {
 
-// Every byte of the file, in file order; false when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string& text) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  text.clear();
-  char block[1 << 16];
-  bool ok = true;
-  for (;;) {
-    const ssize_t got = ::read(fd, block, sizeof block);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) ok = false;
-    if (got <= 0) break;
-    text.append(block, static_cast<std::size_t>(got));
-  }
-  ::close(fd);
-  return ok;
-}
-
-}  // namespace
-
-void SearchLegacyDocument(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive) {
-  const TMatchMode mode = CurrentMatchMode(form);
-  const std::vector<std::string> words = SplitWords(phrase);
-  std::string text;
-  if (!ReadWholeFile(path, text)) {  // vanished or unreadable since the open test
+void SearchLegacyDocument(TSearchForm& form, const std::string& path, const std::string& phrase, bool caseSensitive,
+                          std::size_t pieceSize) {
+  bool matched = false;
+  try {
+    const TTermMatcher terms(CurrentMatchMode(form), phrase, SplitWords(phrase), caseSensitive);
+    TWholeTextMatcher matcher(terms);
+    // Vanished or unreadable since the open test: an error, as is a read that
+    // fails halfway, since the bytes not read might hold the phrase.
+    const TFileHandle file = TFileHandle::Open(path, O_RDONLY);
+    if (!file) {
+      form.AddError(path);
+      return;
+    }
+    pieceSize = std::max<std::size_t>(pieceSize, 1);
+    const std::unique_ptr<char[]> piece(new char[pieceSize]);
+    // The whole file is the one line; when its matching lines are wanted, its
+    // excerpt around the first hit is kept as the pieces pass.
+    const bool wantsExcerpt = form.WantsMatchingLines();
+    const THitFinder hits(terms.Mode(), phrase, caseSensitive);
+    TLineExcerpt excerpt(hits);
+    // Once matched, nothing further can change the outcome; only the excerpt
+    // may still want the bytes after the hit.
+    while (wantsExcerpt || !matcher.Matched()) {
+      const ssize_t got = file.Read(piece.get(), pieceSize);
+      if (got < 0) {
+        form.AddError(path);
+        return;
+      }
+      if (got == 0) break;
+      if (!matcher.Matched()) matcher.Feed(piece.get(), static_cast<std::size_t>(got));
+      if (wantsExcerpt) excerpt.Add({piece.get(), static_cast<std::size_t>(got)});
+    }
+    matched = matcher.Matched();
+    if (matched && wantsExcerpt) {
+      AddResult(form, path);
+      form.AddMatchingLines(kContent, {excerpt.Take(1)});
+      return;
+    }
+  } catch (const std::bad_alloc&) {  // no memory for the piece: this document fails, the run goes on
     form.AddError(path);
     return;
   }
-  if (TextMatches(text, mode, phrase, words, caseSensitive)) AddResult(form, path);
+  if (matched) AddResult(form, path);
 }
 
 }  // namespace tarvik

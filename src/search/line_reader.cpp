@@ -1,9 +1,7 @@
 #include "search/line_reader.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstring>
 
 namespace tarvik {
@@ -38,22 +36,16 @@ bool NextTextLine(std::string_view& rest, std::string_view& line) {
   return true;
 }
 
-TLineReader::TLineReader(const std::string& path) : buffer_(new char[kBlockSize]) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-}
-
-TLineReader::~TLineReader() {
-  if (fd_ >= 0) ::close(fd_);
-}
+TLineReader::TLineReader(const std::string& path)
+    : file_(TFileHandle::Open(path, O_RDONLY)), buffer_(new char[kBlockSize]) {}
 
 bool TLineReader::Refill() {
   begin_ = end_ = 0;
-  if (eof_ || fd_ < 0) return false;
-  ssize_t got;
-  do got = ::read(fd_, buffer_.get(), kBlockSize);
-  while (got < 0 && errno == EINTR);
+  if (eof_ || !file_) return false;
+  const ssize_t got = file_.Read(buffer_.get(), kBlockSize);
   if (got <= 0) {
     eof_ = true;
+    failed_ = got < 0;
     return false;
   }
   end_ = static_cast<std::size_t>(got);
@@ -65,8 +57,8 @@ bool TLineReader::Next(std::string_view& line) {
   bool spans = false;  // the line began in an earlier block
   for (;;) {
     if (begin_ == end_ && !Refill()) {
-      if (!spans) return false;
-      line = long_;  // the file ends inside a line: that line is the last one
+      if (!spans || failed_) return false;  // a line cut short by a read error is no line
+      line = long_;                         // the file ends inside a line: that line is the last one
       return true;
     }
     if (skipLineFeed_) {

@@ -4,9 +4,11 @@
 // stays in the line, and the byte 26 ends the file. Lines have no length limit.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <memory>
+
+#include "platform/file_handle.h"
 
 namespace tarvik {
 
@@ -21,22 +23,22 @@ class TLineReader {
  public:
   // Opens path for reading; Ok() tells whether that worked.
   explicit TLineReader(const std::string& path);
-  ~TLineReader();
-  TLineReader(const TLineReader&) = delete;
-  TLineReader& operator=(const TLineReader&) = delete;
 
-  bool Ok() const { return fd_ >= 0; }
-  // The next line, valid until the next call; false at the end of the file.
-  // Read errors end the file like its end.
+  bool Ok() const { return file_.Valid(); }
+  // The next line, valid until the next call; false at the end of the file
+  // and after a read error.
   bool Next(std::string_view& line);
+  // A read failed: the lines given so far are not the whole file.
+  bool Failed() const { return failed_; }
 
  private:
   bool Refill();
 
-  int fd_ = -1;
+  TFileHandle file_;
   std::unique_ptr<char[]> buffer_;  // one block, left uninitialised
   std::size_t begin_ = 0, end_ = 0;
   bool eof_ = false;
+  bool failed_ = false;
   bool skipLineFeed_ = false;  // the previous line ended at a CR at the buffer's end
   std::string long_;           // a line that spans buffer refills
 };

@@ -21,6 +21,8 @@
 // and the 2.0 formats both use these prefixes.
 
 #include <cstddef>
+#include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,8 +67,10 @@ class TParagraphLines {
   // the value of text:c when name is text:s, else ignored.
   void Element(std::string_view name, bool empty, std::string_view count = {});
   void EndElement(std::string_view name);
-  // Character data, references resolved, in Windows-1252.
-  void Characters(std::string_view text);
+  // Character data, references resolved, in Windows-1252. singleBlanks: the
+  // caller knows that the text holds no control character and no two blanks
+  // in a row, so that only its ends need a look.
+  void Characters(std::string_view text, bool singleBlanks = false);
   // The part has ended: ends the lines still open, innermost first.
   void Finish();
 
@@ -75,6 +79,10 @@ class TParagraphLines {
     std::string text;      // not yet handed to the sink
     bool content = false;  // something other than XML white space was added
     bool blank = false;    // XML white space after content, not yet written
+    void Clear() {         // keeps the text's storage
+      text.clear();
+      content = blank = false;
+    }
   };
   struct TRegion {
     std::string name;
@@ -86,17 +94,28 @@ class TParagraphLines {
   // The line that character data goes to now, and its level.
   TLine& Current() { return InParagraph() ? regions_.back().line : loose_; }
   std::size_t Level() const { return InParagraph() ? paragraphs_ - 1 : paragraphs_; }
-  void Add(std::string_view text);
+  // Words that single blanks part, neither beginning nor ending with one.
+  void AddStretch(TLine& line, std::string_view stretch);
   void AddGenerated(char c, std::size_t count);
   void Flush(TLine& line, std::size_t level, std::size_t atLeast);
   void EndLine(TLine& line, std::size_t level);
   void EndLooseLine();
   void Open(std::string_view name, bool paragraph);
+  // Ends the innermost region.
+  void Close();
+  // How many regions of that name are open; the first adds the name.
+  std::size_t& OpenCount(std::string_view name);
+  std::size_t Opened(std::string_view name) const;
 
   TLineSink& sink_;
   std::vector<TRegion> regions_;  // the open paragraphs, comments and drawing objects
   std::size_t paragraphs_ = 0;    // how many of them are paragraphs
-  TLine loose_;                   // character data outside paragraphs
+  // How many regions of each name are open; the two paragraph names apart.
+  std::size_t openParagraphs_ = 0;
+  std::size_t openHeadings_ = 0;
+  std::map<std::string, std::size_t, std::less<>> openNames_;
+  TLine loose_;        // character data outside paragraphs
+  std::string spare_;  // the storage of a closed region's line
 };
 
 }  // namespace tarvik

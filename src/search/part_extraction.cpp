@@ -41,6 +41,9 @@ void StreamDocumentParts(const std::string& path, TPartReceiver& receiver) {
   Prepare(extractor, path);
   // One opening serves the directory and the entries.
   extractor.SetKeepZipOpen(true);
+  // This runs on search jobs: events are let run between documents by the
+  // thread that owns the window, never from inside one.
+  extractor.SetDoProcessMessages(false);
   // Entries are decoded one after the other, each after its start event.
   int slot = -1;
   extractor.OnStartUnZip = [&receiver, &slot](TZipExtractor& sender, int index, std::string&, bool& skip) {

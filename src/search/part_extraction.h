@@ -40,7 +40,8 @@ class TPartReceiver {
 // Like ExtractDocumentParts, handing the bytes over as they are decoded
 // instead of writing them: a slot is filled when Complete is the last
 // call for it. An exception the receiver throws ends the run (std::bad_alloc
-// passes through every decoder unchanged).
+// passes through every decoder unchanged). Lets no window events run, so it
+// may run on a search job.
 void StreamDocumentParts(const std::string& path, TPartReceiver& receiver);
 
 }  // namespace tarvik

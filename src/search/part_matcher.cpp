@@ -23,11 +23,16 @@ bool SearchableUnconverted(const std::string& folded) {
 
 }  // namespace
 
-TPartMatcher::TPartMatcher(const TTermMatcher& terms) : terms_(terms), found_(terms.Needles().size(), 0) {
-  unconverted_ = true;
+TPartMatcher::TPartMatcher(const TTermMatcher& terms, bool collectLines)
+    : terms_(terms), collect_(collectLines), found_(terms.Needles().size(), 0) {
+  unconverted_ = !collect_;  // an excerpt is taken from the converted line
   for (const TFoldedNeedle& needle : terms.Needles()) {
     keep_ = std::max(keep_, needle.Folded().empty() ? 0 : needle.Folded().size() - 1);
     unconverted_ = unconverted_ && SearchableUnconverted(needle.Folded());
+  }
+  if (collect_) {
+    hits_ = std::make_unique<THitFinder>(terms);
+    excerpt_ = std::make_unique<TLineExcerpt>(*hits_);
   }
 }
 
@@ -36,6 +41,9 @@ void TPartMatcher::Reset() {
   tail_ = 0;
   pendingCount_ = 0;
   matched_ = ended_ = skipLineFeed_ = lineStarted_ = false;
+  if (excerpt_) excerpt_->Reset();
+  lineNumber_ = 0;
+  lines_.clear();
 }
 
 char* TPartMatcher::TextRoom(std::size_t size) {
@@ -44,7 +52,7 @@ char* TPartMatcher::TextRoom(std::size_t size) {
 }
 
 void TPartMatcher::Feed(const char* data, std::size_t size) {
-  if (matched_ || ended_ || size == 0) return;
+  if (Matched() || ended_ || size == 0) return;
   const char* at = data;
   const char* const end = data + size;
   if (skipLineFeed_) {
@@ -56,7 +64,7 @@ void TPartMatcher::Feed(const char* data, std::size_t size) {
     if (hit != at) {
       lineStarted_ = true;
       AddLineBytes(at, hit);
-      if (matched_) return;
+      if (Matched()) return;
     }
     if (hit == end) return;
     if (*hit == kEndOfFile) {
@@ -65,7 +73,7 @@ void TPartMatcher::Feed(const char* data, std::size_t size) {
       return;
     }
     EndLine(true);  // a CR: a line, empty or not
-    if (matched_) return;
+    if (Matched()) return;
     at = hit + 1;
     if (at == end) {
       skipLineFeed_ = true;
@@ -76,7 +84,7 @@ void TPartMatcher::Feed(const char* data, std::size_t size) {
 }
 
 bool TPartMatcher::Finish() {
-  if (!matched_ && !ended_) EndLine(lineStarted_ || pendingCount_ != 0);
+  if (!Matched() && !ended_) EndLine(lineStarted_ || pendingCount_ != 0);
   ended_ = true;
   return matched_;
 }
@@ -121,7 +129,10 @@ void TPartMatcher::AddLineBytes(const char* from, const char* to) {
   written += Utf8ToAnsiPiece(from, static_cast<std::size_t>(to - from), out + written, consumed);
   for (const char* rest = from + consumed; rest < to; ++rest)
     pending_[pendingCount_++] = static_cast<unsigned char>(*rest);
-  Search(tail_ + written);
+  const std::size_t size = tail_ + written;
+  SearchIn(std::string_view(text_.data(), size));
+  if (excerpt_) excerpt_->Add(std::string_view(out, written), AnyFound());
+  KeepTail(size);  // only now: it moves the bytes the excerpt takes
   if (terms_.Decides(found_)) matched_ = true;
 }
 
@@ -129,6 +140,10 @@ void TPartMatcher::SearchIn(std::string_view text) {
   const std::vector<TFoldedNeedle>& needles = terms_.Needles();
   for (std::size_t i = 0; i < needles.size(); ++i)
     if (!found_[i] && needles[i].FoundIn(text, scratch_)) found_[i] = 1;
+}
+
+bool TPartMatcher::AnyFound() const {
+  return std::any_of(found_.begin(), found_.end(), [](char f) { return f != 0; });
 }
 
 void TPartMatcher::Search(std::size_t size) {
@@ -147,10 +162,17 @@ void TPartMatcher::EndLine(bool exists) {
   if (pendingCount_ != 0) {
     *TextRoom(1) = '?';  // a sequence the line's end cuts short
     Search(tail_ + 1);
+    if (excerpt_) excerpt_->Add("?", AnyFound());
   } else if (exists && !lineStarted_) {
     Search(0);  // an empty line: only an empty needle occurs in it
   }
-  if (exists && terms_.Decides(found_)) matched_ = true;
+  const bool matches = exists && terms_.Decides(found_);
+  if (matches) matched_ = true;
+  if (excerpt_) {
+    if (exists) ++lineNumber_;
+    if (matches) lines_.push_back(excerpt_->Take(lineNumber_));
+    excerpt_->Reset();
+  }
   std::fill(found_.begin(), found_.end(), 0);
   tail_ = 0;
   pendingCount_ = 0;

@@ -8,12 +8,20 @@
 // part. Memory stays at one piece plus the longest needle, however long a
 // line is. When no needle can tell a converted line from its bytes (plain
 // ASCII without "?"), the bytes are matched without converting them.
+//
+// Asked to collect its matching lines, the matcher reads the part to its end
+// and keeps each matching line's number and excerpt (line_excerpt.h); without
+// that, it stops at the first matching line.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "search/hit_ranges.h"
+#include "search/line_excerpt.h"
+#include "search/matching_line.h"
 #include "search/term_match.h"
 
 namespace tarvik {
@@ -21,7 +29,7 @@ namespace tarvik {
 class TPartMatcher {
  public:
   // terms must outlive the matcher.
-  explicit TPartMatcher(const TTermMatcher& terms);
+  explicit TPartMatcher(const TTermMatcher& terms, bool collectLines = false);
 
   // Starts a new part; the buffers are kept.
   void Reset();
@@ -29,8 +37,10 @@ class TPartMatcher {
   void Feed(const char* data, std::size_t size);
   // The part has ended: whether any of its lines matched.
   bool Finish();
-  // A line has matched already: nothing that follows changes the result.
-  bool Matched() const { return matched_; }
+  // Nothing that follows changes the result: a line has matched and no lines are collected.
+  bool Matched() const { return matched_ && !collect_; }
+  // The matching lines of the part, when collected: complete after Finish.
+  const std::vector<TMatchingLine>& Lines() const { return lines_; }
 
  private:
   // Converts the line bytes [from, to) and looks for the needles in them.
@@ -39,12 +49,15 @@ class TPartMatcher {
   // last bytes of those for the next piece.
   void Search(std::size_t size);
   void SearchIn(std::string_view text);
+  // Whether a needle occurs in the current line so far.
+  bool AnyFound() const;
   void KeepTail(std::size_t size);
   // Closes the current line; exists tells whether it counts as a line.
   void EndLine(bool exists);
   char* TextRoom(std::size_t size);
 
   const TTermMatcher& terms_;
+  bool collect_;
   std::size_t keep_ = 0;      // the longest needle less one byte
   bool unconverted_ = false;  // the needles are matched on the UTF-8 bytes
   std::vector<char> found_;   // per needle: occurs in the current line
@@ -57,6 +70,11 @@ class TPartMatcher {
   bool ended_ = false;         // byte 26 was seen
   bool skipLineFeed_ = false;  // the previous piece ended with a CR
   bool lineStarted_ = false;   // the current line has bytes
+  // Collecting the matching lines: the current line's excerpt and number.
+  std::unique_ptr<THitFinder> hits_;
+  std::unique_ptr<TLineExcerpt> excerpt_;
+  std::size_t lineNumber_ = 0;
+  std::vector<TMatchingLine> lines_;
 };
 
 }  // namespace tarvik

@@ -5,22 +5,12 @@
 #include <stdexcept>
 
 #include "platform/ascii_case.h"
-#include "platform/code_page.h"
 #include "search/manifest_scan.h"
 #include "search/part_extraction.h"
-#include "xml/xmlscan.h"
+#include "search/readable_text_fast.h"
+#include "search/readable_text_scanner.h"
 
 namespace tarvik {
-
-// The scanner as the search uses it: text converted like raw lines, and no
-// file read for an external entity or document type.
-class TTextScanner : public TXmlScanner {
- public:
-  std::unique_ptr<TXmlScanner> OpenEntity(const std::string&, const std::string&, const std::string&) override {
-    return std::make_unique<TXmlScanner>();
-  }
-  std::string DecodeText(std::string_view text) override { return Utf8ToAnsiLine(text); }
-};
 
 namespace {
 
@@ -44,15 +34,25 @@ bool ReferenceOpen(const char* begin, const char* end, const char* textEnd) {
 
 }  // namespace
 
-TReadableText::TReadableText(TLineSink& sink, std::size_t chunk)
-    : lines_(sink), chunk_(std::max<std::size_t>(chunk, 1)), scanAt_(chunk_) {}
+TReadableText::TReadableText(TLineSink& sink, std::size_t chunk, bool fastPath)
+    : lines_(sink),
+      walk_(std::make_unique<TFastReadableWalk>(lines_)),
+      chunk_(std::max<std::size_t>(chunk, 1)),
+      scanAt_(chunk_),
+      fastPath_(fastPath),
+      fast_(fastPath) {}
 
 TReadableText::~TReadableText() = default;
 
+void TReadableText::SetConverted(bool converted) { walk_->SetConverted(converted); }
+
 void TReadableText::Reset() {
   lines_.Reset();
+  walk_->Reset();
   held_.clear();
   scanAt_ = chunk_;
+  walkAt_ = 0;
+  fast_ = fastPath_;
   ended_ = whole_ = doctypeSeen_ = false;
 }
 
@@ -62,12 +62,64 @@ void TReadableText::Feed(const char* data, std::size_t size) {
     size = static_cast<std::size_t>(static_cast<const char*>(nul) - data);
     ended_ = true;
   }
+  if (fast_) return FeedFast(data, size);
   held_.append(data, size);
   if (!whole_ && held_.size() >= scanAt_) Scan(false);
 }
 
+// The bytes are walked where they lie; only a part that their end cuts is
+// held, and completed with as few of the next bytes as can do it, doubling
+// them while it is not, so that no byte is walked more than a few times.
+void TReadableText::FeedFast(const char* data, std::size_t size) {
+  const std::size_t growth = std::min(chunk_, kFastGrowth);
+  TFastReadableWalk::TStop stop = TFastReadableWalk::kNeedMore;
+  while (size > 0) {
+    if (held_.empty()) {
+      const std::size_t used = walk_->Walk(data, size, false, stop);
+      held_.assign(data + used, size - used);
+      walkAt_ = held_.size() + std::max(growth, held_.size());
+      if (stop == TFastReadableWalk::kFullScanner) HandOver();
+      return;
+    }
+    const std::size_t held = held_.size();
+    const std::size_t take = std::min(size, walkAt_ - held);
+    held_.append(data, take);
+    if (held_.size() < walkAt_) return;
+    const std::size_t used = walk_->Walk(held_.data(), held_.size(), false, stop);
+    if (stop == TFastReadableWalk::kFullScanner) {
+      held_.erase(0, used);
+      held_.append(data + take, size - take);
+      return HandOver();
+    }
+    if (used >= held) {  // the cut part is complete: the rest is walked where it lies
+      held_.clear();
+      data += used - held;
+      size -= used - held;
+      continue;
+    }
+    held_.erase(0, used);
+    data += take;
+    size -= take;
+    walkAt_ = held_.size() + std::max(growth, held_.size());
+  }
+}
+
+void TReadableText::HandOver() {
+  fast_ = false;
+  // The scanner passes over a document type declaration after the first.
+  doctypeSeen_ = walk_->DoctypeSeen();
+  if (doctypeSeen_) held_.insert(0, kSeenDoctype);
+  scanAt_ = held_.size() + chunk_;
+}
+
 void TReadableText::Finish() {
-  Scan(true);
+  if (fast_) {
+    TFastReadableWalk::TStop stop = TFastReadableWalk::kNeedMore;
+    const std::size_t used = walk_->Walk(held_.data(), held_.size(), true, stop);
+    held_.erase(0, used);
+    if (stop == TFastReadableWalk::kFullScanner) HandOver();
+  }
+  if (!fast_) Scan(true);
   lines_.Finish();
   Reset();
 }

@@ -1,7 +1,12 @@
 #pragma once
-// Walks one XML part with the XML scanner and hands its elements and
-// character data to the paragraph line builder (paragraph_lines.h), taking
-// the part's decoded bytes as they arrive.
+// Walks one XML part and hands its elements and character data to the
+// paragraph line builder (paragraph_lines.h), taking the part's decoded bytes
+// as they arrive.
+//
+// The fast path (readable_text_fast.h) walks the markup at memchr speed and
+// holds only a part cut by the end of the bytes so far. It gives what the
+// XML scanner gives, and hands over to the scanner, for the rest of the
+// part, at a document type declaration that declares anything.
 //
 // The scanner works on a text in memory. To keep memory bounded whatever a
 // part's size, the bytes are collected up to a few MB and scanned; the parts
@@ -32,20 +37,32 @@
 namespace tarvik {
 
 class TTextScanner;
+class TFastReadableWalk;
 
 class TReadableText {
  public:
   // The held bytes at which a scan is first tried.
   static constexpr std::size_t kScanChunk = std::size_t{4} << 20;
 
-  // sink must outlive the walker. chunk: kScanChunk but in tests.
-  explicit TReadableText(TLineSink& sink, std::size_t chunk = kScanChunk);
+  // The most bytes the fast path adds to a part cut by the end of the bytes
+  // before it tries again.
+  static constexpr std::size_t kFastGrowth = 4096;
+
+  // sink must outlive the walker. chunk: kScanChunk but in tests (it bounds
+  // the fast path's growth too). fastPath false: the scanner walks every part.
+  explicit TReadableText(TLineSink& sink, std::size_t chunk = kScanChunk, bool fastPath = true);
   ~TReadableText();
   TReadableText(const TReadableText&) = delete;
   TReadableText& operator=(const TReadableText&) = delete;
 
   // Starts a new part.
   void Reset();
+  // false: the fast path hands literal text on as UTF-8, for a matcher whose
+  // needles occur in a converted line exactly where they occur in its bytes
+  // (plain ASCII without "?": conversion keeps every byte below 0x80 and
+  // turns every other sequence into one byte that is 0x80 or above, or "?").
+  // The lines are then no text to show.
+  void SetConverted(bool converted);
   // The part's next bytes.
   void Feed(const char* data, std::size_t size);
   // The part has ended: scans what is held and ends the open lines.
@@ -56,12 +73,19 @@ class TReadableText {
   // cannot change (all of them when atEnd); drops the delivered bytes.
   void Scan(bool atEnd);
   void Deliver();
+  void FeedFast(const char* data, std::size_t size);
+  // The rest of the part, held from where the fast path stopped, goes to the scanner.
+  void HandOver();
 
   TParagraphLines lines_;
   std::unique_ptr<TTextScanner> scanner_;
+  std::unique_ptr<TFastReadableWalk> walk_;
   std::string held_;
   std::size_t chunk_;
   std::size_t scanAt_;        // the held size at which the next scan is tried
+  std::size_t walkAt_ = 0;    // the held size at which the fast path tries again
+  bool fastPath_;             // the fast path is wanted
+  bool fast_;                 // the fast path walks this part (it has not handed over)
   bool ended_ = false;        // a NUL byte ended the text
   bool whole_ = false;        // the part is scanned whole at its end
   bool doctypeSeen_ = false;  // a document type declaration was delivered

@@ -1,11 +1,18 @@
 #pragma once
 // The form the engine reads its options from and writes its lists to.
 // The window implements it over its real controls, tarvik-find over its
-// command line, the tests over plain fields. Every option is read at the
-// moment it is needed, so a change in the window counts from the next read.
+// command line, the tests over plain fields. Collecting documents reads the
+// options the moment it needs them; a search run reads them once, at its
+// start (search_options.h), so one run answers one question.
+//
+// Threads: a form is used on the thread that owns it (the window's thread),
+// never from a search job.
 
 #include <cstddef>
 #include <string>
+#include <vector>
+
+#include "search/matching_line.h"
 
 namespace tarvik {
 
@@ -24,6 +31,7 @@ enum class TFormBox {
   RadioButton1, RadioButton2, RadioButton3, RadioButton4,        // match mode
   rbGerman,                                                      // language
 };
+inline constexpr int kFormBoxCount = static_cast<int>(TFormBox::rbGerman) + 1;
 
 // The controls a search run locks, hides and shows.
 enum class TFormControl {
@@ -68,6 +76,16 @@ class TSearchForm {
   virtual void AddResultLine(const std::string&) {}
   virtual std::size_t ResultCount() const { return 0; }
   virtual std::string ResultAt(std::size_t) const { return {}; }
+  // Whether each result comes with the lines it matched in (tarvik-find
+  // --show and --json). Only when asked: a part is then read to its end.
+  // The search in memory and legacy documents report them, right after the
+  // result they belong to; part is kContent, kMeta or kStyles (part_plan.h),
+  // kContent for a legacy document, whose one line is the whole file.
+  virtual bool WantsMatchingLines() const { return false; }
+  virtual void AddMatchingLines(int part, const std::vector<TMatchingLine>& lines) {
+    (void)part;
+    (void)lines;
+  }
 
   // Error list: one document path per line.
   virtual void ClearErrors() {}

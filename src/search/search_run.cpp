@@ -6,7 +6,10 @@
 #include "platform/shell.h"
 #include "search/document_collection.h"
 #include "search/document_search.h"
+#include "search/parallel_walk.h"
+#include "search/prefilter_cache.h"
 #include "search/search_form.h"
+#include "search/search_options.h"
 #include "search/string_table.h"
 
 namespace tarvik {
@@ -17,22 +20,6 @@ namespace {
 
 using C = TFormControl;
 
-void SearchOne(TSearchForm& form, const std::string& scratchFolder, std::size_t index) {
-  // Phrase and case are read anew for every document.
-  const std::string phrase = PhraseToAnsi(form.PhraseText());
-  const std::string path = form.CandidateAt(index);
-  const bool caseSensitive = form.IsChecked(TFormBox::cbGrossklein);
-  try {
-    if (scratchFolder.empty()) {
-      SearchDocumentInMemory(form, path, phrase, caseSensitive);
-    } else {
-      SearchDocument(form, scratchFolder, path, phrase, caseSensitive);
-    }
-  } catch (...) {  // out of memory while scanning, say: one bad document never stops a run
-    form.AddError(path);
-  }
-}
-
 void Lock(TSearchForm& form) {
   for (C control : {C::BtVerz, C::BtSuch, C::btende, C::btverzread}) form.SetEnabled(control, false);
   for (C control : {C::btcopy, C::btopen, C::btnewsearch, C::btleeren, C::edLabel, C::Label4, C::pnlergebnisbutton})
@@ -40,25 +27,40 @@ void Lock(TSearchForm& form) {
   form.ClearResults();
 }
 
-void WalkMarked(TSearchForm& form, const std::string& scratchFolder) {
-  std::size_t selected = 0;
-  for (std::size_t i = 0; i < form.CandidateCount(); ++i) selected += form.CandidateSelected(i) ? 1 : 0;
-  form.SetProgressRange(0, static_cast<int>(selected));
-  int searched = 0;
-  for (std::size_t i = 0; i < form.CandidateCount(); ++i) {
-    if (!form.CandidateSelected(i)) continue;
-    SearchOne(form, scratchFolder, i);
-    form.SetProgressPosition(searched++);
+// Hands the candidates (or the marked ones) to the walk with the options as
+// they stand now, and moves the progress bar as the documents are taken.
+void SearchCandidates(TSearchForm& form, const TSearchWalk& how, bool markedOnly) {
+  TWalk walk;
+  walk.options = TSearchOptions::Of(form);
+  const std::string phrase = PhraseToAnsi(walk.options.phrase);
+  const bool caseSensitive = walk.options.IsChecked(TFormBox::cbGrossklein);
+  if (how.scratchFolder.empty()) {
+    walk.search = [phrase, caseSensitive, cache = how.cache](TSearchForm& options, const std::string& path) {
+      TCacheTicket ticket;
+      if (cache != nullptr && !cache->Admits(options, path, phrase, ticket)) return;  // nothing can match
+      SearchDocumentInMemory(options, path, phrase, caseSensitive, ticket.Summaries());
+      if (cache != nullptr) cache->Record(ticket);
+    };
+    walk.jobs = how.jobs;
+    walk.waiter = how.waiter;
+  } else {
+    walk.search = [phrase, caseSensitive, scratch = how.scratchFolder](TSearchForm& options, const std::string& path) {
+      SearchDocument(options, scratch, path, phrase, caseSensitive);
+    };
   }
-}
-
-void WalkAll(TSearchForm& form, const std::string& scratchFolder) {
-  form.SetProgressRange(0, static_cast<int>(form.CandidateCount()) - 1);
-  for (std::size_t i = 0; i < form.CandidateCount(); ++i) {
-    if (SearchStopped) break;
-    form.SetProgressPosition(static_cast<int>(i));
-    SearchOne(form, scratchFolder, i);
+  if (markedOnly) {
+    // Progress counts the documents searched before each; the stop flag is not consulted.
+    for (std::size_t i = 0; i < form.CandidateCount(); ++i)
+      if (form.CandidateSelected(i)) walk.paths.push_back(form.CandidateAt(i));
+    form.SetProgressRange(0, static_cast<int>(walk.paths.size()));
+    walk.after = [&form](std::size_t n) { form.SetProgressPosition(static_cast<int>(n)); };
+  } else {
+    for (std::size_t i = 0; i < form.CandidateCount(); ++i) walk.paths.push_back(form.CandidateAt(i));
+    form.SetProgressRange(0, static_cast<int>(walk.paths.size()) - 1);
+    walk.before = [&form](std::size_t n) { form.SetProgressPosition(static_cast<int>(n)); };
+    walk.stopWanted = [] { return SearchStopped; };
   }
+  ParallelWalk(form, walk);
 }
 
 void ShowOutcome(TSearchForm& form) {
@@ -82,7 +84,7 @@ void ShowOutcome(TSearchForm& form) {
 
 }  // namespace
 
-void RunSearch(TSearchForm& form, const std::string& scratchFolder, const TWalkAll& walkAll) {
+TSearchOutcome RunSearch(TSearchForm& form, const TSearchWalk& walk) {
   form.SetVisible(C::ProgressBar1, true);
   SearchStopped = false;
   form.SetVisible(C::btbreak, true);
@@ -93,10 +95,13 @@ void RunSearch(TSearchForm& form, const std::string& scratchFolder, const TWalkA
   const std::string folder = AbsoluteFolder(form.FolderText());
   const bool folderValid = SetCurrentDir(folder);
   const bool phraseValid = !form.PhraseText().empty();
+  TSearchOutcome outcome = TSearchOutcome::NoDocuments;
   if (!folderValid) {
     Host().ShowMessage(MessageText(form, kMsgInvalidFolder));
+    outcome = TSearchOutcome::InvalidFolder;
   } else if (!phraseValid) {
     Host().ShowMessage(MessageText(form, kMsgNoPhrase));
+    outcome = TSearchOutcome::NoPhrase;
   } else {
     // The folder is now the current directory, so it is listed as ".".
     // A list this run collects has nothing marked yet: it is searched whole.
@@ -104,14 +109,9 @@ void RunSearch(TSearchForm& form, const std::string& scratchFolder, const TWalkA
     if (collected) CollectDocuments(form, folder, ".");
     if (form.HasCurrentCandidate()) {
       Lock(form);
-      if (form.IsChecked(TFormBox::cbOneFile) && !collected) {
-        WalkMarked(form, scratchFolder);
-      } else if (walkAll) {
-        walkAll(form);
-      } else {
-        WalkAll(form, scratchFolder);
-      }
+      SearchCandidates(form, walk, form.IsChecked(TFormBox::cbOneFile) && !collected);
       ShowOutcome(form);
+      outcome = TSearchOutcome::Searched;
     }
   }
 
@@ -119,6 +119,7 @@ void RunSearch(TSearchForm& form, const std::string& scratchFolder, const TWalkA
   if (form.ErrorCount() > 0) form.ShowErrorWindow();
   form.SetVisible(C::btbreak, false);
   form.SetVisible(C::ProgressBar1, false);
+  return outcome;
 }
 
 }  // namespace tarvik

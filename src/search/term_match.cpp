@@ -40,7 +40,7 @@ TMatchMode CurrentMatchMode(const TSearchForm& form) {
 
 TTermMatcher::TTermMatcher(TMatchMode mode, std::string_view phrase, const std::vector<std::string>& words,
                            bool caseSensitive)
-    : mode_(mode) {
+    : mode_(mode), caseSensitive_(caseSensitive) {
   if (mode == mmWholeText) {
     needles_.emplace_back(phrase, caseSensitive);
     return;

@@ -34,12 +34,14 @@ class TTermMatcher {
   bool Matches(std::string_view text);
 
   TMatchMode Mode() const { return mode_; }
+  bool CaseSensitive() const { return caseSensitive_; }
   const std::vector<TFoldedNeedle>& Needles() const { return needles_; }
   // Whether a line matches, given which needles (in Needles() order) occur in it.
   bool Decides(const std::vector<char>& found) const;
 
  private:
   TMatchMode mode_;
+  bool caseSensitive_;
   // Whole phrase: the phrase alone. Word modes: each distinct word once
   // (a word given twice cannot change the outcome).
   std::vector<TFoldedNeedle> needles_;

@@ -9,28 +9,16 @@
 #include "platform/host.h"
 #include "platform/shell.h"
 #include "search/document_collection.h"
-#include "search/parallel_walk.h"
+#include "search/prefilter_cache.h"
 #include "search/search_run.h"
-#include "search/string_table.h"
 
 namespace {
 
-// Messages of the engine go to stderr under the tool's name; the run's own
-// messages (invalid folder, empty phrase) are remembered for the exit status.
+// Messages of the engine go to stderr under the tool's name.
 class TFindHost : public tarvik::THost {
  public:
-  explicit TFindHost(const tarvik::TSearchForm& form) : form_(form) {}
-  void ShowMessage(const std::string& text) override {
-    if (text == tarvik::MessageText(form_, tarvik::kMsgInvalidFolder) ||
-        text == tarvik::MessageText(form_, tarvik::kMsgNoPhrase))
-      refused = true;
-    std::fprintf(stderr, "tarvik-find: %s\n", text.c_str());
-  }
+  void ShowMessage(const std::string& text) override { std::fprintf(stderr, "tarvik-find: %s\n", text.c_str()); }
   void ShowError(const std::string& text) override { std::fprintf(stderr, "tarvik-find: %s\n", text.c_str()); }
-  bool refused = false;
-
- private:
-  const tarvik::TSearchForm& form_;
 };
 
 // No desktop here: the open button the association test decides about does not exist.
@@ -40,20 +28,21 @@ class TNoShell : public tarvik::TShell {
   bool OpenDocument(const std::string&) override { return false; }
 };
 
-int ListCandidates(tarvik::TToolForm& form, const TFindHost&) {
+int ListCandidates(tarvik::TToolForm& form) {
   if (!tarvik::ReadFolderCommand(form)) return 2;
   for (const std::string& path : form.Candidates().Paths()) form.PrintPath(form.Shown(path));
   return form.Candidates().Empty() ? 1 : 0;
 }
 
-int Search(tarvik::TToolForm& form, const TFindHost& host, int jobs) {
+int Search(tarvik::TToolForm& form, int jobs, bool useCache) {
   if (jobs <= 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   // Documents are unpacked into memory by the jobs, with the same results as
-  // the window's walk through its scratch folder; no file is written.
-  const tarvik::TWalkAll walk = [&](tarvik::TSearchForm& f) { tarvik::ParallelWalk(f, jobs); };
-  tarvik::RunSearch(form, "", walk);
+  // the walk through a scratch folder; no file is written but the user's
+  // prefilter cache.
+  const auto cache = useCache ? tarvik::TPrefilterCache::ForUser() : nullptr;
+  const tarvik::TSearchOutcome outcome = tarvik::RunSearch(form, {.jobs = jobs, .cache = cache.get()});
   std::fflush(stdout);
-  if (host.refused) return 2;
+  if (outcome == tarvik::TSearchOutcome::InvalidFolder || outcome == tarvik::TSearchOutcome::NoPhrase) return 2;
   return form.Hits() > 0 ? 0 : 1;
 }
 
@@ -63,11 +52,11 @@ int main(int argc, char** argv) {
   const auto options = tarvik::ParseFindOptions(argc, argv);
   if (!options) return 2;
   tarvik::TToolForm form(*options);
-  TFindHost host(form);
+  TFindHost host;
   tarvik::SetHost(&host);
   TNoShell shell;
   tarvik::SetShell(&shell);
-  const int status = options->list ? ListCandidates(form, host) : Search(form, host, options->jobs);
+  const int status = options->list ? ListCandidates(form) : Search(form, options->jobs, options->cache);
   tarvik::SetHost(nullptr);
   tarvik::SetShell(nullptr);
   return status;

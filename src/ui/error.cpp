@@ -55,7 +55,11 @@ TfrmError::TfrmError(QWidget* owner) : QWidget(nullptr, Qt::Window), owner_(owne
 
   connect(Button2, &QPushButton::clicked, this, [this] {
     Memo1->selectAll();
-    QApplication::clipboard()->setText(Memo1->toPlainText());
+    // Every line ends with CR LF, as in the result list's copy.
+    QString text;
+    if (LineCount() > 0)
+      for (const QString& line : Memo1->toPlainText().split('\n')) text += line + QStringLiteral("\r\n");
+    QApplication::clipboard()->setText(text);
   });
   connect(Button1, &QPushButton::clicked, this, &QWidget::hide);
   RegisterWindow(this);

@@ -19,6 +19,9 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QTimer>
+
+#include <thread>
 
 #include "platform/file_system.h"
 #include "platform/host.h"
@@ -27,9 +30,11 @@
 #include "search/candidate_list.h"
 #include "search/document_collection.h"
 #include "search/document_search.h"
+#include "search/prefilter_cache.h"
 #include "search/search_run.h"
 #include "search/string_table.h"
 #include "ui/error.h"
+#include "ui/event_waiter.h"
 #include "ui/info.h"
 #include "ui/sprache.h"
 #include "ui/vorschau.h"
@@ -46,6 +51,8 @@ const char* const kApplicationTitle = "Tarvik";
 
 // Longer entries set a list's hint when the pointer moves over them.
 constexpr int kHintLength = 50;
+// The longest the progress bar lags behind the search, in milliseconds.
+constexpr int kProgressInterval = 40;
 
 std::string Utf8(const QString& text) { return text.toStdString(); }
 QString Q(const std::string& text) { return QString::fromStdString(text); }
@@ -93,7 +100,7 @@ QRect TfrmTarvik::Place(int left, int top, int width, int height) const {
 
 void TfrmTarvik::BuildControls() {
   // The menu "Programm": its entries keep their captions in both languages.
-  Programm1 = Named(menuBar()->addMenu(QStringLiteral("&Programm")), "Programm1");
+  Programm1 = Named(menuBar()->addMenu(QStringLiteral("Programm")), "Programm1");
   Hilfe1 = Named(Programm1->addAction(QStringLiteral("Hilfe")), "Hilfe1");
   Info1 = Named(Programm1->addAction(QStringLiteral("Info")), "Info1");
   N1 = Named(Programm1->addAction(QStringLiteral(" ")), "N1");
@@ -135,6 +142,10 @@ void TfrmTarvik::BuildControls() {
   auto list = [&](const char* name, int left, int top, int width, int height) {
     auto* l = Named(new QListWidget(client), name);
     Put(l, left, top, width, height);
+    // One line of text each: measuring every entry (thousands of paths) would
+    // cost more than searching them. An entry wider than the list is cut, and
+    // its hint shows it whole.
+    l->setUniformItemSizes(true);
     return l;
   };
 
@@ -154,7 +165,7 @@ void TfrmTarvik::BuildControls() {
   BtVerz = button(client, "BtVerz", 130, "Verzeichnis wählen", 232, 12, 113, 25);
   BtVerz->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
   edVerzeichnis = Named(new TComboBox(client), "edVerzeichnis");
-  Put(edVerzeichnis, 352, 14, 217, 21);
+  Put(edVerzeichnis, 352, 16, 217, 21);
   btverzread = button(client, "btverzread", 131, "---> Verz. einlesen", 576, 12, 105, 25);
 
   lbDateienAuswahl = list("lbDateienAuswahl", 232, 40, 449, 145);
@@ -164,7 +175,7 @@ void TfrmTarvik::BuildControls() {
   lbdummy->setAccessibleName(QStringLiteral("Dateien"));
 
   gbSearch = group("gbSearch", 127, "Durchsuchen von:", 8, 192, 217, 65);
-  cbAlles = check(gbSearch, "cbAlles", 111, "Alles", 16, 18, 193, false);
+  cbAlles = check(gbSearch, "cbAlles", 111, "Alles", 16, 16, 193, false);
   cbConntent = check(gbSearch, "cbConntent", 112, "Content", 16, 40, 70, true);
   cbConntent->setToolTip(QStringLiteral("Enthält den eigentlichen Text des Dokumentes."));
   cbMeta = check(gbSearch, "cbMeta", 113, "Meta", 88, 40, 62, false);
@@ -172,27 +183,28 @@ void TfrmTarvik::BuildControls() {
   cbStyles = check(gbSearch, "cbStyles", 114, "Styles", 152, 40, 62, false);
   cbStyles->setToolTip(QStringLiteral("Enthält die Daten für die Formatierung."));
 
-  Label2 = label("Label2", 125, "Suchen nach:", 232, 196, 97, 17);
+  Label2 = label("Label2", 125, "Suchen nach:", 232, 200, 97, 17);
   edSearch = Named(new TComboBox(client), "edSearch");
-  Put(edSearch, 336, 194, 345, 21);
+  Put(edSearch, 336, 192, 345, 21);
   Label2->setBuddy(edSearch);
 
   RadioButton1 = radio(client, "RadioButton1", 119, "Ganzer Text", 232, 224, 105);
   RadioButton2 = radio(client, "RadioButton2", 120, "Einzelne Wörter", 344, 224, 113);
+  RadioButton1->setChecked(true);  // a match mode even when tarvik.ini cannot be read
   GroupBox3 = group("GroupBox3", 0, "", 464, 216, 217, 27);
-  RadioButton3 = radio(GroupBox3, "RadioButton3", 121, "Jedes Wort", 8, 5, 86);
+  RadioButton3 = radio(GroupBox3, "RadioButton3", 121, "Jedes Wort", 8, 8, 86);
   RadioButton3->setToolTip(QStringLiteral("Jedes Wort muß in der gefunden Datei vorhanden sein."));
-  RadioButton4 = radio(GroupBox3, "RadioButton4", 122, "Jeder Treffer", 100, 5, 110);
+  RadioButton4 = radio(GroupBox3, "RadioButton4", 122, "Jeder Treffer", 96, 8, 110);
   RadioButton4->setToolTip(
       QStringLiteral("Jede Datei, die eines oder mehrere der gesuchten Wörter enthält, wird angezeigt."));
   GroupBox3->hide();
 
   BtSuch = button(client, "BtSuch", 140, "Suchen", 232, 248, 73, 25);
-  cbOneFile = check(client, "cbOneFile", 123, "Nur in den ausgewählten Dateien suchen", 312, 252, 236, false);
-  edLabel = label("edLabel", 0, "0", 548, 248, 34, 24);
+  cbOneFile = check(client, "cbOneFile", 123, "Nur in den ausgewählten Dateien suchen", 312, 256, 236, false);
+  edLabel = label("edLabel", 0, "0", 552, 248, 30, 24);
   edLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   edLabel->hide();
-  Label4 = label("Label4", 124, "gefundene Dateien", 586, 252, 97, 17);
+  Label4 = label("Label4", 124, "gefundene Dateien", 584, 256, 97, 17);
   Label4->hide();
 
   lbergebnis = list("lbergebnis", 232, 280, 449, 185);
@@ -204,19 +216,24 @@ void TfrmTarvik::BuildControls() {
 
   gbeinstellungen = group("gbeinstellungen", 129, "Einstellungen", 8, 344, 217, 89);
   cbEinstellungen =
-      check(gbeinstellungen, "cbEinstellungen", 117, "Einstellungen beim Ende speichern", 16, 18, 193, false);
+      check(gbeinstellungen, "cbEinstellungen", 117, "Einstellungen beim Ende speichern", 16, 16, 193, false);
   cbreturn = check(gbeinstellungen, "cbreturn", 118, "Return/Enter direkt nach Suchtext", 16, 40, 193, false);
-  rbGerman = radio(gbeinstellungen, "rbGerman", 142, "Deutsch", 40, 64, 80);
-  rbEnglish = radio(gbeinstellungen, "rbEnglish", 141, "Englisch", 128, 64, 80);
+  rbGerman = radio(gbeinstellungen, "rbGerman", 142, "Deutsch", 56, 64, 76);
+  rbEnglish = radio(gbeinstellungen, "rbEnglish", 141, "Englisch", 136, 64, 76);
   rbGerman->setChecked(true);
 
-  Button1 = button(client, "Button1", 132, "Einstellungen speichern", 8, 440, 137, 25);
+  Button1 = button(client, "Button1", 132, "Einstellungen speichern", 8, 440, 129, 25);
 
   ProgressBar1 = Named(new QProgressBar(client), "ProgressBar1");
   Put(ProgressBar1, 16, 484, 657, 16);
   ProgressBar1->setRange(0, 100);
   ProgressBar1->setTextVisible(false);
   ProgressBar1->hide();
+  // A bar moved for every document would be painted for every document.
+  progressTimer_ = new QTimer(this);
+  progressTimer_->setSingleShot(true);
+  progressTimer_->setInterval(kProgressInterval);
+  connect(progressTimer_, &QTimer::timeout, this, [this] { ProgressBar1->setValue(progressPosition_); });
 
   pnlergebnisbutton = Named(new QWidget(client), "pnlergebnisbutton");
   Put(pnlergebnisbutton, 8, 472, 673, 41);
@@ -237,7 +254,7 @@ void TfrmTarvik::BuildControls() {
   btbreak->hide();
   btende = button(client, "btende", 139, "Beenden", 608, 520, 75, 25);
 
-  Label5 = label("Label5", 0, "Version 2.3 - 02.03.06", 16, 526, 200, 17);
+  Label5 = label("Label5", 0, "Version 2.3 - 02.03.06", 16, 528, 200, 17);
 
   // Hidden working lists.
   lbpfad = Named(new QListWidget(client), "lbpfad");
@@ -305,7 +322,10 @@ void TfrmTarvik::ConnectHandlers() {
   connect(BtSuch, &QPushButton::clicked, this, &TfrmTarvik::RunSearch);
   edSearch->lineEdit()->installEventFilter(this);
   connect(btbreak, &QPushButton::clicked, this, [] { SearchStopped = true; });
-  connect(btverzread, &QPushButton::clicked, this, [this] { ReadFolderCommand(*this); });
+  connect(btverzread, &QPushButton::clicked, this, [this] {
+    ResolveFolderText();
+    ReadFolderCommand(*this);
+  });
   connect(BtVerz, &QPushButton::clicked, this, &TfrmTarvik::ChooseFolder);
 
   for (QCheckBox* kind : {cbAlleDateien, cbWriter, cbCalc, cbImpress, cbDraw, cbFormel})
@@ -338,6 +358,10 @@ void TfrmTarvik::ConnectHandlers() {
 
   for (QListWidget* list : {lbDateienAuswahl, lbergebnis}) {
     connect(list, &QListWidget::itemClicked, this, [list](QListWidgetItem* item) { list->setToolTip(item->text()); });
+    // Moving the selection with the keyboard sets the hint as a click does.
+    connect(list, &QListWidget::currentItemChanged, this, [list](QListWidgetItem* item) {
+      if (item && list->hasFocus()) list->setToolTip(item->text());
+    });
     list->setMouseTracking(true);
     list->viewport()->setMouseTracking(true);
     list->viewport()->installEventFilter(this);
@@ -469,9 +493,9 @@ void TfrmTarvik::closeEvent(QCloseEvent* event) {
     WriteHistories();
     if (cbEinstellungen->isChecked()) WriteOptionString(startupFolder_, OptionString());
   } catch (const EInOutError& failure) {
+    // Shown once; the window closes all the same: a folder that cannot be
+    // written must not keep the program open.
     Host().ShowError(failure.what());
-    event->ignore();
-    return;
   }
   event->accept();
   emit closed();
@@ -497,8 +521,15 @@ void TfrmTarvik::KindClicked(QCheckBox* box) {
 }
 
 void TfrmTarvik::RebuildCandidates() {
+  ResolveFolderText();
   const std::string folder = FolderText();
   if (!folder.empty()) CollectDocuments(*this, folder);
+}
+
+void TfrmTarvik::ResolveFolderText() {
+  const std::string text = FolderText();
+  const std::string absolute = AbsoluteFolder(text, startupFolder_);
+  if (absolute != text) edVerzeichnis->setEditText(Q(absolute));
 }
 
 void TfrmTarvik::PartClicked(QCheckBox* box) {
@@ -540,8 +571,14 @@ void TfrmTarvik::RunSearch() {
     bool& flag;
     ~TDone() { flag = false; }
   } done{searching_};
-  if (!scratch_) scratch_ = std::make_unique<TScratchFolder>(startupFolder_);
-  tarvik::RunSearch(*this, scratch_->Path());
+  ResolveFolderText();
+  // Documents are unpacked in memory by jobs on every processor; this thread
+  // only lets the window's events run and takes the finished documents. The
+  // prefilter cache is tarvik-find's; without one every document is read.
+  TEventWaiter waiter;
+  const int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  const auto cache = tarvik::TPrefilterCache::ForUser();
+  tarvik::RunSearch(*this, {.jobs = jobs, .waiter = &waiter, .cache = cache.get()});
   searching_ = false;
   if (closeAfterSearch_) {
     closeAfterSearch_ = false;
@@ -552,6 +589,7 @@ void TfrmTarvik::RunSearch() {
 void TfrmTarvik::ChooseFolder() {
   if (const auto chosen = Host().BrowseForFolder(kFolderDialogTitle, std::string())) {
     edVerzeichnis->setEditText(Q(*chosen));
+    ResolveFolderText();
     ReadFolderCommand(*this);
   }
   UpdateHistory(edVerzeichnis);
@@ -780,7 +818,10 @@ void TfrmTarvik::ClearResults() {
 void TfrmTarvik::AddResult(const std::string& shown, const std::string& folder) {
   lbergebnis->addItem(Q(shown));
   lbpfad->addItem(Q(folder));
-  lbergebnis->repaint();
+  // Painted with the window's next events: a search lets them run after every
+  // batch of documents it takes (event_waiter.h), so a hit shows as soon as it
+  // is taken, and many hits cost one painting, not one each.
+  lbergebnis->update();
 }
 
 void TfrmTarvik::AddResultLine(const std::string& line) { lbergebnis->addItem(Q(line)); }
@@ -805,7 +846,16 @@ void TfrmTarvik::ShowErrorWindow() {
 void TfrmTarvik::SetEnabled(TFormControl control, bool on) { Control(control)->setEnabled(on); }
 void TfrmTarvik::SetVisible(TFormControl control, bool on) { Control(control)->setVisible(on); }
 void TfrmTarvik::SetCountText(const std::string& text) { edLabel->setText(Q(text)); }
-void TfrmTarvik::SetProgressRange(int low, int high) { ProgressBar1->setRange(low, std::max(low, high)); }
-void TfrmTarvik::SetProgressPosition(int position) { ProgressBar1->setValue(position); }
+void TfrmTarvik::SetProgressRange(int low, int high) {
+  // An empty range (a run over one document) would show Qt's busy animation: the bar stays empty instead.
+  ProgressBar1->setRange(low, std::max(low + 1, high));
+}
+
+void TfrmTarvik::SetProgressPosition(int position) {
+  // QProgressBar paints itself at once whenever its bar grows by a pixel, and
+  // a run moves it for every document: the bar follows a little later.
+  progressPosition_ = position;
+  if (!progressTimer_->isActive()) progressTimer_->start();
+}
 
 }  // namespace tarvik::ui

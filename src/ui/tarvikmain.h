@@ -2,7 +2,8 @@
 // The main window: the search options, the folder and phrase boxes with their
 // histories, the candidate and result lists and the commands on the results.
 // It is the engine's search form: the engine reads the options from the
-// controls the moment it needs them and fills the lists as it goes.
+// controls and fills the lists as it goes, always on the window's thread; a
+// search's jobs read a snapshot of the options and never touch a control.
 
 #include <QComboBox>
 #include <QMainWindow>
@@ -11,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/scratch_folder.h"
 #include "search/search_form.h"
 #include "search/settings.h"
 
@@ -26,6 +26,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QTimer;
 
 namespace tarvik::ui {
 
@@ -102,12 +103,11 @@ class TfrmTarvik : public QMainWindow, public TSearchForm {
   void SaveOptions();  // "Einstellungen speichern"
 
   const std::string& StartupFolder() const { return startupFolder_; }
+  // The factor the specified pixel geometry is scaled by.
+  double Scale() const { return scale_; }
   const QString& HelpFile() const { return helpFile_; }
   // The second line of tarvik.ini as read at start-up.
   const std::string& OptionSecondLine() const { return optionSecondLine_; }
-  // Where a search unpacks documents ("temp" in the start-up folder, or the
-  // private fallback); empty before the first search.
-  std::string ScratchFolder() const { return scratch_ ? scratch_->Path() : std::string(); }
   THelpWindow* HelpWindow() const { return help_.get(); }
 
   // Controls, named as the program names them.
@@ -180,6 +180,9 @@ class TfrmTarvik : public QMainWindow, public TSearchForm {
   void ModeClicked();
   void LanguageClicked();
   void RebuildCandidates();
+  // A relative folder in the folder box is taken from the start-up folder,
+  // once: the box then shows the absolute path, so later actions mean the same folder.
+  void ResolveFolderText();
 
   // A list's hint over long entries.
   void HintFromPointer(QListWidget* list, const QPoint& position);
@@ -194,11 +197,13 @@ class TfrmTarvik : public QMainWindow, public TSearchForm {
   std::string startupFolder_;
   std::string optionSecondLine_;
   QString helpFile_ = QStringLiteral("tarvik.hlp");
-  std::unique_ptr<TScratchFolder> scratch_;
   std::unique_ptr<THelpWindow> help_;
   Tfrminfo* info_ = nullptr;
   TfrmError* error_ = nullptr;
   TfrmVorschau* preview_ = nullptr;
+  // The search's progress, shown by the bar at most every kProgressInterval.
+  int progressPosition_ = 0;
+  QTimer* progressTimer_ = nullptr;
   bool searching_ = false;
   bool closeAfterSearch_ = false;
   int reacting_ = 0;  // depth of nested check box reactions: one rebuild per change

@@ -130,12 +130,25 @@ void TXmlScanner::AnalyseDoctype(const char* start) {
   PartName.clear();
   PartText.clear();
   if (!IncludeStack.Empty()) {
+    // Closed inside an entity's text: the document goes on after the
+    // outermost reference, which ends the part.
     Report(PartEnd, PartEnd, diUnknown);
+    PartEnd = IncludeStack.OutermostResume() - 1;
     IncludeStack.Clear();
   }
+  SettleDeclarations();
   DoctypeEnd = PartEnd;
   doctypeBegin_ = start;
   doctypeExpansion_ = expansion_;
+}
+
+void TXmlScanner::SettleDeclarations() {
+  ElementDefs.Settle();
+  for (int i = 0; i < ElementDefs.Count(); ++i) ElementDefs[i].Settle();
+  GeneralEntities.Settle();
+  ParameterEntities.Settle();
+  NotationDefs.Settle();
+  defaulted_.clear();
 }
 
 void TXmlScanner::AnalyseExternalDocumentType(const TExternalID& id) {
@@ -196,7 +209,6 @@ const char* TXmlScanner::ParameterReference(const char* percent) {
   const TEntityDef* entity = ParameterEntities.Find(name);
   if (entity == nullptr || !MayEnter(entity) || !ChargeExpansion(entity->Value.size())) return after;
   IncludeStack.Push(after, nullptr, entity);
-  ForgetSemicolon();
   return entity->Value.c_str();
 }
 
@@ -214,11 +226,9 @@ bool TXmlScanner::ReadExternalId(const char* position, TExternalID& id) {
 }
 
 TEntityDef* TXmlScanner::ReplaceEntity(TNvpListOf<TEntityDef>& list, std::unique_ptr<TEntityDef> entity) {
-  const int earlier = list.IndexOf(entity->Name);
   // The earlier text may still be open (a parameter entity redeclared inside
   // itself), so it is kept until the scanner is reset.
-  if (earlier >= 0) replaced_.push_back(list.Extract(earlier));
-  ForgetSemicolon();
+  if (std::unique_ptr<TEntityDef> earlier = list.Remove(entity->Name)) replaced_.push_back(std::move(earlier));
   return list.Add(std::move(entity));
 }
 
@@ -239,8 +249,7 @@ const char* TXmlScanner::ElementDeclaration(const char* start) {
     p = nameEnd;
   }
   element->Kind = KindOfContentModel(element->ContentModel);
-  const int earlier = ElementDefs.IndexOf(element->Name);
-  if (earlier >= 0) ElementDefs.Delete(earlier);
+  ElementDefs.Remove(element->Name);
   const TElemDef* added = ElementDefs.Add(std::move(element));
   const char* end = DeclarationEnd(p);
   DtdItemFound({.Start = start, .End = end, .Kind = diElement, .Element = added});
@@ -293,8 +302,7 @@ const char* TXmlScanner::AttributeListDeclaration(const char* start, int stackFl
       case kAttrName: {
         const char* nameEnd = xml::ReadName(p, xml::kAttlistNameEnd);
         auto definition = std::make_unique<TAttrDef>(std::string(p, nameEnd), std::string());
-        const int earlier = element->IndexOf(definition->Name);
-        if (earlier >= 0) element->Delete(earlier);
+        element->Remove(definition->Name);
         attr = element->Add(std::move(definition));
         p = nameEnd;
         state = kType;

@@ -1,3 +1,5 @@
+#include <functional>
+
 #include "xml/xmlscan.h"
 
 namespace tarvik {
@@ -30,6 +32,15 @@ bool TEntityStack::IsOpen(const TEntityDef* entity) const {
   return false;
 }
 
-void TEntityStack::FreeClosed() { closed_.clear(); }
+bool TEntityStack::FreeClosed(const char* watched) {
+  const std::less<const char*> before;
+  bool freed = false;
+  for (const std::unique_ptr<TXmlScanner>& text : closed_) {
+    const char* begin = text->Buffer;
+    if (begin != nullptr && !before(watched, begin) && before(watched, begin + text->BufferSize)) freed = true;
+  }
+  closed_.clear();
+  return freed;
+}
 
 }  // namespace tarvik

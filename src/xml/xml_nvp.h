@@ -1,15 +1,17 @@
 #pragma once
 // The name-value classes of the XML scanner: attributes of a tag, declared
 // elements with their attribute definitions, entities and notations. Every
-// list owns its nodes and keeps them sorted by name in ordinal byte order; a
-// new node goes before existing nodes of the same name, so a lookup (binary,
-// case-sensitive) finds the newest of them.
+// list owns its nodes and reads them in ordinal byte order of their names; a
+// new node goes before existing nodes of the same name, so a lookup
+// (case-sensitive) finds the newest of them.
 
 #include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <iterator>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -46,8 +48,15 @@ std::string_view DisplayName(TAttrType type);
 std::string_view DisplayName(TAttrDefaultKind kind);
 std::string_view DisplayName(TElemKind kind);
 
-// A list that owns nodes of type T (which has a string member Name), sorted
-// by name.
+// A list that owns nodes of type T (which has a string member Name), in
+// ordinal name order; among nodes of the same name the newest comes first, so
+// a lookup finds it. A node's name must not change while it is in a list.
+//
+// Nodes are appended and put in order only when the list is next read by
+// index (or by Settle), so that filling a list costs n log n whatever the
+// order of the names. While it is out of order, lookups and removals by name
+// go through a hash index of the newest node of each name, built on the first
+// of them.
 template <class T>
 class TNamedList {
  public:
@@ -56,47 +65,133 @@ class TNamedList {
   TNamedList& operator=(const TNamedList&) = delete;
   virtual ~TNamedList() = default;
 
-  int Count() const { return static_cast<int>(nodes_.size()); }
-  bool Empty() const { return nodes_.empty(); }
-  T& Item(int index) const { return *nodes_[static_cast<std::size_t>(index)]; }
+  int Count() const { return static_cast<int>(nodes_.size() - removed_); }
+  bool Empty() const { return Count() == 0; }
+  T& Item(int index) const {
+    Settle();
+    return *nodes_[static_cast<std::size_t>(index)];
+  }
   T& operator[](int index) const { return Item(index); }
 
-  // Inserts after the last node whose name is smaller; returns the node.
+  // Adds the node; in name order it goes before the nodes of the same name.
+  // Returns the node.
   T* Add(std::unique_ptr<T> node) {
-    const auto at = LowerBound(node->Name);
-    return nodes_.insert(at, std::move(node))->get();
+    T* added = node.get();
+    nodes_.push_back(std::move(node));
+    if (indexed_) IndexNewest(nodes_.size() - 1);
+    return added;
   }
-  // The first node of that name (the newest), or nullptr.
+  // The newest node of that name, or nullptr.
   T* Find(std::string_view name) const {
-    const auto at = LowerBound(name);
-    return at != nodes_.end() && (*at)->Name == name ? at->get() : nullptr;
+    const std::size_t at = PositionOf(name);
+    return at != kNone ? nodes_[at].get() : nullptr;
   }
-  int IndexOf(std::string_view name) const {
-    const auto at = LowerBound(name);
-    return at != nodes_.end() && (*at)->Name == name ? static_cast<int>(at - nodes_.begin()) : -1;
-  }
-  // Takes the node at index out of the list and hands it to the caller.
-  std::unique_ptr<T> Extract(int index) {
-    const auto at = nodes_.begin() + index;
-    std::unique_ptr<T> node = std::move(*at);
-    nodes_.erase(at);
+  // Takes the newest node of that name out of the list and hands it to the
+  // caller; nullptr when there is none.
+  std::unique_ptr<T> Remove(std::string_view name) {
+    const std::size_t at = PositionOf(name);
+    if (at == kNone) return nullptr;
+    std::unique_ptr<T> node = std::move(nodes_[at]);
+    ++removed_;
+    if (indexed_) {
+      newest_.erase(node->Name);
+      if (older_[at] != kNone) newest_.emplace(nodes_[older_[at]]->Name, older_[at]);
+    }
     return node;
   }
-  void Delete(int index) { Extract(index); }
-  void Clear() { nodes_.clear(); }
+  void Clear() {
+    nodes_.clear();
+    sorted_ = removed_ = 0;
+    DropIndex();
+  }
+  // Puts the nodes in order now.
+  void Settle() const {
+    if (InOrder()) return;
+    DropIndex();
+    std::vector<std::unique_ptr<T>> added;
+    added.reserve(nodes_.size() - sorted_);
+    for (std::size_t i = nodes_.size(); i > sorted_; --i)  // newest first
+      if (nodes_[i - 1]) added.push_back(std::move(nodes_[i - 1]));
+    nodes_.resize(sorted_);
+    SortStable(added);
+    if (removed_ != 0) std::erase(nodes_, nullptr);
+    if (nodes_.empty()) {
+      nodes_ = std::move(added);
+    } else {
+      // The added nodes are newer: they go first among equal names.
+      std::vector<std::unique_ptr<T>> merged;
+      merged.reserve(nodes_.size() + added.size());
+      std::merge(std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()),
+                 std::make_move_iterator(nodes_.begin()), std::make_move_iterator(nodes_.end()),
+                 std::back_inserter(merged), NameLess);
+      nodes_ = std::move(merged);
+    }
+    sorted_ = nodes_.size();
+    removed_ = 0;
+  }
 
  private:
-  using TNodes = std::vector<std::unique_ptr<T>>;
-  typename TNodes::const_iterator LowerBound(std::string_view name) const {
-    return std::lower_bound(nodes_.begin(), nodes_.end(), name,
-                            [](const std::unique_ptr<T>& node, std::string_view key) { return node->Name < key; });
-  }
-  typename TNodes::iterator LowerBound(std::string_view name) {
-    return std::lower_bound(nodes_.begin(), nodes_.end(), name,
-                            [](const std::unique_ptr<T>& node, std::string_view key) { return node->Name < key; });
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  static bool NameLess(const std::unique_ptr<T>& a, const std::unique_ptr<T>& b) { return a->Name < b->Name; }
+
+  bool InOrder() const { return sorted_ == nodes_.size() && removed_ == 0; }
+
+  // Stable by name; small lists (the attributes of a tag) without the
+  // buffer std::stable_sort allocates.
+  static void SortStable(std::vector<std::unique_ptr<T>>& nodes) {
+    if (nodes.size() > 32) return std::stable_sort(nodes.begin(), nodes.end(), NameLess);
+    for (std::size_t i = 1; i < nodes.size(); ++i)
+      for (std::size_t j = i; j > 0 && NameLess(nodes[j], nodes[j - 1]); --j) std::swap(nodes[j], nodes[j - 1]);
   }
 
-  TNodes nodes_;
+  std::size_t PositionOf(std::string_view name) const {
+    if (InOrder()) {
+      const auto at =
+          std::lower_bound(nodes_.begin(), nodes_.end(), name,
+                           [](const std::unique_ptr<T>& node, std::string_view key) { return node->Name < key; });
+      return at != nodes_.end() && (*at)->Name == name ? static_cast<std::size_t>(at - nodes_.begin()) : kNone;
+    }
+    if (!indexed_) BuildIndex();
+    const auto found = newest_.find(name);
+    return found != newest_.end() ? found->second : kNone;
+  }
+
+  // Visits the nodes from the oldest to the newest of each name: the ordered
+  // part holds equal names newest first, the appended ones follow it in the
+  // order they came.
+  void BuildIndex() const {
+    indexed_ = true;
+    older_.assign(nodes_.size(), kNone);
+    for (std::size_t i = sorted_; i > 0; --i)
+      if (nodes_[i - 1]) IndexNewest(i - 1);
+    for (std::size_t i = sorted_; i < nodes_.size(); ++i)
+      if (nodes_[i]) IndexNewest(i);
+  }
+  void IndexNewest(std::size_t at) const {
+    if (older_.size() <= at) older_.resize(at + 1, kNone);
+    auto [entry, added] = newest_.try_emplace(nodes_[at]->Name, at);
+    if (!added) {
+      older_[at] = entry->second;
+      entry->second = at;
+    }
+  }
+  void DropIndex() const {
+    if (!indexed_) return;
+    indexed_ = false;
+    newest_.clear();
+    older_.clear();
+  }
+
+  // [0, sorted_) in order, then the nodes added since in the order they
+  // came; a removed node leaves an empty slot until the next Settle.
+  mutable std::vector<std::unique_ptr<T>> nodes_;
+  mutable std::size_t sorted_ = 0;
+  mutable std::size_t removed_ = 0;
+  // While out of order: the position of the newest node of each name (keys
+  // view the nodes' names), and per position the next older one of its name.
+  mutable bool indexed_ = false;
+  mutable std::unordered_map<std::string_view, std::size_t> newest_;
+  mutable std::vector<std::size_t> older_;
 };
 
 // A name and a value.

@@ -40,7 +40,6 @@ std::unique_ptr<TXmlScanner> TXmlScanner::LoadExternal(const std::string& system
                                                        const std::string& notation) {
   if (!ChargeExpansion(kLoadCost)) return nullptr;
   std::unique_ptr<TXmlScanner> text = OpenEntity(systemId, publicId, notation);
-  ForgetSemicolon();  // a new text may lie where a freed one was
   if (!text) text = std::make_unique<TXmlScanner>();
   if (!ChargeExpansion(std::strlen(text->DocumentText()))) return nullptr;
   return text;

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/file_handle.h"
 #include "xml/xml_text.h"
 
 namespace tarvik {
@@ -46,7 +47,7 @@ TXmlScanner::~TXmlScanner() = default;
 
 void TXmlScanner::Reset() {
   Rewind();
-  storage_.reset();
+  std::string().swap(storage_);
   Buffer = nullptr;
   BufferSize = 0;
   documentEnd_ = kEmptyText + 1;
@@ -63,61 +64,46 @@ void TXmlScanner::Reset() {
   ParameterEntities.Clear();
   NotationDefs.Clear();
   replaced_.clear();
+  defaulted_.clear();
   expansion_ = 0;
   doctypeExpansion_ = 0;
 }
 
 bool TXmlScanner::OpenFile(const std::string& path, int openFlags) {
   Reset();
-  // Non-blocking, so that a FIFO does not wait for a writer; only a regular
-  // file is read.
-  const int fd = ::open(path.c_str(), (openFlags & O_ACCMODE) | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  struct stat info {};
-  bool loaded = false;
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kMaxFileSize) {
-    const auto size = static_cast<std::size_t>(info.st_size);
-    std::unique_ptr<char[]> storage(new (std::nothrow) char[size + 2]);
-    if (storage) {
-      std::size_t got = 0;
-      bool failed = false;
-      while (got < size) {
-        const ssize_t n = ::read(fd, storage.get() + 1 + got, size - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) failed = true;
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
-      }
-      if (!failed) {
-        storage[0] = '\0';
-        storage[1 + got] = '\0';
-        storage_ = std::move(storage);
-        Buffer = storage_.get() + 1;
-        BufferSize = static_cast<std::int32_t>(size + 1);
-        documentEnd_ = xml::TextEnd(Buffer);
-        SourceName = path;
-        loaded = true;
-      }
-    }
+  std::string storage(1, '\0');
+  try {
+    if (ReadWholeFile(path, kMaxFileSize, storage, openFlags & O_ACCMODE) != 0) return false;
+  } catch (const std::bad_alloc&) {
+    return false;
   }
-  ::close(fd);
-  return loaded;
+  Adopt(std::move(storage));
+  SourceName = path;
+  return true;
 }
 
 bool TXmlScanner::OpenText(std::string_view text) {
   Reset();
   if (text.size() > static_cast<std::size_t>(INT32_MAX) - 2) return false;
-  std::unique_ptr<char[]> storage(new (std::nothrow) char[text.size() + 2]);
-  if (!storage) return false;
-  storage[0] = '\0';
-  if (!text.empty()) std::memcpy(storage.get() + 1, text.data(), text.size());
-  storage[text.size() + 1] = '\0';
-  storage_ = std::move(storage);
-  Buffer = storage_.get() + 1;
-  BufferSize = static_cast<std::int32_t>(text.size() + 1);
-  documentEnd_ = xml::TextEnd(Buffer);
+  std::string storage;
+  try {
+    storage.reserve(text.size() + 1);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  storage.push_back('\0');
+  storage.append(text);
+  Adopt(std::move(storage));
   SourceName = "<MEM>";
   return true;
+}
+
+void TXmlScanner::Adopt(std::string&& storage) {
+  // The string's own terminator is the NUL after the text.
+  storage_ = std::move(storage);
+  Buffer = storage_.data() + 1;
+  BufferSize = static_cast<std::int32_t>(storage_.size());
+  documentEnd_ = xml::TextEnd(Buffer);
 }
 
 const char* TXmlScanner::DocumentText() const { return Buffer != nullptr ? Buffer : kEmptyText + 1; }
@@ -134,12 +120,13 @@ void TXmlScanner::Rewind() {
   expanding_.clear();
   next_ = nullptr;
   expansion_ = doctypeExpansion_;
+  defaultsSpent_ = false;
   ForgetSemicolon();
 }
 
 bool TXmlScanner::Next() {
   for (;;) {
-    IncludeStack.FreeClosed();
+    if (IncludeStack.FreeClosed(semicolonFrom_)) ForgetSemicolon();
     deliverable_ = true;
     const char* start = next_ != nullptr ? next_ : DocumentText();
     while (*start == '\0' && !IncludeStack.Empty()) start = IncludeStack.Pop();
@@ -247,22 +234,47 @@ void TXmlScanner::ScanTag(const char* start) {
 void TXmlScanner::ApplyElementDefaults() {
   const TElemDef* element = ElementDefs.Find(PartName);
   if (element == nullptr) return;
-  for (int i = 0; i < element->Count(); ++i) {
-    const TAttrDef& definition = (*element)[i];
-    TAttr* attr = PartAttrs.Find(definition.Name);
-    if (attr == nullptr && !definition.Value.empty()) {
-      attr = PartAttrs.Add(std::make_unique<TAttr>(definition.Name, definition.Value));
-      attr->ValueKind = avDefault;
-    }
-    if (attr == nullptr) continue;
-    if (definition.DefaultKind == dkImplied) {
-      attr->ValueKind = avImplied;
-    } else if (definition.DefaultKind == dkFixed) {
-      attr->ValueKind = avFixed;
-      attr->Value = definition.Value;
-    }
-    attr->Type = definition.Type;
+  // The attributes written in the tag, in name order: the first of each name
+  // is the newest, the one a lookup finds.
+  for (int i = 0; i < PartAttrs.Count(); ++i) {
+    TAttr& attr = PartAttrs[i];
+    if (i > 0 && PartAttrs[i - 1].Name == attr.Name) continue;
+    if (const TAttrDef* definition = element->Find(attr.Name)) ApplyDefinition(*definition, attr, false);
   }
+  // The defaults of the attributes the tag lacks, added once at the end.
+  std::vector<std::unique_ptr<TAttr>> added;
+  for (const TAttrDef* definition : DefaultedAttributes(*element)) {
+    if (PartAttrs.Find(definition->Name) != nullptr) continue;
+    if (!ChargeDefault(*definition)) break;
+    added.push_back(std::make_unique<TAttr>(definition->Name, definition->Value));
+    added.back()->ValueKind = avDefault;
+    ApplyDefinition(*definition, *added.back(), true);
+  }
+  for (std::unique_ptr<TAttr>& attr : added) PartAttrs.Add(std::move(attr));
+  PartAttrs.Settle();
+}
+
+void TXmlScanner::ApplyDefinition(const TAttrDef& definition, TAttr& attr, bool copied) {
+  if (definition.DefaultKind == dkImplied) {
+    attr.ValueKind = avImplied;
+  } else if (definition.DefaultKind == dkFixed && (copied || ChargeDefault(definition))) {
+    attr.ValueKind = avFixed;
+    if (!copied) attr.Value = definition.Value;
+  }
+  attr.Type = definition.Type;
+}
+
+const std::vector<const TAttrDef*>& TXmlScanner::DefaultedAttributes(const TElemDef& element) {
+  auto [entry, added] = defaulted_.try_emplace(&element);
+  if (added)
+    for (int i = 0; i < element.Count(); ++i)
+      if (!element[i].Value.empty()) entry->second.push_back(&element[i]);
+  return entry->second;
+}
+
+bool TXmlScanner::ChargeDefault(const TAttrDef& definition) {
+  if (!defaultsSpent_ && !ChargeExpansion(definition.Name.size() + definition.Value.size())) defaultsSpent_ = true;
+  return !defaultsSpent_;
 }
 
 bool TXmlScanner::ScanCharacterData(const char* start) {
@@ -280,7 +292,6 @@ bool TXmlScanner::ScanCharacterData(const char* start) {
     } else if (*p == '\0' && !IncludeStack.Empty()) {
       if (p > run) PartText += DecodeText(std::string_view(run, static_cast<std::size_t>(p - run)));
       p = IncludeStack.Pop();
-      ForgetSemicolon();
       last = p - 1;
       run = p;
     } else {

@@ -11,13 +11,17 @@
 // of the text, and it never reads past the NUL that ends a text. Entity
 // expansion is bounded: an entity is not expanded inside itself, nesting is
 // limited, and the text that expansion produces for one document has a cap,
-// beyond which references stay as written.
+// beyond which references stay as written. Attribute defaults and fixed
+// values copied into tags are charged to the same cap; once it refuses one,
+// no more are copied. Every list is filled unordered and ordered once, so no
+// input makes the work grow faster than n log n.
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "xml/xml_nvp.h"
@@ -96,10 +100,13 @@ class TEntityStack {
   int Count() const { return static_cast<int>(nodes_.size()); }
   bool Empty() const { return nodes_.empty(); }
   bool IsOpen(const TEntityDef* entity) const;
-  // Frees the texts of entries popped so far. A popped text may still hold
-  // the current part's positions, so the scanner frees them only when it
-  // moves to the next part.
-  void FreeClosed();
+  // Where the text that the first entry was entered from goes on (nullptr
+  // when empty).
+  const char* OutermostResume() const { return nodes_.empty() ? nullptr : nodes_.front().Resume; }
+  // Frees the texts of entries popped so far; whether watched lay in one of
+  // them. A popped text may still hold the current part's positions, so the
+  // scanner frees them only when it moves to the next part.
+  bool FreeClosed(const char* watched = nullptr);
 
  private:
   TXmlScanner& scanner_;
@@ -184,6 +191,13 @@ class TXmlScanner {
   void AnalyseDoctype(const char* start);
   void ScanTag(const char* start);
   void ApplyElementDefaults();
+  // What a definition does to an attribute of the tag (copied: the value is
+  // the definition's already).
+  void ApplyDefinition(const TAttrDef& definition, TAttr& attr, bool copied);
+  // The definitions of element that have a default value, in list order.
+  const std::vector<const TAttrDef*>& DefaultedAttributes(const TElemDef& element);
+  // Charges a copy of the definition's value; false once the budget refused one.
+  bool ChargeDefault(const TAttrDef& definition);
   // False when packing leaves nothing to deliver.
   bool ScanCharacterData(const char* start);
 
@@ -202,7 +216,8 @@ class TXmlScanner {
   bool ChargeExpansion(std::size_t bytes);
   bool MayEnter(const TEntityDef* entity) const;
   // The first ';' at or after from in its text, or the text's NUL. Cached, so
-  // that a run of '&' or '%' without ';' is not searched over and over.
+  // that a run of '&' or '%' without ';' is not searched over and over; the
+  // cache is forgotten whenever a text it may lie in is freed.
   const char* NextSemicolon(const char* from);
   void ForgetSemicolon();
 
@@ -214,11 +229,16 @@ class TXmlScanner {
   const char* NotationDeclaration(const char* start);
   const char* ParameterReference(const char* percent);
   void AnalyseExternalDocumentType(const TExternalID& id);
+  // Orders the declaration lists once their analysis is over.
+  void SettleDeclarations();
   static bool ReadExternalId(const char* position, TExternalID& id);
   TEntityDef* ReplaceEntity(TNvpListOf<TEntityDef>& list, std::unique_ptr<TEntityDef> entity);
   void Report(const char* start, const char* end, TDtdItemKind kind);
 
-  std::unique_ptr<char[]> storage_;  // a NUL, the text, its NUL
+  // Takes storage (a NUL, then the text) as the text to scan.
+  void Adopt(std::string&& storage);
+
+  std::string storage_;  // a NUL, the text, its NUL
   const char* documentEnd_ = nullptr;
   const char* next_ = nullptr;  // where the next part starts; nullptr: at the text's start
   const char* doctypeBegin_ = nullptr;
@@ -227,6 +247,8 @@ class TXmlScanner {
   std::size_t doctypeExpansion_ = 0;                   // of it, while the document type was analysed
   std::vector<const TEntityDef*> expanding_;           // entities open in a replacement pass
   std::vector<std::unique_ptr<TEntityDef>> replaced_;  // redeclared entities: their texts may still be read
+  bool defaultsSpent_ = false;                         // the budget refused a default: no more are copied
+  std::unordered_map<const TElemDef*, std::vector<const TAttrDef*>> defaulted_;  // DefaultedAttributes
   const char* semicolonFrom_ = nullptr;
   const char* semicolonAt_ = nullptr;
 };

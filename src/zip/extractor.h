@@ -5,6 +5,7 @@
 // switches volumes of a numbered set, and answers questions about the entries.
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -13,6 +14,7 @@
 
 #include "base/buffer_stream.h"
 #include "base/persistent.h"
+#include "platform/file_handle.h"
 #include "zip/entry_list.h"
 #include "zip/exceptions.h"
 #include "zip/records.h"
@@ -23,6 +25,8 @@ enum TUZOverwriteMode : std::uint8_t { Prompt = 0, Always = 1, Never = 2, ifNewe
 enum TIncompleteZipMode : std::uint8_t { izAssumeMulti = 0, izAssumeBad = 1, izAssumeNotAZip = 2 };
 enum TMultiMode : std::uint8_t { multiNone = 0, multiRemovable = 1, multiNumberedFiles = 2 };
 enum TSkipReason : std::uint8_t { skipBadPassword = 0, skipKeepExisting = 1, skipCannotCreate = 3 };
+
+struct TOutputPlace;
 
 class TZipExtractor : public TPersistent {
  public:
@@ -210,7 +214,16 @@ class TZipExtractor : public TPersistent {
  protected:
   struct TExtractRun;
   // One extraction over the open archive; the count of extracted entries.
+  // Ends with EndRun, also when an exception leaves it, and then passes the
+  // exception on.
   int RunExtraction();
+  // The run's selection and extraction of the selected entries.
+  void ExtractSelected(TExtractRun& run);
+  // The end of every run, called on the ordinary path (never while an
+  // exception unwinds): FilesList emptied, the sort mode and KeepZipOpen
+  // restored, OnUnZipComplete raised with the count. Then failure, or else
+  // the first failure of these steps, is raised.
+  void EndRun(TExtractRun& run, bool keepOpen, TZipSortMode sortMode, std::exception_ptr failure);
   // Extracts view index i; sets run.context.retry when a new password is to be tried.
   void ExtractEntry(int index, TExtractRun& run);
   // Reads the local header of a listed entry into localHeader_ and leaves the
@@ -223,16 +236,29 @@ class TZipExtractor : public TPersistent {
   // The folder an entry goes to, with "/" separators and a trailing "/"; empty
   // when the stored folder would lead out of DestDir.
   std::string BuildOutputFolder(const TZipHeaderInfo& entry) const;
-  // Makes an output folder with its missing parents; below DestDir each one
-  // must be a real folder, not a link. True when it is there afterwards.
+  // Opens an output folder, made with its missing parents; below DestDir each
+  // one is reached from DestDir's descriptor and must be a real folder, not a
+  // link. An empty handle when that fails.
+  TFileHandle OpenOutputFolder(std::string folder) const;
+  // Whether the output folder is there (made when missing) afterwards.
   bool MakeOutputFolder(const std::string& folder) const;
-  // Opens the output file FName, once more after clearing its read-only state
-  // when ReplaceReadOnly allows; nullptr when it cannot be created. A link at
-  // FName is removed first and never written through.
-  std::unique_ptr<TStream> CreateOutput(const std::string& fName) const;
+  // The folder of FName, opened as OpenOutputFolder does, and FName's last
+  // component; false when either is not to be had.
+  bool OpenOutputPlace(const std::string& fName, TOutputPlace& place) const;
+  // Whether the file at the place may give way to the output: not a folder,
+  // not read-only (unless ReplaceReadOnly), and writable by this user; a link
+  // always may.
+  bool MayBeReplaced(const TOutputPlace& place) const;
+  // Creates the output file under a temporary name in the place's folder when
+  // the file at the place may be replaced; nullptr when it cannot be created.
+  std::unique_ptr<TStream> CreateOutput(TOutputPlace& place, const std::string& fName) const;
+  // Renames the finished output over the place's name; false when that fails.
+  static bool PutOutputInPlace(TOutputPlace& place);
+  // Removes the finished output and what stands at the place's name.
+  static void DiscardOutput(TOutputPlace& place);
   // Whether an existing output file (or a link in its place) is to be
   // replaced, per OverwriteMode.
-  bool MayReplace(int index, const TZipHeaderInfo& entry, std::string& fName);
+  bool MayReplace(int index, const TZipHeaderInfo& entry, std::string& fName, const TOutputPlace& place);
   void SkipEntry(TExtractRun& run, TSkipReason reason, const std::string& fName, int index);
 
   // Reads the directory into the main list and builds the view.

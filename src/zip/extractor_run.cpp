@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <exception>
 
 #include "platform/ascii_case.h"
 #include "platform/file_system.h"
@@ -16,6 +17,7 @@
 #include "zip/dos_time.h"
 #include "base/string_sink.h"
 #include "zip/extractor.h"
+#include "zip/output_place.h"
 #include "zip/reader_helpers.h"
 
 namespace tarvik {
@@ -105,10 +107,43 @@ int TZipExtractor::ExtractFiles() {
 }
 
 int TZipExtractor::RunExtraction() {
+  TExtractRun run(*this);  // its work buffers: when they cannot be had, no run starts
   const bool keepOpen = keepZipOpen_;
-  keepZipOpen_ = true;
   const TZipSortMode sortMode = sortMode_;
-  TExtractRun run(*this);
+  keepZipOpen_ = true;
+  std::exception_ptr failure;
+  try {
+    ExtractSelected(run);
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  EndRun(run, keepOpen, sortMode, failure);
+  return run.count;
+}
+
+void TZipExtractor::EndRun(TExtractRun& run, bool keepOpen, TZipSortMode sortMode, std::exception_ptr failure) {
+  password_ = std::move(run.bridge.Password);
+  filesList_.clear();
+  // Sorting allocates and the handler is the caller's: each step runs
+  // whatever the one before did, and the run's own failure comes first.
+  auto step = [&failure](auto&& action) {
+    try {
+      action();
+    } catch (...) {
+      if (!failure) failure = std::current_exception();
+    }
+  };
+  step([&] {
+    if (sortMode_ != sortMode) ApplySortMode(sortMode);
+  });
+  step([&] {
+    if (OnUnZipComplete) OnUnZipComplete(*this, run.count);
+  });
+  keepZipOpen_ = keepOpen;
+  if (failure) std::rethrow_exception(failure);
+}
+
+void TZipExtractor::ExtractSelected(TExtractRun& run) {
   TExtractorBridge& bridge = run.bridge;
   bridge.Password = password_;
   bridge.DoProcessMessages = doProcessMessages_;
@@ -121,21 +156,6 @@ int TZipExtractor::RunExtraction() {
     bridge.OnBadPassword = [this](int index, std::string& newPassword) { OnBadPassword(*this, index, newPassword); };
   if (OnFilePercentDone) bridge.OnFilePercentDone = [this](int percent) { OnFilePercentDone(*this, percent); };
   if (OnTotalPercentDone) bridge.OnTotalPercentDone = [this](int percent) { OnTotalPercentDone(*this, percent); };
-
-  // The end of every run, also when an exception leaves it.
-  struct TRunEnd {
-    TZipExtractor& self;
-    TExtractRun& run;
-    bool keepOpen;
-    TZipSortMode sortMode;
-    ~TRunEnd() {
-      self.password_ = run.bridge.Password;
-      self.filesList_.clear();
-      if (self.sortMode_ != sortMode) self.ApplySortMode(sortMode);
-      if (self.OnUnZipComplete) self.OnUnZipComplete(self, run.count);
-      self.keepZipOpen_ = keepOpen;
-    }
-  } runEnd{*this, run, keepOpen, sortMode};
 
   // A folder named like nothing at all means the current folder.
   if (!OnMemoryOutput && !destDir_.empty() && !DirectoryExists(destDir_)) ForceDirectories(destDir_);
@@ -181,7 +201,6 @@ int TZipExtractor::RunExtraction() {
       for (int i : selected) extract(i);
     }
   }
-  return run.count;
 }
 
 std::string TZipExtractor::BuildOutputFolder(const TZipHeaderInfo& entry) const {
@@ -275,8 +294,8 @@ void TZipExtractor::ExtractEntry(int index, TExtractRun& run) {
     if (skip) return;
   }
   const bool toMemory = static_cast<bool>(OnMemoryOutput);
-  const std::size_t slash = fName.rfind('/');
-  if (!toMemory && slash != std::string::npos && slash > 0 && !MakeOutputFolder(fName.substr(0, slash))) {
+  TOutputPlace place;
+  if (!toMemory && !OpenOutputPlace(fName, place)) {
     SkipEntry(run, skipCannotCreate, fName, index);
     return;
   }
@@ -295,17 +314,24 @@ void TZipExtractor::ExtractEntry(int index, TExtractRun& run) {
     }
     context.outputPath.clear();
   } else {
-    if (!MayReplace(index, entry, fName)) {
+    const std::string asked = fName;
+    if (!MayReplace(index, entry, fName, place)) {
       SkipEntry(run, skipKeepExisting, fName, index);
       return;
     }
-    std::unique_ptr<TStream> output = CreateOutput(fName);
+    // The prompt's handler may have named another file.
+    if (fName != asked && !OpenOutputPlace(fName, place)) {
+      SkipEntry(run, skipCannotCreate, fName, index);
+      return;
+    }
+    std::unique_ptr<TStream> output = CreateOutput(place, fName);
     if (!output) {
       SkipEntry(run, skipCannotCreate, fName, index);
       return;
     }
     context.output = std::move(output);
-    context.outputPath = fName;
+    context.outputPath = place.temporary;  // stamped before it takes the name
+    context.outputFolder = place.folder.Fd();
   }
   context.archive = archive_.get();
   try {
@@ -313,12 +339,20 @@ void TZipExtractor::ExtractEntry(int index, TExtractRun& run) {
   } catch (...) {
     // A file cut short by a failed write or by the end of the archive would
     // pass for the entry: it goes, and the failure goes on to the caller.
-    if (!toMemory) DeleteFile(fName);
+    context.outputFolder = AT_FDCWD;
+    if (!toMemory) DiscardOutput(place);
     throw;
   }
+  context.outputFolder = AT_FDCWD;
 
   const std::uint32_t crc = ~run.bridge.CRCRegister;
   if (crc == entry.CRC32) {
+    // The new file takes the name only now, whole and checked; a folder that
+    // appeared there meanwhile keeps it.
+    if (!toMemory && !PutOutputInPlace(place)) {
+      SkipEntry(run, skipCannotCreate, fName, index);
+      return;
+    }
     if (toMemory) OnMemoryOutput(*this, index, entry.FileName(), decoded);
     if (OnEndUnZip) OnEndUnZip(*this, index, fName);
     ++run.count;
@@ -340,7 +374,7 @@ void TZipExtractor::ExtractEntry(int index, TExtractRun& run) {
   } else if (OnBadCRC) {
     OnBadCRC(*this, crc, entry.CRC32, index);
   }
-  if (!toMemory) DeleteFile(fName);
+  if (!toMemory) DiscardOutput(place);
   if (!context.retry) --run.filesToDo;
 }
 

@@ -468,7 +468,7 @@ TEST(EntryDecoderTest, StampsTheOutputFile) {
     TOneEntry one(0, data, static_cast<std::uint32_t>(data.size()));
     one.entry.VersionMadeBy = 0x0314;
     one.entry.ExternalAttributes = 0100777u << 16;
-    StampExtractedFile(link, one.entry, true);
+    StampExtractedFile(AT_FDCWD, link, one.entry, true);
     struct stat after {};
     ASSERT_EQ(stat(target.c_str(), &after), 0);
     EXPECT_EQ(after.st_mode & 07777, 0600u);

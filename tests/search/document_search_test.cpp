@@ -4,9 +4,11 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <random>
 
 #include "platform/file_system.h"
 #include "search/legacy_search.h"
+#include "search/term_match.h"
 #include "support/fake_form.h"
 #include "support/temp_folder.h"
 
@@ -119,6 +121,17 @@ TEST_F(ScanTest, WordModesNeedTheWordsInOneLine) {
   EXPECT_EQ(form.results.size(), 1u);
 }
 
+TEST_F(ScanTest, APartThatFailsToReadIsAnError) {
+  // Reading this process's memory from address 0 fails with EIO.
+  for (bool readableText : {false, true}) {
+    ASSERT_EQ(::symlink("/proc/self/mem", (scratch / "content.xml").c_str()), 0);
+    form.readableText = readableText;
+    Scan("Haus");
+    EXPECT_EQ(form.errors.size(), readableText ? 2u : 1u) << "readable text " << readableText;
+    EXPECT_TRUE(form.results.empty());
+  }
+}
+
 TEST(LegacySearch, WholeFileIsOneText) {
   TTempFolder root;
   TFakeForm form;
@@ -142,7 +155,44 @@ TEST(LegacySearch, WholeFileIsOneText) {
   EXPECT_EQ(form.results.size(), 2u) << "the last byte counts once";
 
   SearchLegacyDocument(form, root / "gone.sdw", "x", true);
-  EXPECT_EQ(form.errors, std::vector<std::string>{root / "gone.sdw"});
+  SearchLegacyDocument(form, root.MakeFolder("folder.sdw"), "x", true);  // opens, but every read fails
+  EXPECT_EQ(form.errors, (std::vector<std::string>{root / "gone.sdw", root / "folder.sdw"}));
+}
+
+// Read in pieces of any size, a legacy file gives the result of matching it
+// whole, in every mode and case rule: hits straddle the pieces, line ends,
+// NULs and byte 26 end nothing, and words may stand anywhere.
+TEST(LegacySearch, PiecesGiveTheResultOfTheWholeFile) {
+  const std::vector<std::string> atoms = {
+      "Hasel", "nuss", "HASELNUSS", "Jahres", "ber", "icht", "\r",  "\n", std::string(1, '\0'),
+      "\x1a",  "\x80", " 5",        "x",      "caf", "\xE9", "\xC9"};
+  const std::vector<std::string> phrases = {
+      "Haselnuss", "haselnuss jahresbericht", "Jahres-Bericht",      "\x80 5", "caf\xE9 x",
+      "s",         "nuss\r\nHasel",           std::string("x\0x", 3)};
+  std::mt19937 random(20260214);
+  TTempFolder root;
+  for (int n = 0; n < 40; ++n) {
+    std::string text;
+    for (int i = static_cast<int>(random() % 12); i > 0; --i) text += atoms[random() % atoms.size()];
+    const std::string path = root.Write("doc" + std::to_string(n) + ".sdw", text);
+    for (const std::string& phrase : phrases) {
+      for (TMatchMode mode : {mmWholeText, mmEveryWord, mmAnyWord}) {
+        for (bool caseSensitive : {false, true}) {
+          const bool expected = TextMatches(text, mode, phrase, SplitWords(phrase), caseSensitive);
+          for (std::size_t piece : {1, 2, 3, 7, 4096}) {
+            TFakeForm form;
+            form.Set(TFormBox::RadioButton1, mode == mmWholeText);
+            form.Set(TFormBox::RadioButton3, mode == mmEveryWord);
+            form.Set(TFormBox::RadioButton4, mode == mmAnyWord);
+            SearchLegacyDocument(form, path, phrase, caseSensitive, piece);
+            ASSERT_EQ(form.results.size(), expected ? 1u : 0u)
+                << "text \"" << text << "\" phrase \"" << phrase << "\" mode " << mode << " case " << caseSensitive
+                << " piece " << piece;
+          }
+        }
+      }
+    }
+  }
 }
 
 TEST(DocumentSearchFlow, ShortMissingAndBrokenDocumentsGoToTheErrorList) {

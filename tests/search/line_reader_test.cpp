@@ -50,11 +50,19 @@ TEST(LineReader, LinesSpanningBlocksHaveNoLengthLimit) {
   EXPECT_EQ(ReadLines(std::string(65536, 'h') + "\r\nz"), (Lines{std::string(65536, 'h'), "z"}));
 }
 
-TEST(LineReader, MissingFileIsNotOk) {
+TEST(LineReader, MissingFileIsNotOkAndAReadErrorIsNoEnd) {
   TLineReader reader("/no/such/part.xml");
   EXPECT_FALSE(reader.Ok());
   std::string_view line;
   EXPECT_FALSE(reader.Next(line));
+  EXPECT_FALSE(reader.Failed());
+
+  // A folder opens for reading, and then every read fails.
+  test::TTempFolder folder;
+  TLineReader failing(folder.Path());
+  EXPECT_TRUE(failing.Ok());
+  EXPECT_FALSE(failing.Next(line));
+  EXPECT_TRUE(failing.Failed());
 }
 
 }  // namespace

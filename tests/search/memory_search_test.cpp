@@ -8,19 +8,24 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <new>
 #include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "platform/file_handle.h"
 #include "platform/file_system.h"
+#include "platform/text_file.h"
 #include "search/document_search.h"
+#include "search/legacy_search.h"
 #include "search/parallel_walk.h"
 #include "search/part_extraction.h"
 #include "support/archive_patch.h"
 #include "support/fake_form.h"
 #include "support/temp_folder.h"
+#include "xml/xmlscan.h"
 #include "zip/extractor.h"
 
 // While not 0, any single allocation larger than this fails as when memory
@@ -143,6 +148,32 @@ TEST(MemorySearch, SameResultsAndErrorsAsTheScratchFolder) {
   EXPECT_TRUE(ListDirectory(scratch.Path(), "*").empty());
 }
 
+std::size_t OpenDescriptors() {
+  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
+}
+
+// Every reader lets go of its file when memory runs out halfway: the search
+// of a folder of such files does not run out of descriptors.
+TEST(MemorySearch, NoDescriptorLeaksWhenMemoryRunsOut) {
+  test::TTempFolder scratch, files;
+  const std::string big = files.Write("big.sdw", std::string(1 << 20, 'x'));
+  const std::string longLine = std::string(TARVIK_TEST_DATA) + "/parts/long_line.odt";
+  const std::size_t before = OpenDescriptors();
+  TFakeForm form;
+  for (int round = 0; round < 20; ++round) {
+    TAllocationLimit limit(1 << 19);
+    std::string text;
+    EXPECT_THROW(ReadWholeFile(big, std::size_t{1} << 30, text), std::bad_alloc);
+    EXPECT_THROW(ReadTextLines(big), std::bad_alloc);
+    TXmlScanner scanner;
+    EXPECT_FALSE(scanner.OpenFile(big));
+    SearchLegacyDocument(form, big, "x", false);                 // no room for a piece
+    SearchDocument(form, scratch.Path(), longLine, "x", false);  // no room for the line
+  }
+  EXPECT_EQ(form.errors.size(), 40u);
+  EXPECT_EQ(OpenDescriptors(), before);
+}
+
 // What both paths find in archives whose parts have odd names, come twice or
 // are partly encrypted.
 TEST(MemorySearch, PartsByAnyLetterCaseTheLastEntryDecidesAndTheManifestRefuses) {
@@ -213,6 +244,18 @@ TEST(MemorySearch, PartsNotSearchedEndAsInTheScratchFolder) {
   }
 }
 
+// Every candidate of form searched in memory, with jobs, as a run hands them out.
+void WalkCandidates(TFakeForm& form, int jobs) {
+  TWalk walk;
+  walk.paths = form.candidates.Paths();
+  walk.options = TSearchOptions::Of(form);
+  walk.jobs = jobs;
+  walk.search = [phrase = form.phrase](TSearchForm& options, const std::string& path) {
+    SearchDocumentInMemory(options, path, phrase, false);
+  };
+  ParallelWalk(form, walk);
+}
+
 // When no thread can be started, the calling thread searches every document.
 TEST(MemorySearch, WalkGoesOnWithoutThreads) {
   TFakeForm expected, form;
@@ -221,7 +264,7 @@ TEST(MemorySearch, WalkGoesOnWithoutThreads) {
     f->phrase = "Haselnuss";
     f->Set(TFormBox::cbAlles, true);
   }
-  ParallelWalk(expected, 1);
+  WalkCandidates(expected, 1);
 
   // A default stack larger than the whole user address space makes every
   // thread start fail, whatever the overcommit policy.
@@ -236,7 +279,7 @@ TEST(MemorySearch, WalkGoesOnWithoutThreads) {
   } catch (const std::system_error&) {
     refused = true;
   }
-  ParallelWalk(form, 4);
+  WalkCandidates(form, 4);
   pthread_setattr_default_np(&saved);
   pthread_attr_destroy(&attributes);
   pthread_attr_destroy(&saved);

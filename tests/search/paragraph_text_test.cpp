@@ -55,10 +55,11 @@ TEST(ParagraphText, LinesOfTinyParts) {
   EXPECT_EQ(Lines("<text:p>5 \xE2\x82\xAC, \xCE\xA9, \xF0\x9F\x98\x80.</text:p>"), TLines{"5 €, ?, ?."});
 }
 
-// The lines of a part fed in small pieces and scanned in small chunks.
-TLines LinesInChunks(const std::string& xml, std::size_t chunk, std::size_t piece) {
+// The lines of a part fed in small pieces and walked in small chunks, by the
+// fast path or by the XML scanner alone.
+TLines LinesInChunks(const std::string& xml, std::size_t chunk, std::size_t piece, bool fastPath = true) {
   TLineCollector collector;
-  TReadableText text(collector, chunk);
+  TReadableText text(collector, chunk, fastPath);
   for (std::size_t at = 0; at < xml.size(); at += piece) text.Feed(xml.data() + at, std::min(piece, xml.size() - at));
   text.Finish();
   TLines lines;
@@ -81,7 +82,9 @@ TEST(ParagraphText, ChunksGiveTheLinesOfTheWholePart) {
   EXPECT_EQ(whole[20], "a weit</text:p><text:p>b");
   EXPECT_EQ(whole[21], "x ohne");
   for (std::size_t chunk : {1, 7, 64, 300})
-    for (std::size_t piece : {1, 5, 4096}) EXPECT_EQ(LinesInChunks(xml, chunk, piece), whole) << chunk << " " << piece;
+    for (std::size_t piece : {1, 5, 4096})
+      for (bool fastPath : {true, false})
+        EXPECT_EQ(LinesInChunks(xml, chunk, piece, fastPath), whole) << chunk << " " << piece << " " << fastPath;
 
   // Declarations in the document type serve the whole part.
   const std::string declared = "<!DOCTYPE t [<!ENTITY e \"Ersatz\">]><t><text:p>&e; &amp; " + std::string(200, 'x') +
@@ -95,9 +98,28 @@ TEST(ParagraphText, ChunksGiveTheLinesOfTheWholePart) {
   const TLines twiceWhole = Lines(twice);
   EXPECT_EQ(twiceWhole.front(), "eins");
   EXPECT_EQ(twiceWhole.back(), "e" + std::string(100, 'y'));
-  for (std::size_t chunk : {1, 20, 50}) EXPECT_EQ(LinesInChunks(twice, chunk, 3), twiceWhole) << chunk;
+  for (std::size_t chunk : {1, 20, 50})
+    for (bool fastPath : {true, false}) EXPECT_EQ(LinesInChunks(twice, chunk, 3, fastPath), twiceWhole) << chunk;
   // The text ends at its first NUL, as the scanner's does.
   EXPECT_EQ(LinesInChunks(std::string("<text:p>ab\0cd</text:p><text:p>x</text:p>", 37), 4, 2), TLines{"ab"});
+}
+
+// The fast path follows the scanner's rules in what malformed or unusual
+// markup it meets, and leaves a part whose document type declares anything to
+// the scanner.
+TEST(ParagraphText, FastPathGivesTheScannersLines) {
+  for (const std::string xml : {
+           "<?xml version='?>' ?><text:p a='>' b=\"/>\">x</text:p/><text:p>y</text:p>",
+           "<text:p>a<text:s text:c='&#51;'/>b<text:s text:c='\t2' text:c='4'/>c</text:s text:c='2'/>d</text:p>",
+           "<!DOCTYPE o PUBLIC \"-//x//EN\" \"office.dtd\"><text:p>1.x &amp; &#x41;&nix;</text:p>"
+           "<!DOCTYPE b [<!ENTITY e 'E'>]><text:p>&e;</text:p>&",
+           "<text:p>x<!DOCTYPE t [<!ATTLIST text:s text:c CDATA '3'>]><text:s/>y</text:p>",
+           "<text:p>Stra\xC3\x9Fe <![CDATA[<b>\xE2\x82\xAC]]><!-- <text:p> --><?pi ?>< text:p>z</text:p><text:p",
+       }) {
+    const TLines scanned = LinesInChunks(xml, TReadableText::kScanChunk, xml.size(), false);
+    EXPECT_EQ(LinesInChunks(xml, TReadableText::kScanChunk, xml.size()), scanned) << xml;
+    for (std::size_t piece : {1, 3, 7}) EXPECT_EQ(LinesInChunks(xml, 5, piece), scanned) << xml << " " << piece;
+  }
 }
 
 std::string ReadFile(const std::string& path) {

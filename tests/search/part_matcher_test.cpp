@@ -12,20 +12,27 @@
 
 #include "platform/ansi_upper.h"
 #include "platform/code_page.h"
+#include "search/line_excerpt.h"
 #include "search/line_reader.h"
 
 namespace tarvik {
 namespace {
 
-// The plain way: the whole part in memory, line by line.
-bool PlainMatch(const std::string& part, TTermMatcher& terms) {
+// The plain way: the whole part in memory, line by line; lines receives the
+// excerpt of every matching line.
+bool PlainMatch(const std::string& part, TTermMatcher& terms, std::vector<TMatchingLine>* lines = nullptr) {
   std::string_view rest = part, line;
   std::string converted;
-  while (NextTextLine(rest, line)) {
+  const THitFinder hits(terms);
+  bool matched = false;
+  for (std::size_t number = 1; NextTextLine(rest, line); ++number) {
     Utf8ToAnsiLine(line, converted);
-    if (terms.Matches(converted)) return true;
+    if (!terms.Matches(converted)) continue;
+    if (!lines) return true;
+    matched = true;
+    lines->push_back(LineExcerpt(converted, hits, number));
   }
-  return false;
+  return matched;
 }
 
 // The part fed as a first piece of `first` bytes, then pieces of `size`.
@@ -43,18 +50,26 @@ struct TQuery {
   bool caseSensitive;
 };
 
-// Every query on every part, pieces of 1 to 7 bytes starting at every offset.
+// Every query on every part, pieces of 1 to 7 bytes starting at every offset;
+// a matcher that collects the matching lines gives the plain way's excerpts.
 void ExpectSameAsPlain(const std::vector<std::string>& parts, const std::vector<TQuery>& queries) {
   for (const TQuery& query : queries) {
     TTermMatcher terms(query.mode, query.phrase, SplitWords(query.phrase), query.caseSensitive);
     TPartMatcher matcher(terms);
+    TPartMatcher collector(terms, true);
     for (const std::string& part : parts) {
-      const bool expected = PlainMatch(part, terms);
-      for (std::size_t size = 1; size <= 7; ++size)
-        for (std::size_t first = 0; first < size; ++first)
+      std::vector<TMatchingLine> lines;
+      const bool expected = PlainMatch(part, terms, &lines);
+      for (std::size_t size = 1; size <= 7; ++size) {
+        for (std::size_t first = 0; first < size; ++first) {
           ASSERT_EQ(StreamedMatch(part, matcher, first, size), expected)
               << "phrase \"" << query.phrase << "\" mode " << query.mode << " part \"" << part << "\" pieces " << first
               << "+" << size;
+          ASSERT_EQ(StreamedMatch(part, collector, first, size), expected);
+          ASSERT_EQ(collector.Lines(), lines)
+              << "phrase \"" << query.phrase << "\" part \"" << part << "\" pieces " << first << "+" << size;
+        }
+      }
       ASSERT_EQ(StreamedMatch(part, matcher, part.size(), 1), expected) << "in one piece";
     }
   }
@@ -105,6 +120,47 @@ TEST(PartMatcher, PhraseUtf8CrLfAndWordsSplitAcrossPieces) {
       "\xED\xA0\x80\xF4\x90\x80\x80\xC0\xAF caf\xC3\xA9",  // surrogate, too high, overlong
   };
   ExpectSameAsPlain(parts, Queries());
+}
+
+TEST(PartMatcher, LongLinesAreCutAroundTheirFirstHit) {
+  const std::string filler = "<text:p text:style-name=\"P1\">Lorem ipsum dolor sit amet, consectetur</text:p>";
+  std::string line;
+  while (line.size() < 400) line += filler;
+  const std::string part = line.substr(0, 200) + "Heron" + line.substr(0, 195) + "\r\n" + line + "Heron\r" +
+                           line.substr(0, 20) + "Heron" + line + "\r" + std::string(200, 'H') + "\r";
+  const THitFinder finder(mmWholeText, "heron", false);
+  // The usual lead; more of the line when it ends sooner; none needed at its start.
+  const TMatchingLine middle = LineExcerpt(part.substr(0, 400), finder, 1);
+  EXPECT_EQ(middle.text, part.substr(150, 160));
+  EXPECT_TRUE(middle.cutBefore && middle.cutAfter);
+  const TMatchingLine end = LineExcerpt(line + "Heron", finder, 2);
+  EXPECT_EQ(end.text, line.substr(line.size() - 155) + "Heron");
+  EXPECT_TRUE(end.cutBefore && !end.cutAfter);
+  const TMatchingLine start = LineExcerpt(line.substr(0, 20) + "Heron" + line, finder, 3);
+  EXPECT_EQ(start.text, line.substr(0, 20) + "Heron" + line.substr(0, 135));
+  EXPECT_TRUE(!start.cutBefore && start.cutAfter);
+  // A hit longer than the excerpt is kept whole; without a hit the line's beginning is shown.
+  const TMatchingLine longHit =
+      LineExcerpt("ab" + std::string(300, 'x') + "cd", THitFinder(mmWholeText, std::string(300, 'x'), true), 4);
+  EXPECT_EQ(longHit.text, std::string(300, 'x'));
+  EXPECT_TRUE(longHit.cutBefore && longHit.cutAfter);
+  EXPECT_EQ(LineExcerpt(line, THitFinder(mmEveryWord, "2006", false), 5).text, line.substr(0, 160));
+  // The first hit is the one that begins first, though a shorter one inside it ends sooner.
+  const std::string nested = line.substr(0, 100) + "Silberheronfluss" + line;
+  const TMatchingLine first = LineExcerpt(nested, THitFinder(mmAnyWord, "heron silberheronfluss", false), 6);
+  EXPECT_EQ(first.text.substr(50, 16), "Silberheronfluss");
+  // Streamed in pieces, the same excerpts, the lines numbered as the reader ends them.
+  ExpectSameAsPlain({part, nested}, {{mmWholeText, "heron", false},
+                                     {mmAnyWord, "heron amet", false},
+                                     {mmAnyWord, "heron silberheronfluss", false},
+                                     {mmEveryWord, "42", false}});
+  TTermMatcher terms(mmWholeText, "Heron", {}, false);
+  TPartMatcher collector(terms, true);
+  EXPECT_TRUE(StreamedMatch(part, collector, 3, 1000));
+  ASSERT_EQ(collector.Lines().size(), 3u);
+  EXPECT_EQ(collector.Lines()[0], middle);
+  EXPECT_EQ(collector.Lines()[1].number, 2u);
+  EXPECT_EQ(collector.Lines()[2].number, 3u);
 }
 
 // ASCII needles without "?" are matched on the UTF-8 bytes: right only while

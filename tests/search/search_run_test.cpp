@@ -2,12 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 
 #include "platform/file_system.h"
 #include "search/document_collection.h"
 #include "platform/host.h"
 #include "platform/shell.h"
+#include "search/document_search.h"
+#include "search/parallel_walk.h"
+#include "support/archive_patch.h"
 #include "support/fake_form.h"
 #include "support/temp_folder.h"
 
@@ -20,8 +28,19 @@ using C = TFormControl;
 
 class TRecordingHost : public THost {
  public:
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowMessage(const std::string& text) override {
+    if (std::this_thread::get_id() != main) ++fromJobs;
+    messages.push_back(text);
+  }
+  void ShowMessage(const std::string& text, const std::string&) override { ShowMessage(text); }
+  void ProcessMessages() override { fromJobs += std::this_thread::get_id() != main ? 1 : 0; }
+  TCursorShape SetCursor(TCursorShape) override {
+    fromJobs += std::this_thread::get_id() != main ? 1 : 0;
+    return TCursorShape::Normal;
+  }
   std::vector<std::string> messages;
+  std::thread::id main = std::this_thread::get_id();
+  std::atomic<int> fromJobs{0};
 };
 
 class TFakeShell : public TShell {
@@ -52,7 +71,7 @@ class SearchRunTest : public ::testing::Test {
   std::string Document(const std::string& name, const std::string& text) {
     return root.Write(name, std::string(300, '\0') + text);
   }
-  void Run() { RunSearch(form, scratch.Path()); }
+  void Run() { RunSearch(form, {.scratchFolder = scratch.Path()}); }
 
   std::string savedDir = GetCurrentDir();
   TTempFolder root, scratch;
@@ -65,7 +84,7 @@ TEST_F(SearchRunTest, FindsHitsCountsThemAndShowsTheResultButtons) {
   const std::string a = Document("a.sdw", "Haselnuss");
   Document("b.sdc", "Walnuss");
   const std::string c = Document("sub/c.sdd", "haselnuss");
-  Run();
+  EXPECT_EQ(RunSearch(form, {.scratchFolder = scratch.Path()}), TSearchOutcome::Searched);
   EXPECT_EQ(form.results, (std::vector<std::string>{a, c}));
   EXPECT_EQ(form.countText, "2");
   EXPECT_TRUE(host.messages.empty());
@@ -116,20 +135,20 @@ TEST_F(SearchRunTest, NothingFoundLeavesLine507AndHidesButtons) {
 TEST_F(SearchRunTest, InvalidFolderOrEmptyPhraseStopBeforeSearching) {
   form.folder = root / "missing";
   form.phrase = "";
-  Run();
+  EXPECT_EQ(RunSearch(form, {}), TSearchOutcome::InvalidFolder);
   EXPECT_EQ(host.messages, std::vector<std::string>{"Das Verzeichnis ist ungültig."});
   EXPECT_TRUE(form.results.empty()) << "no candidates, so no nothing-found line";
 
   form.folder = root.Path();
   form.Set(TFormBox::rbGerman, false);
   host.messages.clear();
-  Run();
+  EXPECT_EQ(RunSearch(form, {}), TSearchOutcome::NoPhrase);
   EXPECT_EQ(host.messages, std::vector<std::string>{"You have not insert a searchphrase"});
 }
 
 TEST_F(SearchRunTest, FolderWithoutDocumentsStaysUnlocked) {
   root.Write("notes.txt", "Haselnuss");
-  Run();
+  EXPECT_EQ(RunSearch(form, {}), TSearchOutcome::NoDocuments);
   EXPECT_TRUE(host.messages.empty());
   EXPECT_TRUE(form.results.empty());
   EXPECT_TRUE(form.enabled.count(C::BtSuch) == 0) << "never locked";
@@ -170,7 +189,7 @@ TEST(SearchRunStop, StopTakesEffectBetweenDocuments) {
   form.phrase = "Haselnuss";
   form.Set(TFormBox::cbsdw, true);
   for (const char* name : {"a.sdw", "b.sdw", "c.sdw"}) root.Write(name, std::string(300, ' ') + "Haselnuss");
-  RunSearch(form, scratch.Path());
+  RunSearch(form, {.scratchFolder = scratch.Path()});
   EXPECT_EQ(form.results, std::vector<std::string>{root / "a.sdw"});
   EXPECT_EQ(form.countText, "1");
   SetCurrentDir(saved);
@@ -198,6 +217,124 @@ TEST_F(SearchRunTest, MarkedModeWithEmptyListCollectsAndSearchesAll) {
   Run();
   EXPECT_EQ(form.candidates.Count(), 2u);
   EXPECT_EQ(form.results.size(), 2u);
+}
+
+// Typing into the phrase box during a run (it is not locked) counts from the
+// next run: the phrase, the case flag and the match mode are read once.
+class TTypingForm : public TFakeForm {
+ public:
+  void AddResult(const std::string& shown, const std::string& folder) override {
+    TFakeForm::AddResult(shown, folder);
+    phrase = "Walnuss";
+    Set(TFormBox::cbGrossklein, true);
+    Set(TFormBox::RadioButton1, false);
+  }
+};
+
+TEST(SearchRunQuestion, OneRunAnswersOneQuestion) {
+  for (bool inMemory : {false, true}) {
+    TTempFolder root, scratch;
+    const std::string saved = GetCurrentDir();
+    TTypingForm form;
+    form.folder = root.Path();
+    form.phrase = "Haselnuss";
+    form.Set(TFormBox::cbsdw, true);
+    for (const char* name : {"a.sdw", "b.sdw"}) root.Write(name, std::string(300, ' ') + "haselnuss");
+    RunSearch(form, {.scratchFolder = inMemory ? std::string() : scratch.Path()});
+    EXPECT_EQ(form.results, (std::vector<std::string>{root / "a.sdw", root / "b.sdw"})) << inMemory;
+    SetCurrentDir(saved);
+  }
+}
+
+// Stands in for the window's thread: the first wait happens once two documents
+// are being searched and presses the stop button; the next lets them finish.
+class TStoppingWaiter : public TWalkWaiter {
+ public:
+  void Wait() override {
+    std::unique_lock<std::mutex> guard(lock);
+    if (waits++ == 0) {
+      changed.wait(guard, [this] { return started.size() == 2; });
+      SearchStopped = true;
+      return;
+    }
+    open = true;
+    changed.notify_all();
+    changed.wait(guard, [this] { return woken; });
+    woken = false;
+  }
+  void Wake() override {
+    std::lock_guard<std::mutex> guard(lock);
+    woken = true;
+    changed.notify_all();
+  }
+  // A job's search: the first two documents wait until the stop has been seen.
+  void Search(TSearchForm& form, const std::string& path) {
+    std::unique_lock<std::mutex> guard(lock);
+    started.push_back(path);
+    changed.notify_all();
+    changed.wait(guard, [this] { return open; });
+    form.AddResult(path, "");
+  }
+
+  std::mutex lock;
+  std::condition_variable changed;
+  std::vector<std::string> started;
+  int waits = 0;
+  bool open = false, woken = false;
+};
+
+TEST(SearchRunStop, StopDuringAParallelRunSearchesOnlyTheDocumentsStarted) {
+  TFakeForm form;
+  TStoppingWaiter waiter;
+  TWalk walk;
+  walk.paths = {"a", "b", "c", "d", "e", "f"};
+  walk.jobs = 2;
+  walk.waiter = &waiter;
+  walk.search = [&waiter](TSearchForm& f, const std::string& path) { waiter.Search(f, path); };
+  walk.stopWanted = [] { return SearchStopped; };
+  std::vector<std::size_t> progress;
+  walk.before = [&progress](std::size_t n) { progress.push_back(n); };
+  SearchStopped = false;
+  ParallelWalk(form, walk);
+  SearchStopped = false;
+  std::sort(waiter.started.begin(), waiter.started.end());
+  EXPECT_EQ(waiter.started, (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(form.results, (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(progress, (std::vector<std::size_t>{0, 1}));
+}
+
+// Searched by three jobs in memory or one by one through the scratch folder,
+// a run gives the same results, errors and messages; what a document's
+// search tells the user (here an unknown compression method) is shown on the
+// calling thread, and no job lets events run or sets the cursor.
+TEST_F(SearchRunTest, JobsNeverReachTheHostAndEndAsTheScratchFolderWalk) {
+  const std::string data = std::string(TARVIK_TEST_DATA) + "/corpus/";
+  std::filesystem::create_directories(root / "d");
+  for (const char* name : {"letters/Einladung.sxw", "letters/Invitation.odt", "sheets/Budget.ods", "broken/cut.odt",
+                           "broken/locked.odt", "broken/tiny.sxw", "drawings/Floorplan.odg"})
+    std::filesystem::copy(data + name, root / (std::string("d/") + std::filesystem::path(name).filename().string()),
+                          std::filesystem::copy_options::recursive);
+  TTempFolder patched;
+  constexpr std::size_t kMethodField = 10;  // with the time after it
+  std::filesystem::copy(
+      test::WithCentralField(patched, data + "letters/Invitation.odt", "content.xml", kMethodField, 99),
+      root / "d/Unknown.odt");
+  form.folder = root / "d";
+  form.phrase = "Fischer";
+  form.Set(TFormBox::cbAlles, true);
+  Run();
+  const TFakeForm expected = form;
+  const std::vector<std::string> expectedMessages = host.messages;
+  EXPECT_EQ(expectedMessages, std::vector<std::string>{"Unknown Compression Method"});
+  ASSERT_FALSE(expected.errors.empty());
+
+  host.messages.clear();
+  form.candidates.Clear();
+  EXPECT_EQ(RunSearch(form, {.jobs = 3}), TSearchOutcome::Searched);
+  EXPECT_EQ(form.results, expected.results);
+  EXPECT_EQ(form.errors, expected.errors);
+  EXPECT_EQ(host.messages, expectedMessages);
+  EXPECT_EQ(host.fromJobs, 0);
 }
 
 }  // namespace

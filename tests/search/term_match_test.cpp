@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/ansi_upper.h"
+#include "search/hit_ranges.h"
 #include "search/search_form.h"
 
 namespace tarvik {
@@ -265,6 +266,34 @@ TEST(TermMatcherTest, AgreesWithNaiveReferenceOnRandomTexts) {
   // Both outcomes must be well represented for the comparison to mean much.
   EXPECT_GT(matches, 8000);
   EXPECT_LT(matches, 40000);
+}
+
+TEST(HitFinderTest, HitsOfEachModeAndCase) {
+  using Hits = std::vector<THit>;
+  // Whole phrase: every occurrence of the phrase, blanks included, folded like the matcher.
+  EXPECT_EQ(FindHits("Das Haus, das HAUS und das haus.", mmWholeText, "das haus", false),
+            (Hits{{0, 8}, {10, 18}, {23, 31}}));
+  EXPECT_EQ(FindHits("Das Haus, das HAUS und das haus.", mmWholeText, "das haus", true), (Hits{{23, 31}}));
+  EXPECT_EQ(FindHits("M\xDCLLER m\xFCller STRASSE", mmWholeText, "m\xFCller", false), (Hits{{0, 6}, {7, 13}}));
+  EXPECT_EQ(FindHits("STRASSE", mmWholeText, "Stra\xDF" "e", false), Hits{});
+  // Word modes: every occurrence of each word, inside longer words too, whether or not the text matches.
+  EXPECT_EQ(FindHits("Gartenhaus am Haus", mmEveryWord, "Haus-Garten", false), (Hits{{0, 6}, {6, 10}, {14, 18}}));
+  EXPECT_EQ(FindHits("Gartenhaus am Haus", mmEveryWord, "Haus-Garten", true), (Hits{{0, 6}, {14, 18}}));
+  EXPECT_EQ(FindHits("nur Haus", mmEveryWord, "Haus Garten", false), (Hits{{4, 8}}));
+  EXPECT_EQ(FindHits("Karotte rot", mmAnyWord, "ROT 2006", false), (Hits{{2, 5}, {8, 11}}));
+  // Occurrences of one needle do not overlap; those of different words are joined.
+  EXPECT_EQ(FindHits("aaaaa", mmWholeText, "aa", false), (Hits{{0, 2}, {2, 4}}));
+  EXPECT_EQ(FindHits("Hans", mmAnyWord, "an Hans", false), (Hits{{0, 4}}));
+  EXPECT_EQ(FindHits("abcd", mmAnyWord, "abc bcd", false), (Hits{{0, 4}}));
+  // No words, no mode: nothing to mark.
+  EXPECT_EQ(FindHits("2006", mmEveryWord, "2006", false), Hits{});
+  EXPECT_EQ(FindHits("Haus", mmNone, "Haus", false), Hits{});
+  // The first hit: the earliest, the longest of those that begin there.
+  const THitFinder finder(mmAnyWord, "Garten Gartenhaus haus", false);
+  EXPECT_EQ(finder.First("im GARTENHAUS"), (THit{3, 13}));
+  EXPECT_EQ(finder.First("ein Haus im Garten"), (THit{4, 8}));
+  EXPECT_EQ(finder.First("Zaun"), std::nullopt);
+  EXPECT_EQ(finder.Longest(), 10u);
 }
 
 class FakeForm : public TSearchForm {

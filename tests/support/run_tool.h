@@ -27,6 +27,7 @@ inline std::string ToolPath(const std::string& tool) {
 }
 
 // Runs tool with args in workingDir (unchanged when empty); env entries "NAME=value" are added.
+// The prefilter cache is off unless env turns it on: no test touches the user's cache.
 inline TToolResult RunTool(const std::string& tool, const std::vector<std::string>& args,
                            const std::string& workingDir = "", const std::vector<std::string>& env = {}) {
   TTempFolder capture;
@@ -41,6 +42,7 @@ inline TToolResult RunTool(const std::string& tool, const std::vector<std::strin
     ::dup2(out, 1);
     ::dup2(err, 2);
     if (!workingDir.empty() && ::chdir(workingDir.c_str()) != 0) ::_exit(127);
+    ::setenv("TARVIK_CACHE", "off", 1);
     for (const std::string& entry : env) ::putenv(const_cast<char*>(entry.c_str()));
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));

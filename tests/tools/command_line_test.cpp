@@ -40,6 +40,7 @@ TEST(CommandLine, HelpVersionAndWrongUsage) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out.rfind(name + " (Tarvik) ", 0), 0u) << r.out;
     EXPECT_NE(r.out.find("NO WARRANTY"), std::string::npos);
+    EXPECT_NE(r.out.find("GNU GPL version 3 or later"), std::string::npos);
     EXPECT_EQ(r.err, "");
 
     r = RunTool(program, {"--no-such-option", "x", "y"}, "", env);

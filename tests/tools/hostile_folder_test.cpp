@@ -128,7 +128,7 @@ TEST(HostileFolder, TheScratchFolderIsEmptyAfterEveryDocument) {
   form.phrase = "Fischer";
   form.Set(TFormBox::cbsdw, true);
   form.Set(TFormBox::cbAlles, true);
-  RunSearch(form, scratch.Path());
+  RunSearch(form, {.scratchFolder = scratch.Path()});
   SetCurrentDir(saved);
   const std::set<std::string> found(form.results.begin(), form.results.end());
   const std::set<std::string> failed(form.errors.begin(), form.errors.end());

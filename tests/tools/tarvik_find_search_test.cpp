@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
 #include "support/run_tool.h"
+#include "support/temp_folder.h"
 
 namespace tarvik {
 namespace {
@@ -85,6 +90,77 @@ TEST(FindSearch, JobCountNeverChangesTheOutput) {
     EXPECT_EQ(many.err, one.err) << jobs;
     EXPECT_EQ(many.status, one.status);
   }
+}
+
+TEST(FindSearch, ShowPrintsTheMatchingLinesUnderTheirResult) {
+  // A raw line is a whole part here: cut around its first hit, "…" where cut.
+  auto r = Find({"-s", "-k", "writer", "Café Zürich"});
+  EXPECT_EQ(r.out,
+            "corpus/letters/Invitation.odt\n"
+            "\t…t:style-name=\"T1\">summer</text:span> party at the Café Zürich on 5 July.</text:p>"
+            "<text:p text:style-name=\"Greeting_20_Style\">Entry: 12,50 € per person.</text:p>…\n");
+  // Near the line's end it reaches further back. The color marks the hits, each word's, and nothing else.
+  r = Find({"--show", "--color=always", "-m", "any", "smith wesson"});
+  EXPECT_EQ(r.out,
+            "corpus/letters/Invitation.odt\n"
+            "\t…r person.</text:p><text:p text:style-name=\"Standard\">\x1b[01;31mSmith\x1b[m &amp; "
+            "\x1b[01;31mWesson\x1b[m Ltd. sponsors the drinks.</text:p></office:text></office:body>"
+            "</office:document-content>\n");
+  // A legacy document shows its excerpt too, each run of control bytes as one blank; not on a terminal, no color.
+  r = Find({"-s", "--color=auto", "--legacy", "-k", "writer", "-n", "Jahresbericht"});
+  EXPECT_EQ(r.out, "Report.sdw\n\t… StarWriter Jahresbericht Haselnuss 12,50 € …\n");
+  // Without --show the lines stay as they are; a wrong --color is a wrong command line.
+  EXPECT_EQ(Find({"--color=always", "-p", "all", "Heron"}).out, Find({"-p", "all", "Heron"}).out);
+  EXPECT_EQ(Find({"--color=sometimes", "Heron"}).status, 2);
+}
+
+// Each JSON line read by python3's json module: per object its path and
+// either its error or its part, line and the text at each of its matches.
+std::string ReadJsonLines(const std::string& lines) {
+  test::TTempFolder folder;
+  folder.Write("in.jsonl", lines);
+  folder.Write("read.py",
+               "import json, sys\n"
+               "for line in sys.stdin:\n"
+               "    o = json.loads(line)\n"
+               "    if 'error' in o: print(o['path'], o['error']); continue\n"
+               "    text = o['text'].encode()\n"
+               "    print(o['path'], o['part'], o['line'], '|'.join(text[b:e].decode() for b, e in o['matches']))\n");
+  const std::string command = "cd '" + folder.Path() + "' && python3 read.py < in.jsonl > out.txt 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  std::ifstream in(folder / "out.txt");
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(FindSearch, JsonLinesTellWhereItWasFound) {
+  if (std::system("python3 -c '' 2>/dev/null") != 0) GTEST_SKIP() << "no python3";
+  // Quotes of the XML, control bytes of a legacy binary and the errors, as valid JSON.
+  auto r = Find({"--json", "-t", "--legacy", "12,50 €"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, kBrokenErrors);
+  EXPECT_EQ(ReadJsonLines(r.out),
+            "corpus/broken/cut.odt cannot search\n"
+            "corpus/broken/notazip.odt cannot search\n"
+            "corpus/broken/protected.ods cannot search\n"
+            "corpus/broken/protected.odt cannot search\n"
+            "corpus/broken/protected.sxw cannot search\n"
+            "corpus/broken/tiny.sxw cannot search\n"
+            "corpus/legacy/Report.sdw content 1 12,50 €\n"
+            "corpus/letters/Einladung.sxw content 1 12,50 €\n"
+            "corpus/letters/Invitation.odt content 1 12,50 €\n");
+  EXPECT_NE(r.out.find("\\u0000Jahresbericht"), std::string::npos) << r.out;
+  // Every hit of every word in the reported text; meta.xml is one raw line.
+  r = Find({"--json", "-p", "meta", "-m", "any", "-k", "writer,formel", "party heron"});
+  EXPECT_EQ(ReadJsonLines(r.out),
+            "corpus/broken/cut.odt cannot search\n"
+            "corpus/broken/notazip.odt cannot search\n"
+            "corpus/broken/protected.odt cannot search\n"
+            "corpus/broken/protected.sxw cannot search\n"
+            "corpus/broken/tiny.sxw cannot search\n"
+            "corpus/formulas/Pythagoras.odf meta 1 Heron\n"
+            "corpus/letters/Invitation.odt meta 1 Heron|party|Party\n");
 }
 
 TEST(FindSearch, RefusedRunsExitWithTwo) {

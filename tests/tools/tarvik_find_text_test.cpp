@@ -82,6 +82,19 @@ TEST(FindText, TextToolPrintsTheParagraphs) {
     EXPECT_EQ(r.err.rfind("tarvik-text: cannot unpack: " + data + document + ": ", 0), 0u) << r.err;
   }
   EXPECT_EQ(RunTool("tarvik-text", {"--raw", "--paragraphs", "x.odt"}).status, 2);
+
+  // tarvik-find --show prints the whole paragraphs that matched, --json numbers them as printed above.
+  r = Find("text", {"--text", "-s", "--color=always", "-m", "any", "fuß hauptsatz"});
+  EXPECT_EQ(r.out,
+            "text/readable.odt\n"
+            "\tAnmerkung im \x1b[01;31mFuß\x1b[m der Seite.\n"
+            "\t\x1b[01;31mHauptsatz\x1b[m mit \x1b[01;31mFuß\x1b[mnote1 geht weiter.\n");
+  r = Find("text", {"--text", "--json", "--color=always", "-p", "all", "fuß"});
+  EXPECT_EQ(r.out,
+            "{\"path\": \"text/readable.odt\", \"part\": \"content\", \"line\": 7, "
+            "\"text\": \"Anmerkung im Fuß der Seite.\", \"matches\": [[13, 17]]}\n"
+            "{\"path\": \"text/readable.odt\", \"part\": \"content\", \"line\": 8, "
+            "\"text\": \"Hauptsatz mit Fußnote1 geht weiter.\", \"matches\": [[14, 18]]}\n");
 }
 
 }  // namespace

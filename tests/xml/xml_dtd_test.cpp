@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <functional>
 #include <map>
 
 #include "xml/xml_test_support.h"
@@ -132,6 +138,95 @@ TEST(XmlDtd, EntityExpansionIsFiniteAndBounded) {
       EXPECT_GT(produced, 1000000u);
     }
   }
+}
+
+// A document type declaration closed by a parameter entity's text ends at
+// the reference; the rest of the document is scanned, also after a rewind.
+TEST(XmlDtd, DeclarationClosedInsideAnEntityLeavesTheRestScanned) {
+  TRecordingScanner scanner;
+  scanner.OpenText("<!DOCTYPE d [<!ENTITY % end ']> <lost/>'><!ENTITY e 'E'>%end;<d>after &e;</d>");
+  for (int scan = 0; scan < 2; ++scan) EXPECT_EQ(test::Walk(scanner), (TParts{"4", "5:d", "8:after E", "7:d"}));
+  EXPECT_EQ(scanner.DoctypeEnd, std::strchr(scanner.DocumentText(), ';'));
+}
+
+std::string Repeated(const std::string& piece, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i) text += piece;
+  return text;
+}
+
+std::string Numbered(const char* format, int n) {
+  std::string text;
+  char piece[1100];
+  for (int i = n; i > 0; --i) text.append(piece, std::snprintf(piece, sizeof piece, format, i, i));
+  return text;
+}
+
+// The processor time this thread has used, in seconds: less disturbed by
+// other load than the time on the clock.
+double ThreadSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// The shapes that made the scanner quadratic (bench/make_hostile_xml.py
+// writes them at full size), at n and 32 n: the time of a scan grows about
+// 32-fold (n log n: 50-fold), where a quadratic one grows a thousandfold.
+TEST(XmlDtd, HostileShapesScanInLinearTime) {
+  const auto document = [](const std::string& subset, const std::string& body) {
+    return "<!DOCTYPE d [" + subset + "]><d>" + body + "<p>Findmich</p></d>";
+  };
+  const std::vector<std::pair<std::string, std::function<std::string(int)>>> shapes = {
+      {"same attribute names", [&](int n) { return document("", "<x" + Repeated(" a=''", 2 * n) + "/>"); }},
+      {"descending attribute names", [&](int n) { return document("", "<x" + Numbered(" a%06d='%d'", n) + "/>"); }},
+      {"huge default",
+       [&](int n) { return document("<!ATTLIST e a CDATA '" + std::string(16 * n, 'x') + "'>", Repeated("<e/>", n)); }},
+      {"many defaults",
+       [&](int n) {
+         return document("<!ATTLIST e" + Numbered(" a%d CDATA '%01000d'", n / 10) + ">", Repeated("<e/>", n));
+       }},
+      {"descending declarations",
+       [&](int n) { return document(Numbered("<!NOTATION n%06d SYSTEM 's'><!ELEMENT e%06d ANY>", n / 2), ""); }},
+      {"stray percents", [&](int n) { return document(Repeated("<!ENTITY e 'x'>%", n), ""); }},
+  };
+  const auto fastestScan = [](const std::string& text) {
+    double fastest = 1e9;
+    for (int round = 0; round < 3; ++round) {
+      TXmlScanner scanner;
+      scanner.OpenText(text);
+      const double start = ThreadSeconds();
+      std::string last;
+      scanner.Rewind();
+      while (scanner.Next())
+        if (scanner.PartKind == pkText) last = scanner.PartText;
+      fastest = std::min(fastest, ThreadSeconds() - start);
+      EXPECT_EQ(last, "Findmich");
+    }
+    return fastest;
+  };
+  constexpr int kSmall = 1000;
+  for (const auto& [name, shape] : shapes) {
+    const double small = fastestScan(shape(kSmall));
+    const double large = fastestScan(shape(32 * kSmall));
+    EXPECT_LT(large, 200 * small) << name << ": " << small << " s, then " << large << " s";
+  }
+
+  // Defaults are charged to the expansion budget: once it is spent, no tag
+  // gets one.
+  TXmlScanner scanner;
+  scanner.OpenText(shapes[2].second(1000));
+  scanner.Rewind();
+  int withDefault = 0;
+  int tags = 0;
+  while (scanner.Next())
+    if (scanner.PartKind == pkEmptyTag) {
+      ++tags;
+      withDefault += scanner.PartAttrs.Count();
+    }
+  EXPECT_EQ(tags, 1000);
+  EXPECT_GT(withDefault, 0);
+  EXPECT_LE(withDefault * 16000u, TXmlScanner::kMaxExpansion);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -281,6 +282,26 @@ TEST(ZipExtract, CrcFailuresAndCutData) {
   EXPECT_TRUE(zip.FilesList().empty());
   EXPECT_FALSE(fs::exists(out / "cut.bin"));
 
+  // The end of a run is no destructor: a handler that throws there ends
+  // nothing but the call. The run's own failure goes first; after a good run
+  // the handler's exception arrives, with the run's settings restored.
+  for (const char* archive : {"cut_stored.zip", "crc.zip"}) {
+    Prepare(zip, kExtract + archive, out.Path(), log);
+    zip.SetDoAll(true);
+    zip.SetFilesList({"good.txt"});
+    zip.OnUnZipComplete = [](TZipExtractor&, int) { throw std::runtime_error("handler"); };
+    try {
+      zip.ExtractFiles();
+      ADD_FAILURE() << "no exception";
+    } catch (const EFatalUnzipError&) {
+      EXPECT_STREQ(archive, "cut_stored.zip");
+    } catch (const std::runtime_error& e) {
+      EXPECT_STREQ(e.what(), "handler");
+    }
+    EXPECT_TRUE(zip.FilesList().empty());
+    EXPECT_FALSE(zip.KeepZipOpen());
+  }
+
   // A method this reader does not know: a message, then a CRC failure.
   Prepare(zip, kExtract + "py_bzip2.zip", out.Path(), log);
   log.lines.clear();
@@ -464,6 +485,41 @@ TEST(ZipExtract, LinksAreNeverWrittenThrough) {
   EXPECT_EQ(ReadFile(outside), "keep");
   EXPECT_EQ(Mode(outside), 0444u);
   EXPECT_EQ(TreeDigest(box / "outside").size(), 1u);
+}
+
+// What stands at an output path is replaced, never written into, and a folder
+// swapped for a link while the run asks about a file cannot redirect it.
+TEST(ZipExtract, RacesCannotRedirectOrWriteIntoExistingFiles) {
+  TTempFolder box;
+  const std::string outside = box.Write("outside/readme.txt", "keep");
+  const std::string shared = box.Write("elsewhere/a.txt", "shared");
+  const std::string dest = box.MakeFolder("dest");
+  ASSERT_EQ(::link(shared.c_str(), (dest + "/a.txt").c_str()), 0);
+  box.Write("dest/docs/readme.txt", "old");
+
+  TZipExtractor zip;
+  TEventLog log;
+  Prepare(zip, kData + "deflated.zip", dest, log);
+  zip.SetOverwriteMode(Prompt);
+  zip.SetRecreateDirs(true);
+  zip.SetFilesList({"a.txt", "docs\\readme.txt"});
+  zip.OnPromptForOverwrite = [&](TZipExtractor&, bool& overWriteIt, int, std::string& name) {
+    overWriteIt = true;
+    if (name != dest + "/docs/readme.txt") return;
+    fs::rename(dest + "/docs", dest + "/docs.checked");
+    fs::create_directory_symlink(box / "outside", dest + "/docs");
+  };
+  EXPECT_EQ(zip.ExtractFiles(), 2);
+  EXPECT_EQ(ReadFile(outside), "keep") << "the file went into the folder that was checked";
+  EXPECT_EQ(ReadFile(dest + "/docs.checked/readme.txt").size(), 3000u);
+  EXPECT_EQ(ReadFile(shared), "shared") << "the hard link's other name keeps its file";
+  EXPECT_EQ(fs::hard_link_count(shared), 1u);
+  EXPECT_EQ(ReadFile(dest + "/a.txt").size(), 120u);
+  std::set<std::string> left;
+  for (const auto& [path, digest] : TreeDigest(box.Path())) left.insert(path);
+  EXPECT_EQ(left, (std::set<std::string>{"dest/a.txt", "dest/docs.checked/readme.txt", "elsewhere/a.txt",
+                                         "outside/readme.txt"}))
+      << "no temporary file is left";
 }
 
 TEST(ZipExtract, SelectionCountsAndFilesList) {

@@ -6,13 +6,14 @@
 namespace tarvik::tools {
 
 void PrintVersion(std::string_view program) {
-  // The same author and licence as the window's info window.
+  // The project's author and licence, as in LICENSE and the package's copyright file.
   const std::string text = std::string(program) +
                            " (Tarvik) " TARVIK_VERSION
                            "\n"
                            "Copyright (C) the Tarvik team.\n"
-                           "Tarvik is free software: you may use, share and change it.\n"
-                           "There is NO WARRANTY, not even of fitness for a particular purpose.\n";
+                           "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
+                           "This is free software: you are free to change and redistribute it.\n"
+                           "There is NO WARRANTY, to the extent permitted by law.\n";
   std::fputs(text.c_str(), stdout);
 }
 

@@ -31,12 +31,24 @@ constexpr const char* kUsage =
     "  -j, --jobs=N                 documents searched at once (default: the processors)\n"
     "      --lang=de|en             language of messages (default: from the locale)\n"
     "      --text                   match the text a reader sees (one line per paragraph), not the raw XML\n"
+    "  -s, --show                   print each result's matching lines under it, tab-indented: a paragraph\n"
+    "                               with --text, else up to 160 characters of the raw line around its first hit\n"
+    "      --color[=WHEN]           mark the hits of --show in bold red: auto (on a terminal; the default),\n"
+    "                               always or never\n"
+    "      --json                   print JSON Lines instead of result lines: one object per matching line\n"
+    "                               (path, part, line, text, matches) and one per document that cannot be\n"
+    "                               searched (path, error)\n"
+    "      --no-cache               search without the prefilter cache (also: TARVIK_CACHE=off)\n"
     "  -h, --help                   show this help and exit\n"
     "      --version                show the version and exit\n"
     "\n"
+    "The prefilter cache ($XDG_CACHE_HOME/tarvik/cache.sqlite, by default ~/.cache/tarvik) keeps\n"
+    "a small summary of every searched document, so that a later search reads only the documents\n"
+    "that can hold its phrase. It never changes what is found.\n"
+    "\n"
     "Exit status: 0 found, 1 nothing found, 2 invalid folder, empty phrase or wrong command line.\n";
 
-enum LongOnly { kNoNewFormats = 1000, kLegacy, kNoRecurse, kLang, kText };
+enum LongOnly { kNoNewFormats = 1000, kLegacy, kNoRecurse, kLang, kText, kColor, kJson, kNoCache };
 constexpr int kVersion = 2000;  // --version has a long form only
 
 bool Fail(const std::string& reason) {
@@ -107,6 +119,15 @@ bool ParseOption(int option, const char* arg, TFindOptions& o) {
     case '0': o.nullEnds = true; return true;
     case 'j': return ParseJobs(value.c_str(), o);
     case kText: o.readableText = true; return true;
+    case 's': o.show = true; return true;
+    case kJson: o.json = true; return true;
+    case kColor:
+      if (value.empty() || value == "auto") o.color = TColorWhen::Auto;
+      else if (value == "always") o.color = TColorWhen::Always;
+      else if (value == "never") o.color = TColorWhen::Never;
+      else return Fail("unknown --color '" + value + "' (auto, always or never)");
+      return true;
+    case kNoCache: o.cache = false; return true;
     case kLang:
       if (value == "de") o.german = true;
       else if (value == "en") o.german = false;
@@ -127,6 +148,8 @@ bool LocaleIsGerman() {
 }
 
 std::optional<TFindOptions> ParseFindOptions(int argc, char** argv) {
+  // One option a line, however many there are.
+  // clang-format off
   static const option kLongOptions[] = {{"null", no_argument, nullptr, '0'},
                                         {"version", no_argument, nullptr, kVersion},
                                         {"mode", required_argument, nullptr, 'm'},
@@ -142,15 +165,20 @@ std::optional<TFindOptions> ParseFindOptions(int argc, char** argv) {
                                         {"jobs", required_argument, nullptr, 'j'},
                                         {"lang", required_argument, nullptr, kLang},
                                         {"text", no_argument, nullptr, kText},
+                                        {"show", no_argument, nullptr, 's'},
+                                        {"color", optional_argument, nullptr, kColor},
+                                        {"json", no_argument, nullptr, kJson},
+                                        {"no-cache", no_argument, nullptr, kNoCache},
                                         {"help", no_argument, nullptr, 'h'},
                                         {nullptr, 0, nullptr, 0}};
+  // clang-format on
 
   TFindOptions o;
   o.german = LocaleIsGerman();
   opterr = 0;
   optind = 1;
   int option;
-  while ((option = getopt_long(argc, argv, "m:cp:k:tnl0j:h", kLongOptions, nullptr)) != -1) {
+  while ((option = getopt_long(argc, argv, "m:cp:k:tnl0j:sh", kLongOptions, nullptr)) != -1) {
     if (option == 'h') {
       std::fputs(kUsage, stdout);
       std::exit(0);

@@ -7,6 +7,7 @@
 namespace tarvik {
 
 enum class TFindMode { Whole, Every, Any };
+enum class TColorWhen { Auto, Always, Never };
 
 struct TFindOptions {
   TFindMode mode = TFindMode::Whole;
@@ -23,7 +24,11 @@ struct TFindOptions {
   bool namesOnly = false;
   bool list = false;
   bool readableText = false;  // --text: match paragraphs, not raw XML lines
-  int jobs = 0;               // 0: one per processor
+  bool show = false;          // -s: the matching lines under each result
+  TColorWhen color = TColorWhen::Auto;
+  bool json = false;  // JSON Lines instead of result lines
+  bool cache = true;  // --no-cache: search without the prefilter cache
+  int jobs = 0;       // 0: one per processor
   bool german = false;
   std::string folder;
   std::string phrase;  // UTF-8, as given

@@ -1,10 +1,32 @@
 #include "find/tool_form.h"
 
+#include <unistd.h>
+
+#include "platform/code_page.h"
 #include "search/document_collection.h"
 
 namespace tarvik {
+namespace {
 
-TToolForm::TToolForm(const TFindOptions& options) : options_(options), engineFolder_(AbsoluteFolder(options.folder)) {}
+TMatchMode MatchModeOf(TFindMode mode) {
+  switch (mode) {
+    case TFindMode::Every: return mmEveryWord;
+    case TFindMode::Any: return mmAnyWord;
+    default: return mmWholeText;
+  }
+}
+
+bool Colored(TColorWhen when) {
+  return when == TColorWhen::Always || (when == TColorWhen::Auto && ::isatty(STDOUT_FILENO));
+}
+
+}  // namespace
+
+TToolForm::TToolForm(const TFindOptions& options) : options_(options), engineFolder_(AbsoluteFolder(options.folder)) {
+  if (options.json || options.show)
+    lines_.emplace(options.json ? TLineFormat::Json : TLineFormat::Show, Colored(options.color),
+                   MatchModeOf(options.mode), PhraseToAnsi(options.phrase), options.caseSensitive);
+}
 
 std::string TToolForm::Shown(const std::string& enginePath) const {
   if (enginePath.compare(0, engineFolder_.size(), engineFolder_) != 0) return enginePath;
@@ -16,7 +38,12 @@ std::string TToolForm::Shown(const std::string& enginePath) const {
 
 void TToolForm::AddResult(const std::string& shown, const std::string&) {
   ++hits_;
-  PrintPath(IsChecked(TFormBox::cbFile) ? shown : Shown(shown));
+  lastResult_ = IsChecked(TFormBox::cbFile) ? shown : Shown(shown);
+  if (!options_.json) PrintPath(lastResult_);
+}
+
+void TToolForm::AddMatchingLines(int part, const std::vector<TMatchingLine>& lines) {
+  if (lines_) lines_->PrintLines(lastResult_, part, lines);
 }
 
 void TToolForm::PrintPath(const std::string& path) const {
@@ -29,6 +56,7 @@ void TToolForm::AddResultLine(const std::string& line) { std::fprintf(stderr, "t
 void TToolForm::AddError(const std::string& path) {
   ++errors_;
   std::fprintf(stderr, "tarvik-find: cannot search: %s\n", Shown(path).c_str());
+  if (lines_) lines_->PrintError(Shown(path));
 }
 
 bool TToolForm::IsChecked(TFormBox box) const {

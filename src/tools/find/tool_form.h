@@ -1,14 +1,18 @@
 #pragma once
 // The search form of tarvik-find: its options stand for the window's boxes;
-// results go to stdout and errors to stderr as the engine adds them.
+// results go to stdout and errors to stderr as the engine adds them. With
+// --show each result's matching lines follow it; with --json they replace the
+// result lines, and every error is also an object on stdout.
 //
 // The engine names the candidates from the folder's absolute path, since a
 // search makes the folder the current directory; everything printed shows the
 // folder as the user typed it.
 
 #include <cstdio>
+#include <optional>
 
 #include "find/find_options.h"
+#include "find/match_output.h"
 #include "search/candidate_list.h"
 #include "search/search_form.h"
 
@@ -34,6 +38,8 @@ class TToolForm : public TSearchForm {
   void AddResultLine(const std::string& line) override;
   std::size_t ResultCount() const override { return hits_; }
   std::string ResultAt(std::size_t) const override { return {}; }
+  bool WantsMatchingLines() const override { return lines_.has_value(); }
+  void AddMatchingLines(int part, const std::vector<TMatchingLine>& lines) override;
 
   void ClearErrors() override { errors_ = 0; }
   void AddError(const std::string& path) override;
@@ -50,6 +56,8 @@ class TToolForm : public TSearchForm {
   TFindOptions options_;
   std::string engineFolder_;  // the folder as the engine names it
   TCandidateList candidates_;
+  std::optional<TMatchOutput> lines_;  // with --show or --json
+  std::string lastResult_;             // the result the next matching lines belong to, as printed
   std::size_t hits_ = 0;
   std::size_t errors_ = 0;
 };

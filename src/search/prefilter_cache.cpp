@@ -1,0 +1,227 @@
+#include "search/prefilter_cache.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+
+#include "platform/config_folder.h"
+#include "search/document_search.h"
+#include "search/part_plan.h"
+#include "search/prefilter_query.h"
+
+namespace tarvik {
+namespace {
+
+// A file changed this recently may change again within the same time stamp.
+constexpr std::int64_t kSettledNanoseconds = std::int64_t{2'000'000'000};
+// Records are written once this many wait, or after the pause, whichever comes first.
+constexpr std::size_t kBatchRecords = 64;
+constexpr auto kBatchPause = std::chrono::milliseconds(100);
+// The most vanished-file checks one search spends on pruning.
+constexpr std::size_t kPruneLooks = 20000;
+
+std::int64_t Nanoseconds(const timespec& time) { return std::int64_t{time.tv_sec} * 1'000'000'000 + time.tv_nsec; }
+
+TFileState StateOf(const struct stat& info) {
+  return {static_cast<std::int64_t>(info.st_dev), static_cast<std::int64_t>(info.st_ino),
+          static_cast<std::int64_t>(info.st_size), Nanoseconds(info.st_mtim), Nanoseconds(info.st_ctim)};
+}
+
+// The state of the regular file at path.
+bool StateOf(const std::string& path, TFileState& state) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  state = StateOf(info);
+  return true;
+}
+
+// Whether the document passes the search's open test (opened for reading and
+// writing, a regular file of at least 256 bytes) as the file in state: a
+// document left out must not be one the search would put in the error list.
+bool PassesOpenTestAs(const std::string& path, const TFileState& state) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info {};
+  const bool same = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && StateOf(info) == state;
+  ::close(fd);
+  return same && state.size >= 256;
+}
+
+bool Settled(const TFileState& state) {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return state.changed < Nanoseconds(now) - kSettledNanoseconds;
+}
+
+// Makes folder and the folders above it that are missing, each for us alone.
+void MakeFolders(const std::string& folder) {
+  for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+    ::mkdir(folder.substr(0, slash).c_str(), 0700);
+    if (slash == std::string::npos) return;
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<TPrefilterCache> TPrefilterCache::ForUser() {
+  const char* setting = std::getenv("TARVIK_CACHE");
+  if (setting != nullptr && std::string(setting) == "off") return nullptr;
+  const std::string folder = UserCacheFolder("tarvik");
+  if (folder.empty()) return nullptr;
+  return std::make_unique<TPrefilterCache>(folder + "/cache.sqlite");
+}
+
+TPrefilterCache::TPrefilterCache(std::string file) : file_(std::move(file)) {}
+
+TPrefilterCache::~TPrefilterCache() {
+  {
+    std::lock_guard<std::mutex> guard(queueLock_);
+    stopping_ = true;
+  }
+  queued_.notify_all();
+  if (writer_.joinable()) writer_.join();
+  try {
+    TCacheStore* store = writerStore_ ? writerStore_.get() : reader_.get();
+    if (store != nullptr) Prune(*store);
+  } catch (...) {  // out of memory: the rows stay until the next search of the folder
+  }
+}
+
+TCacheStore* TPrefilterCache::ReadingStore() {
+  if (!opened_) {
+    opened_ = true;
+    const std::size_t slash = file_.rfind('/');
+    if (slash != std::string::npos && slash > 0) MakeFolders(file_.substr(0, slash));
+    reader_ = TCacheStore::Open(file_);
+  }
+  return reader_.get();
+}
+
+std::shared_ptr<const TPrefilterQuery> TPrefilterCache::QueryFor(TMatchMode mode, const std::string& phrase) {
+  std::lock_guard<std::mutex> guard(queryLock_);
+  if (!query_ || queryMode_ != mode || queryPhrase_ != phrase) {
+    query_ = std::make_shared<const TPrefilterQuery>(mode, phrase);
+    queryMode_ = mode;
+    queryPhrase_ = phrase;
+  }
+  return query_;
+}
+
+bool TPrefilterCache::Admits(const TSearchForm& form, const std::string& path, const std::string& phrase,
+                             TCacheTicket& ticket) {
+  try {
+    if (path.empty() || path[0] != '/' || IsLegacyExtension(ExtensionOf(path))) return true;
+    {
+      std::lock_guard<std::mutex> guard(askedLock_);
+      asked_.push_back(path);
+    }
+    const TPartPlan plan(form);
+    std::optional<TCacheStore::TStored> row;
+    {
+      std::lock_guard<std::mutex> guard(storeLock_);
+      TCacheStore* store = ReadingStore();
+      if (store == nullptr) return true;
+      row = store->Lookup(path, plan.readableText);
+    }
+    std::optional<TPartSummaryArray> stored;
+    if (row) stored = DecodeSummaryRecord(row->record, path, row->state, plan.readableText);
+    // Left out only when every chosen part's summary rules the terms out, and
+    // the file is still the one summarized.
+    bool admitted = !stored;
+    if (stored) {
+      const auto query = QueryFor(CurrentMatchMode(form), phrase);
+      for (std::size_t part = 0; part < stored->size(); ++part)
+        if (plan.chosen[part] && (!(*stored)[part] || query->Admits(*(*stored)[part]))) admitted = true;
+      if (!admitted && !PassesOpenTestAs(path, row->state)) admitted = true;
+    }
+    // To be recorded: the state before the search reads the file.
+    TFileState state;
+    if (!admitted || !StateOf(path, state) || !Settled(state)) return admitted;
+    if (stored && row->state == state) ticket.stored_ = std::move(*stored);
+    ticket.path_ = path;
+    ticket.state_ = state;
+    ticket.readableText_ = plan.readableText;
+    ticket.summaries_.emplace();
+    return true;
+  } catch (...) {  // out of memory, say: search the document
+    return true;
+  }
+}
+
+void TPrefilterCache::Record(TCacheTicket& ticket) {
+  TPartSummaries* summaries = ticket.Summaries();
+  if (summaries == nullptr || !summaries->WasSearched() || summaries->ReadableText() != ticket.readableText_) return;
+  // The file must still be the one asked about: the search opened it anew.
+  TFileState now;
+  if (!StateOf(ticket.path_, now) || !(now == ticket.state_)) return;
+  try {
+    TPartSummaryArray parts = std::move(ticket.stored_);
+    for (std::size_t part = 0; part < parts.size(); ++part)
+      if (summaries->Parts()[part]) parts[part] = summaries->Parts()[part];
+    Queue({ticket.path_, ticket.state_, ticket.readableText_,
+           EncodeSummaryRecord(parts, ticket.path_, ticket.state_, ticket.readableText_)});
+  } catch (...) {  // out of memory: not recorded this time
+  }
+}
+
+void TPrefilterCache::Queue(TCacheStore::TWrite write) {
+  std::lock_guard<std::mutex> guard(queueLock_);
+  if (!writerStarted_) {
+    writerStarted_ = true;
+    try {
+      writer_ = std::thread(&TPrefilterCache::WriteQueued, this);
+    } catch (const std::exception&) {  // no thread to be had: nothing is stored
+    }
+  }
+  if (!writer_.joinable()) return;
+  queue_.push_back(std::move(write));
+  if (queue_.size() >= kBatchRecords) queued_.notify_one();
+}
+
+// The writer thread: stores the queued records in batches, each in one transaction.
+void TPrefilterCache::WriteQueued() {
+  std::unique_ptr<TCacheStore> store = TCacheStore::Open(file_);
+  std::unique_lock<std::mutex> lock(queueLock_);
+  for (;;) {
+    queued_.wait_for(lock, kBatchPause, [this] { return stopping_ || queue_.size() >= kBatchRecords; });
+    if (queue_.empty()) {
+      if (stopping_) break;
+      continue;
+    }
+    std::vector<TCacheStore::TWrite> batch;
+    batch.swap(queue_);
+    lock.unlock();
+    if (store) store->Write(batch);
+    lock.lock();
+  }
+  writerStore_ = std::move(store);
+}
+
+void TPrefilterCache::Prune(TCacheStore& store) {
+  if (asked_.empty()) return;
+  std::sort(asked_.begin(), asked_.end());
+  // The folder all documents asked about lie in; "/" alone is too wide to look through.
+  const std::string& first = asked_.front();
+  const std::string& last = asked_.back();
+  const std::size_t common = static_cast<std::size_t>(
+      std::mismatch(first.begin(), first.end(), last.begin(), last.end()).first - first.begin());
+  const std::string folder = first.substr(0, first.rfind('/', common == 0 ? 0 : common - 1) + 1);
+  if (folder.size() <= 1) return;
+  std::vector<std::string> gone;
+  std::size_t looked = 0;
+  for (const std::string& path : store.PathsBelow(folder)) {
+    if (std::binary_search(asked_.begin(), asked_.end(), path)) continue;
+    if (++looked > kPruneLooks) break;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR)) gone.push_back(path);
+  }
+  store.Delete(gone);
+}
+
+}  // namespace tarvik
