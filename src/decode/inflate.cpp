@@ -80,23 +80,10 @@ bool BulkLoopFoldsCRC();
 // The stream went on past the end of its data for longer than any valid one can.
 struct TPastEndOfData {};
 
-// Entries of the flat decoding tables. The low byte is the number of bits the
-// entry takes at its level: its code's bits there plus, for a length or a
-// distance, the extra bits that follow (a link: the first level's width).
-// Bits 8..11 are the code's bits at its level, where the extra bits start (a
-// link: its sub-table's index width); bits 16..30 the base, the literal byte,
-// the code-length symbol or a link's sub-table offset. A literal entry has the
-// top bit set, so it tests as negative.
-constexpr std::uint32_t kEntryEnd = 0x1000;
-constexpr std::uint32_t kEntryLink = 0x2000;
-constexpr std::uint32_t kEntryInvalid = 0x4000;
-constexpr std::uint32_t kEntryLiteral = 0x80000000;
+// Inflate's entries (see huffman_table.h): a literal's value has the top bit
+// set, so the entry tests as negative.
 constexpr std::uint32_t kEntryExceptional = kEntryEnd | kEntryLink | kEntryInvalid;
 
-inline unsigned EntryBits(std::uint32_t e) { return e & 0xFF; }
-inline unsigned CodeBits(std::uint32_t e) { return (e >> 8) & 0xF; }
-// Bits 16 and up; of a literal entry, the low byte is the literal.
-inline unsigned EntryValue(std::uint32_t e) { return e >> 16; }
 inline bool IsLiteral(std::uint32_t e) { return static_cast<std::int32_t>(e) < 0; }
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define TARVIK_INFLATE_BMI2 1
@@ -126,187 +113,37 @@ template <bool kBmi2 = false>
 
 enum class TCode { kLiteralLength, kDistance, kCodeLength };
 
-// The entry of symbol s, less its code's bits; symbols 286, 287, 30 and 31
-// are invalid.
-constexpr std::uint32_t SymbolEntry(unsigned s, TCode code) {
+// The entry of symbol s of a code; symbols 286, 287, 30 and 31 are invalid.
+constexpr std::uint32_t InflateEntry(unsigned s, TCode code) {
   switch (code) {
     case TCode::kCodeLength:
-      return s << 16;
+      return SymbolEntry(s);
     case TCode::kDistance:
       if (s >= 30) return kEntryInvalid;
-      return std::uint32_t{kDistanceBase[s]} << 16 | kDistanceExtra[s];
+      return SymbolEntry(kDistanceBase[s], kDistanceExtra[s]);
     case TCode::kLiteralLength:
       break;
   }
-  if (s < 256) return kEntryLiteral | s << 16;
+  if (s < 256) return kEntryLiteral | SymbolEntry(s);
   if (s == 256) return kEntryEnd;
   if (s >= 286) return kEntryInvalid;
-  return std::uint32_t{kLengthBase[s - 257]} << 16 | kLengthExtra[s - 257];
+  return SymbolEntry(kLengthBase[s - 257], kLengthExtra[s - 257]);
 }
 
-// SymbolEntry of every symbol of each code, looked up while tables are built.
+// InflateEntry of every symbol of each code, handed to the table builder.
 constexpr auto kSymbolEntries = [] {
   std::array<std::array<std::uint32_t, kMaxHuffmanSymbols>, 3> entries{};
   for (const TCode code : {TCode::kLiteralLength, TCode::kDistance, TCode::kCodeLength})
     for (unsigned s = 0; s < kMaxHuffmanSymbols; ++s)
-      entries[static_cast<std::size_t>(code)][s] = SymbolEntry(s, code);
+      entries[static_cast<std::size_t>(code)][s] = InflateEntry(s, code);
   return entries;
 }();
 
-// Adds a code's bits at its level to an entry: to the bits taken and as the
-// start of the extra bits.
-inline std::uint32_t WithCodeBits(std::uint32_t entry, unsigned bits) {
-  return entry + bits + (bits << 8);
-}
-
-// Each byte with its bits in reverse order.
-constexpr auto kReversedBytes = [] {
-  std::array<std::uint8_t, 256> reversed{};
-  for (unsigned b = 0; b < 256; ++b) {
-    unsigned r = 0;
-    for (int i = 0; i < 8; ++i) r |= ((b >> i) & 1u) << (7 - i);
-    reversed[b] = static_cast<std::uint8_t>(r);
-  }
-  return reversed;
-}();
-
-// The len low bits of code (len at most 16) in reverse order.
-inline unsigned Reversed(unsigned code, int len) {
-  const unsigned reversed16 =
-      unsigned{kReversedBytes[code & 0xFF]} << 8 | kReversedBytes[(code >> 8) & 0xFF];
-  return reversed16 >> (16 - len);
-}
-
-// Builds the flat table of the code given by lengths (each 0..15) with a
-// first level of up to rootBits bits; bits is the width used, 0 for an empty
-// code. Returns kHuffmanInvalid for an over-subscribed code and
-// kHuffmanIncomplete for an incomplete one (a single code of length 1 counts
-// as complete) unless acceptIncomplete; nothing is built then.
-//
-// The first level is filled length by length: the codes of one length are
-// written once into the part of the table that length spans, which is then
-// doubled by a copy for the next length. Each entry is written once.
+// Builds the table of one of inflate's codes.
 int BuildDecodeTable(std::span<const std::uint8_t> lengths, TCode kind, bool acceptIncomplete,
-                     std::uint32_t* table, std::size_t capacity, int rootBits, int& bits) {
-  constexpr int kMaxLength = 15;
-  const std::size_t n = lengths.size();
-  // The used symbols (length above 0) in order, gathered without branches.
-  std::uint16_t usedSymbol[kMaxHuffmanSymbols];
-  std::uint8_t usedLength[kMaxHuffmanSymbols];
-  std::size_t usedCount = 0;
-  for (std::size_t s = 0; s < n; ++s) {
-    usedSymbol[usedCount] = static_cast<std::uint16_t>(s);
-    usedLength[usedCount] = lengths[s];
-    usedCount += lengths[s] != 0;
-  }
-  // They are counted and sorted in four parts, whose increments of the same
-  // counter (runs of equal lengths) form four chains that run side by side
-  // instead of one. The last part also takes the symbols left over.
-  constexpr std::size_t kParts = 4;
-  const std::size_t part = usedCount / kParts;
-  unsigned partCount[kParts][kMaxLength + 1] = {};
-  for (std::size_t i = 0; i < part; ++i)
-    for (std::size_t p = 0; p < kParts; ++p) ++partCount[p][usedLength[p * part + i]];
-  for (std::size_t i = kParts * part; i < usedCount; ++i) ++partCount[kParts - 1][usedLength[i]];
-  unsigned count[kMaxLength + 1];
-  count[0] = static_cast<unsigned>(n - usedCount);
-  for (int k = 1; k <= kMaxLength; ++k) {
-    count[k] = 0;
-    for (std::size_t p = 0; p < kParts; ++p) count[k] += partCount[p][k];
-  }
-  bits = 0;
-  if (count[0] == n) return kHuffmanComplete;
-  int longest = kMaxLength;
-  while (count[longest] == 0) --longest;
-  int space = 1;
-  for (int k = 1; k <= kMaxLength; ++k) {
-    space = (space << 1) - static_cast<int>(count[k]);
-    if (space < 0) return kHuffmanInvalid;
-  }
-  // The first level is always rootBits wide (the bulk loop masks with a
-  // constant); codes shorter than that are repeated through it.
-  const int m = rootBits;
-  if (space > 0) {
-    if (longest != 1 && !acceptIncomplete) return kHuffmanIncomplete;
-    // Unused codes stay invalid entries. Every incomplete code taken here
-    // (one code of length 1, the fixed distances) fits in the first level.
-    if (longest > m) return kHuffmanInvalid;
-  }
-
-  // The used symbols by length; within a length by part, and so in symbol
-  // order.
-  unsigned offset[kParts][kMaxLength + 1];
-  unsigned start = 0;
-  for (int k = 1; k <= kMaxLength; ++k) {
-    for (std::size_t p = 0; p < kParts; ++p) {
-      offset[p][k] = start;
-      start += partCount[p][k];
-    }
-  }
-  std::uint16_t sorted[kMaxHuffmanSymbols];
-  for (std::size_t i = 0; i < part; ++i) {
-    for (std::size_t p = 0; p < kParts; ++p) {
-      const std::size_t at = p * part + i;
-      sorted[offset[p][usedLength[at]]++] = usedSymbol[at];
-    }
-  }
-  for (std::size_t at = kParts * part; at < usedCount; ++at)
-    sorted[offset[kParts - 1][usedLength[at]]++] = usedSymbol[at];
-  const std::uint16_t* next = sorted;
-  const std::uint32_t* const entries = kSymbolEntries[static_cast<std::size_t>(kind)].data();
-
-  const std::uint32_t invalid = WithCodeBits(kEntryInvalid, static_cast<unsigned>(m));
-  table[0] = invalid;
-  table[1] = invalid;
-  // The canonical codes counted up, each stored where its bits, reversed,
-  // index the table (the bit buffer holds codes from their first bit on).
-  unsigned code = 0;
-  std::size_t end = 2;  // the part of the first level filled so far
-  for (int len = 1; len <= m; ++len) {
-    for (unsigned c = count[len]; c > 0; --c) {
-      table[Reversed(code++, len)] = WithCodeBits(entries[*next++], static_cast<unsigned>(len));
-    }
-    if (len < m) {
-      std::memcpy(table + end, table, end * sizeof *table);
-      end <<= 1;
-    }
-    code <<= 1;
-  }
-
-  // Longer codes: sub-tables wide enough for the codes that share a prefix;
-  // one grows while the codes of the lengths reached leave room. A complete
-  // code fills each exactly.
-  std::size_t used = end;
-  std::size_t subStart = 0;
-  std::size_t subEnd = 0;
-  unsigned subPrefix = ~0u;
-  for (int len = m + 1; len <= longest; ++len, code <<= 1) {
-    for (; count[len] > 0; --count[len]) {
-      const unsigned reversed = Reversed(code++, len);
-      const unsigned prefix = reversed & ((1u << m) - 1);
-      if (prefix != subPrefix) {
-        int t = len - m;
-        int room = (1 << t) - static_cast<int>(count[len]);
-        while (room > 0 && t + m < longest) {
-          ++t;
-          room = (room << 1) - static_cast<int>(count[t + m]);
-        }
-        if (used + (std::size_t{1} << t) > capacity)
-          return kHuffmanInvalid;  // not for a valid code
-        subStart = used;
-        subEnd = used + (std::size_t{1} << t);
-        used = subEnd;
-        subPrefix = prefix;
-        table[prefix] = kEntryLink | static_cast<std::uint32_t>(subStart) << 16 |
-                        static_cast<std::uint32_t>(t) << 8 | static_cast<std::uint32_t>(m);
-      }
-      const std::uint32_t e = WithCodeBits(entries[*next++], static_cast<unsigned>(len - m));
-      for (std::size_t j = subStart + (reversed >> m); j < subEnd; j += std::size_t{1} << (len - m))
-        table[j] = e;
-    }
-  }
-  bits = m;
-  return kHuffmanComplete;
+                     std::span<std::uint32_t> table, int rootBits, int& bits) {
+  return BuildHuffmanTable(lengths, kSymbolEntries[static_cast<std::size_t>(kind)].data(),
+                           acceptIncomplete, table, rootBits, bits);
 }
 
 }  // namespace
@@ -475,11 +312,11 @@ struct TFixedTables {
     std::fill(lengths + 144, lengths + 256, 9);
     std::fill(lengths + 256, lengths + 280, 7);
     std::fill(lengths + 280, lengths + 288, 8);
-    BuildDecodeTable(lengths, TCode::kLiteralLength, false, literals, kLiteralTableSize,
-                     kLiteralTableBits, literalBits);
+    BuildDecodeTable(lengths, TCode::kLiteralLength, false, literals, kLiteralTableBits,
+                     literalBits);
     std::fill(lengths, lengths + 30, 5);  // 30 of 32 codes: the other two are invalid
-    BuildDecodeTable(std::span(lengths, 30), TCode::kDistance, true, distances, kDistanceTableSize,
-                     kDistanceTableBits, distanceBits);
+    BuildDecodeTable(std::span(lengths, 30), TCode::kDistance, true, distances, kDistanceTableBits,
+                     distanceBits);
   }
 
   std::uint32_t literals[kLiteralTableSize];
@@ -531,7 +368,7 @@ int TInflater::InflateDynamic() {
     std::uint32_t codeLengths[1u << kCodeLengthBits];
     int bits = 0;
     const int result = BuildDecodeTable(codeLengthLengths, TCode::kCodeLength, false, codeLengths,
-                                        std::size(codeLengths), kCodeLengthBits, bits);
+                                        kCodeLengthBits, bits);
     if (result != kHuffmanComplete) return result;
     if (bits == 0) return kInflateDataError;  // no code to read the lengths with
 
@@ -590,12 +427,11 @@ int TInflater::InflateDynamic() {
 
   int literalBits = 0;
   int result = BuildDecodeTable(std::span(lengths, literalCount), TCode::kLiteralLength, false,
-                                literalTable_, kLiteralTableSize, kLiteralTableBits, literalBits);
+                                literalTable_, kLiteralTableBits, literalBits);
   if (result != kHuffmanComplete) return result;
   int distanceBits = 0;
-  result =
-      BuildDecodeTable(std::span(lengths + literalCount, distanceCount), TCode::kDistance, false,
-                       distanceTable_, kDistanceTableSize, kDistanceTableBits, distanceBits);
+  result = BuildDecodeTable(std::span(lengths + literalCount, distanceCount), TCode::kDistance,
+                            false, distanceTable_, kDistanceTableBits, distanceBits);
   if (result != kHuffmanComplete) return result;
 
   return InflateCodes(literalTable_, distanceTable_, literalBits, distanceBits) == 0

@@ -18,26 +18,18 @@ class DecodeContext;
 inline constexpr int kInflateOk = 0;
 inline constexpr int kInflateDataError = 1;
 inline constexpr int kInflateBadBlock = 2;  // block type 3 or an invalid code set
-inline constexpr int kInflateOutOfMemory = 3;
 
 // How far past the end of an entry's data a stream may go on reading the
 // repeated last byte before it is taken as a data error. A valid stream never
 // looks more than three bytes beyond its end.
 inline constexpr std::int64_t kInflatePastEndLimit = 256;
 
-// Inflate's own decoding tables: 32-bit entries in one flat array, a
-// first-level table indexed by the low bits of the bit buffer followed by the
-// sub-tables of the longer codes (15 bits at most). A sub-table of width t
-// holds at least t + 1 codes of a complete code set, which bounds the
-// sub-tables' total size.
-constexpr std::size_t FlatTableSize(int firstLevelBits, std::size_t symbols) {
-  const int widest = 15 - firstLevelBits;
-  return (std::size_t{1} << firstLevelBits) + symbols / (widest + 1) * (std::size_t{1} << widest);
-}
+// The widths of the decoding tables' first levels, and the tables' sizes
+// (see huffman_table.h).
 inline constexpr int kLiteralTableBits = 10;
-inline constexpr std::size_t kLiteralTableSize = FlatTableSize(kLiteralTableBits, 288);
+inline constexpr std::size_t kLiteralTableSize = HuffmanTableSize(kLiteralTableBits, 288, 15);
 inline constexpr int kDistanceTableBits = 8;
-inline constexpr std::size_t kDistanceTableSize = FlatTableSize(kDistanceTableBits, 30);
+inline constexpr std::size_t kDistanceTableSize = HuffmanTableSize(kDistanceTableBits, 30, 15);
 
 // Inflate's work area (DecodeContext::inflateArea): the 32 KB window, then
 // kInflateBlocks output blocks of 32 KB decoded in place, each written out as
