@@ -85,6 +85,7 @@ struct TPastEndOfData {};
 constexpr std::uint32_t kEntryExceptional = kEntryEnd | kEntryLink | kEntryInvalid;
 
 inline bool IsLiteral(std::uint32_t e) { return static_cast<std::int32_t>(e) < 0; }
+
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define TARVIK_INFLATE_BMI2 1
 #endif

@@ -37,7 +37,9 @@ inline constexpr std::size_t kDistanceTableSize = HuffmanTableSize(kDistanceTabl
 // and for the word-wide copies' overrun. When the last block is complete its
 // 32 KB move to the front as the window of the next ones. Matches thus never
 // wrap around, and each 32 KB of output is moved once per kInflateBlocks.
-inline constexpr std::size_t kInflateBlocks = 4;
+// With eight the move costs little (a 50 MB entry decodes some 3% faster than
+// with four) and the area, 288 KB, stays within the second-level cache.
+inline constexpr std::size_t kInflateBlocks = 8;
 inline constexpr std::size_t kInflateAreaSlack = 512;
 inline constexpr std::size_t kInflateAreaSize = 32768 * (1 + kInflateBlocks) + kInflateAreaSlack;
 
