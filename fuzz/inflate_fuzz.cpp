@@ -4,7 +4,9 @@
 // Nothing may come out of the decode step (the decoder absorbs every data
 // error), and decoding the same entry a second time with the same context must
 // give the same result, so no output depends on an earlier entry. Output is
-// counted, not kept; the declared size bounds it.
+// counted, not kept; the declared size bounds it. Where zlib is at hand, a
+// stream it inflates to exactly the declared size must give the same bytes
+// (size and CRC) here.
 
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +20,10 @@
 #include "base/stream.h"
 #include "zip/records.h"
 #include "support/memory_stream.h"
+
+#ifdef TARVIK_FUZZ_HAVE_ZLIB
+#include <zlib.h>
+#endif
 
 namespace {
 
@@ -34,6 +40,30 @@ class TCountingSink : public tarvik::TStream {
  private:
   std::int64_t& size_;
 };
+
+#ifdef TARVIK_FUZZ_HAVE_ZLIB
+// zlib's verdict on the raw stream: true with its size and CRC when it ends
+// cleanly.
+bool InflateWithZlib(const std::uint8_t* data, std::size_t size, std::int64_t& outSize, std::uint32_t& crc) {
+  z_stream z{};
+  if (inflateInit2(&z, -15) != Z_OK) return false;
+  z.next_in = const_cast<std::uint8_t*>(data);
+  z.avail_in = static_cast<uInt>(size);
+  std::vector<std::uint8_t> buffer(1 << 16);
+  uLong sum = crc32(0, nullptr, 0);
+  int result;
+  do {
+    z.next_out = buffer.data();
+    z.avail_out = static_cast<uInt>(buffer.size());
+    result = inflate(&z, Z_NO_FLUSH);
+    sum = crc32(sum, buffer.data(), static_cast<uInt>(buffer.size() - z.avail_out));
+  } while (result == Z_OK && z.total_out <= (1u << 26));
+  outSize = static_cast<std::int64_t>(z.total_out);
+  crc = static_cast<std::uint32_t>(sum);
+  inflateEnd(&z);
+  return result == Z_STREAM_END;
+}
+#endif
 
 struct TOutcome {
   bool completed;
@@ -75,5 +105,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const TOutcome second = DecodeOnce(context, archive, declaredSize);
   if (first.completed != second.completed || first.crc != second.crc || first.size != second.size) std::abort();
   if (first.size > static_cast<std::int64_t>(declaredSize)) std::abort();
+#ifdef TARVIK_FUZZ_HAVE_ZLIB
+  std::int64_t zlibSize = 0;
+  std::uint32_t zlibCrc = 0;
+  if (InflateWithZlib(data + 4, size - 4, zlibSize, zlibCrc) && zlibSize == std::int64_t{declaredSize} &&
+      (!first.completed || first.size != zlibSize || first.crc != zlibCrc))
+    std::abort();
+#endif
   return 0;
 }

@@ -124,10 +124,15 @@ void DecodeContext::FlushOutput() {
 }
 
 void DecodeContext::WriteBlock(const std::uint8_t* data, std::size_t count) {
+  WriteDecodedBlock(data, count, UpdateCRC(component->CRCRegister, data, count));
+}
+
+void DecodeContext::WriteDecodedBlock(const std::uint8_t* data, std::size_t count,
+                                      std::uint32_t crcAfter) {
   if (output->Position() + static_cast<std::int64_t>(count) > uncompressedSize)
     throw EBiggerThanUncompressed(msg::kBiggerThanUncompressed);
   if (output->Write(data, count) < count) throw ECantWriteUCF(msg::kCantWriteUCF);
-  component->CRCRegister = UpdateCRC(component->CRCRegister, data, count);
+  component->CRCRegister = crcAfter;
   bytesWritten += static_cast<std::int64_t>(count);
   if (component->OnFilePercentDone)
     component->OnFilePercentDone(CompressionRate64(bytesWritten, uncompressedSize));

@@ -65,6 +65,11 @@ class DecodeContext {
   void FinishWindow(std::size_t count) { FinishWindow(WorkArea(), count); }
   // The same for count bytes at from.
   void FinishWindow(const std::uint8_t* from, std::size_t count);
+  // Writes count bytes (a block at most) straight from a decoder's own buffer
+  // while the output buffer is empty, with the CRC register after them that
+  // the decoder computed: the same checks, write, register and events as
+  // FlushWindow and FlushOutput give for them.
+  void WriteDecodedBlock(const std::uint8_t* data, std::size_t count, std::uint32_t crcAfter);
   // Appends one byte, flushing at 32 KB.
   void PutOutputByte(std::uint8_t b) {
     outputBuffer[outputCount++] = b;

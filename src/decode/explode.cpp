@@ -1,5 +1,6 @@
 #include "decode/explode.h"
 
+#include <algorithm>
 #include <array>
 
 #include "decode/decode_context.h"
@@ -18,57 +19,76 @@ constexpr int kLengthLookupBits = 7;
 constexpr int kDistanceLookupBits = 7;
 constexpr int kWideDistanceLookupBits = 8;
 constexpr unsigned kLongLengthExtraBits = 8;
+// Code lengths are a nibble plus one.
+constexpr int kLongestTreeCode = 16;
 
-// Length bases: 2 + code without a literal tree, 3 + code with one; only the
-// last code takes 8 extra bits. Distance bases: 1 + 64 * code or 1 + 128 *
-// code; the low distance bits are read separately.
-struct TImplodeBases {
-  std::array<std::uint16_t, kTreeCodes> shortLengths{}, longLengths{}, smallDistances{},
+// The entries of each tree's symbols. Length bases: 2 + code without a
+// literal tree, 3 + code with one; only the last code takes 8 extra bits.
+// Distance bases: 1 + 64 * code or 1 + 128 * code; the low distance bits are
+// read before the code.
+struct TImplodeEntries {
+  std::array<std::uint32_t, kLiterals> literals{};
+  std::array<std::uint32_t, kTreeCodes> shortLengths{}, longLengths{}, smallDistances{},
       bigDistances{};
-  std::array<std::uint8_t, kTreeCodes> lengthExtra{}, distanceExtra{};
 };
 
-constexpr TImplodeBases MakeBases() {
-  TImplodeBases b;
+constexpr TImplodeEntries MakeEntries() {
+  TImplodeEntries e;
+  for (unsigned i = 0; i < kLiterals; ++i) e.literals[i] = SymbolEntry(i);
   for (unsigned i = 0; i < kTreeCodes; ++i) {
-    b.shortLengths[i] = static_cast<std::uint16_t>(2 + i);
-    b.longLengths[i] = static_cast<std::uint16_t>(3 + i);
-    b.smallDistances[i] = static_cast<std::uint16_t>(1 + 64 * i);
-    b.bigDistances[i] = static_cast<std::uint16_t>(1 + 128 * i);
+    const unsigned extra = i == kTreeCodes - 1 ? kLongLengthExtraBits : 0;
+    e.shortLengths[i] = SymbolEntry(2 + i, extra);
+    e.longLengths[i] = SymbolEntry(3 + i, extra);
+    e.smallDistances[i] = SymbolEntry(1 + 64 * i);
+    e.bigDistances[i] = SymbolEntry(1 + 128 * i);
   }
-  b.lengthExtra[kTreeCodes - 1] = kLongLengthExtraBits;
-  return b;
+  return e;
 }
-constexpr TImplodeBases kBases = MakeBases();
+constexpr TImplodeEntries kEntries = MakeEntries();
 
-struct TImplodeTables {
-  THuffmanTableOwner literals, lengths, distances;
+// One tree's decoding table.
+template <std::size_t kSize>
+struct TTree {
+  std::array<std::uint32_t, kSize> table;
+  int bits = 0;  // the first level's width
 };
+
+// The distance table is sized for the narrower first level, which needs more.
+static_assert(HuffmanTableSize(kDistanceLookupBits, kTreeCodes, kLongestTreeCode) >=
+              HuffmanTableSize(kWideDistanceLookupBits, kTreeCodes, kLongestTreeCode));
+struct TImplodeTables {
+  TTree<HuffmanTableSize(kLiteralLookupBits, kLiterals, kLongestTreeCode)> literals;
+  TTree<HuffmanTableSize(kLengthLookupBits, kTreeCodes, kLongestTreeCode)> lengths;
+  TTree<HuffmanTableSize(kDistanceLookupBits, kTreeCodes, kLongestTreeCode)> distances;
+};
+
+// Reads one tree's code lengths and builds its table, whose first level is
+// lookupBits wide or as wide as the longest code when that is shorter; false
+// when the list or the code set is bad. Every code must be complete.
+template <std::size_t kSize>
+bool BuildTree(DecodeContext& context, std::span<std::uint8_t> lengths,
+               std::span<const std::uint32_t> entries, int lookupBits, TTree<kSize>& tree) {
+  if (ReadTreeLengths(context, lengths) != kTreeLengthsOk) return false;
+  const int rootBits = std::min<int>(lookupBits, *std::ranges::max_element(lengths));
+  return BuildHuffmanTable(lengths, entries.data(), false, tree.table, rootBits, tree.bits) ==
+         kHuffmanComplete;
+}
 
 // Reads the code lengths of the trees and builds their tables; false when a
-// list or a code set is bad (the owners free whatever was built).
+// list or a code set is bad.
 bool BuildTrees(DecodeContext& context, bool literalTree, bool bigDictionary,
                 bool wideDistanceLookup, TImplodeTables& t) {
   std::array<std::uint8_t, kLiterals> lengths{};
-  if (literalTree) {
-    t.literals.lookupBits = kLiteralLookupBits;
-    if (ReadTreeLengths(context, lengths) != kTreeLengthsOk) return false;
-    if (BuildHuffmanTable(lengths, kLiterals, {}, {}, t.literals.table, t.literals.lookupBits) !=
-        kHuffmanComplete)
-      return false;
-  }
-  const std::span<std::uint8_t> codeLengths(lengths.data(), kTreeCodes);
-  t.lengths.lookupBits = kLengthLookupBits;
-  if (ReadTreeLengths(context, codeLengths) != kTreeLengthsOk) return false;
-  if (BuildHuffmanTable(codeLengths, 0, literalTree ? kBases.longLengths : kBases.shortLengths,
-                        kBases.lengthExtra, t.lengths.table,
-                        t.lengths.lookupBits) != kHuffmanComplete)
+  if (literalTree &&
+      !BuildTree(context, lengths, kEntries.literals, kLiteralLookupBits, t.literals))
     return false;
-  t.distances.lookupBits = wideDistanceLookup ? kWideDistanceLookupBits : kDistanceLookupBits;
-  if (ReadTreeLengths(context, codeLengths) != kTreeLengthsOk) return false;
-  return BuildHuffmanTable(
-             codeLengths, 0, bigDictionary ? kBases.bigDistances : kBases.smallDistances,
-             kBases.distanceExtra, t.distances.table, t.distances.lookupBits) == kHuffmanComplete;
+  const std::span<std::uint8_t> codeLengths(lengths.data(), kTreeCodes);
+  if (!BuildTree(context, codeLengths, literalTree ? kEntries.longLengths : kEntries.shortLengths,
+                 kLengthLookupBits, t.lengths))
+    return false;
+  return BuildTree(context, codeLengths,
+                   bigDictionary ? kEntries.bigDistances : kEntries.smallDistances,
+                   wideDistanceLookup ? kWideDistanceLookupBits : kDistanceLookupBits, t.distances);
 }
 
 // The decode loops with a bit buffer of their own, filled a byte at a time
@@ -102,27 +122,33 @@ class TExploder {
   }
   unsigned TakeBits(unsigned n) {
     NeedBits(n);
-    const unsigned value = bitBuffer_ & ((1u << n) - 1);
+    const unsigned value = bitBuffer_ & Mask(n);
     DumpBits(n);
     return value;
   }
 
-  // The trees' codes are stored inverted, so tables are indexed with the
-  // complement of the buffer. nullptr for an invalid code.
-  const TableEntry* DecodeSymbol(const THuffmanTableOwner& tree) {
-    unsigned bits = static_cast<unsigned>(tree.lookupBits);
+  // Decodes one symbol of a tree into value: its entry's value plus any
+  // extra bits; false for an invalid code. The trees' codes are stored
+  // inverted, so the table is indexed with the complement of the buffer; the
+  // extra bits are not.
+  template <std::size_t kSize>
+  bool DecodeSymbol(const TTree<kSize>& tree, unsigned& value) {
+    unsigned bits = static_cast<unsigned>(tree.bits);
     NeedBits(bits);
-    const TableEntry* entry = tree.table + (~bitBuffer_ & ((1u << bits) - 1));
-    while (entry->Op > huffman_op::kLinkBase) {
-      if (entry->Op == huffman_op::kInvalid) return nullptr;
-      DumpBits(entry->Bits);
-      bits = entry->Op - huffman_op::kLinkBase;
+    std::uint32_t e = tree.table[~bitBuffer_ & Mask(bits)];
+    if (e & kEntryLink) {
+      DumpBits(EntryBits(e));
+      bits = CodeBits(e);
       NeedBits(bits);
-      entry = entry->Next + (~bitBuffer_ & ((1u << bits) - 1));
+      e = tree.table[EntryValue(e) + (~bitBuffer_ & Mask(bits))];
     }
-    DumpBits(entry->Bits);
-    return entry;
+    if (e & kEntryInvalid) return false;
+    NeedBits(EntryBits(e));
+    value = EntryValue(e) + ((bitBuffer_ & Mask(EntryBits(e))) >> CodeBits(e));
+    DumpBits(EntryBits(e));
+    return true;
   }
+  static constexpr unsigned Mask(unsigned n) { return (1u << n) - 1; }
 
   template <bool kLiteralTree>
   bool DecodeLoop() {
@@ -132,9 +158,7 @@ class TExploder {
       if (TakeBits(1) == 1) {
         unsigned literal;
         if constexpr (kLiteralTree) {
-          const TableEntry* entry = DecodeSymbol(tables_.literals);
-          if (!entry) return false;
-          literal = entry->Value;
+          if (!DecodeSymbol(tables_.literals, literal)) return false;
         } else {
           literal = TakeBits(8);
         }
@@ -143,13 +167,11 @@ class TExploder {
         continue;
       }
       const unsigned low = TakeBits(lowDistanceBits_);
-      const TableEntry* entry = DecodeSymbol(tables_.distances);
-      if (!entry) return false;
-      const unsigned distance = low + entry->Value;
-      entry = DecodeSymbol(tables_.lengths);
-      if (!entry) return false;
-      unsigned length = entry->Value;
-      if (entry->Op != 0) length += TakeBits(kLongLengthExtraBits);
+      unsigned distance = 0;
+      unsigned length = 0;
+      if (!DecodeSymbol(tables_.distances, distance) || !DecodeSymbol(tables_.lengths, length))
+        return false;
+      distance += low;
       remaining -= length;
       window_.Copy(distance, length);
     }

@@ -1,69 +1,69 @@
 #pragma once
-// Decoding tables for prefix codes read least significant bit first, shared by
-// Inflate and Explode. A first-level table is indexed by the low lookup bits of
-// the bit buffer; longer codes continue into sub-tables sized to the codes they
-// hold.
+// Flat decoding tables for prefix codes read least significant bit first,
+// shared by Inflate and Explode: 32-bit entries in one array, a first level
+// indexed by the low bits of the bit buffer, then the sub-tables of the longer
+// codes.
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
 namespace tarvik {
 
-// Op values of a table entry.
-namespace huffman_op {
-inline constexpr std::uint8_t kMaxExtraBits = 13;  // 0..13: base in Value, this many extra bits
-inline constexpr std::uint8_t kEndOfBlock = 15;
-inline constexpr std::uint8_t kLiteral = 16;
-inline constexpr std::uint8_t kLinkBase = 16;  // 17..32: Op - 16 more bits index Next
-inline constexpr std::uint8_t kInvalid = 99;
-}  // namespace huffman_op
+// Entries. The low byte is the number of bits the entry takes at its level:
+// its code's bits there plus the extra bits that follow the code (a link: the
+// first level's width). Bits 8..11 are the code's bits at its level, where the
+// extra bits start (a link: its sub-table's index width); bits 16..31 the
+// symbol's value (a literal byte, a base, a symbol) or a link's sub-table
+// offset. Inflate also sets the top bit in its literals' values, so that
+// they test negative.
+inline constexpr std::uint32_t kEntryEnd = 0x1000;
+inline constexpr std::uint32_t kEntryLink = 0x2000;
+inline constexpr std::uint32_t kEntryInvalid = 0x4000;
+inline constexpr std::uint32_t kEntryLiteral = 0x80000000;
 
-struct TableEntry {
-  std::uint8_t Op = huffman_op::kInvalid;
-  std::uint8_t Bits = 0;       // bits this entry consumes
-  std::uint16_t Value = 0;     // literal, base, or (code-length codes) the symbol
-  TableEntry* Next = nullptr;  // the sub-table of a link entry
-};
+inline constexpr unsigned EntryBits(std::uint32_t e) { return e & 0xFF; }
+inline constexpr unsigned CodeBits(std::uint32_t e) { return (e >> 8) & 0xF; }
+inline constexpr unsigned EntryValue(std::uint32_t e) { return e >> 16; }
+
+// A symbol's entry as the caller hands it to the builder: its value and the
+// number of extra bits after its code.
+constexpr std::uint32_t SymbolEntry(unsigned value, unsigned extraBits = 0) {
+  return std::uint32_t{value} << 16 | extraBits;
+}
+
+inline constexpr int kMaxHuffmanCodeLength = 16;
+inline constexpr std::size_t kMaxHuffmanSymbols = 288;
+
+// Entries a table needs at most for symbols codes of up to longestCode bits
+// with a first level of rootBits bits. A sub-table t bits wide holds at least
+// t + 1 codes of a complete code set, so no code brings more than
+// 2^w / (w + 1) sub-table entries, w being the widest sub-table.
+constexpr std::size_t HuffmanTableSize(int rootBits, std::size_t symbols, int longestCode) {
+  const int widest = longestCode - rootBits;
+  const std::size_t perCode = std::size_t{1} << widest;
+  return (std::size_t{1} << rootBits) + (symbols * perCode + widest) / (widest + 1);
+}
 
 // Results of BuildHuffmanTable.
 inline constexpr int kHuffmanComplete = 0;
 inline constexpr int kHuffmanIncomplete = 1;
 inline constexpr int kHuffmanInvalid = 2;
-inline constexpr int kHuffmanOutOfMemory = 3;
 
-inline constexpr int kMaxHuffmanCodeLength = 16;
-inline constexpr int kMaxHuffmanSymbols = 288;
-
-// Builds the tables of the canonical code given by lengths (one per symbol,
-// 0 = unused). Symbols below literalLimit become literal entries (Op 16, or 15
-// for symbol 256) with Value = the symbol; symbol s >= literalLimit takes Op
-// from extraBits[s - literalLimit] and Value from bases[...] (Op 99 when the
-// index is outside them). lookupBits is the wanted first-level width on entry
-// and the width used on return (0 for an empty code).
+// Builds the table of the canonical code given by lengths (one per symbol,
+// 0 = unused, at most kMaxHuffmanCodeLength): symbol s gets symbolEntries[s]
+// with its code's bits added. The first level is always rootBits wide (codes
+// shorter than that repeat through it); bits is set to rootBits, or to 0 for
+// a code without any symbol.
 //
-// Returns kHuffmanComplete, kHuffmanIncomplete (tables built, unused codes are
-// invalid entries; a single code of length 1 counts as complete),
-// kHuffmanInvalid (over-subscribed, a length above 16 or more than 288
-// symbols; nothing is kept) or kHuffmanOutOfMemory (the calling thread's host was told,
-// nothing is kept). table is empty for an all-zero code and on failure.
-int BuildHuffmanTable(std::span<const std::uint8_t> lengths, unsigned literalLimit,
-                      std::span<const std::uint16_t> bases, std::span<const std::uint8_t> extraBits,
-                      TableEntry*& table, int& lookupBits);
-
-// Frees the first-level table and every sub-table chained to it; clears the
-// reference. Returns 0.
-int FreeHuffmanTables(TableEntry*& table);
-
-// Frees the tables when the reference goes out of scope, on every path.
-class THuffmanTableOwner {
- public:
-  THuffmanTableOwner() = default;
-  ~THuffmanTableOwner() { FreeHuffmanTables(table); }
-  THuffmanTableOwner(const THuffmanTableOwner&) = delete;
-  THuffmanTableOwner& operator=(const THuffmanTableOwner&) = delete;
-
-  TableEntry* table = nullptr;
-  int lookupBits = 0;
-};
+// Returns kHuffmanComplete, or with nothing built: kHuffmanInvalid for an
+// over-subscribed code, a length above the limit, more than
+// kMaxHuffmanSymbols symbols or a table too small, kHuffmanIncomplete for an
+// incomplete code (a single code of length 1 counts as complete) unless
+// acceptIncomplete. An accepted incomplete code must fit in the first level;
+// its unused codes are kEntryInvalid entries.
+int BuildHuffmanTable(std::span<const std::uint8_t> lengths, const std::uint32_t* symbolEntries,
+                      bool acceptIncomplete, std::span<std::uint32_t> table, int rootBits,
+                      int& bits);
 
 }  // namespace tarvik

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <new>
 
+#include "decode/decode_component.h"
 #include "decode/decode_context.h"
 #include "decode/decode_errors.h"
 
@@ -46,11 +48,12 @@ constexpr std::size_t kMaxMatch = 258;
 // The most literals the bulk loop writes in one step; it runs while the
 // output block has room for them. A match may run past the block's end.
 constexpr std::size_t kBulkLiterals = 3;
+static_assert(2 * kLiteralTableBits + 15 + 5 <= 56 && 3 * kLiteralTableBits <= 56,
+              "a step of the bulk loop takes more bits than a refill guarantees");
 
-// The bulk match copy stores stretches of five words; for a match of n bytes
-// it stores up to n + kCopyOverrun bytes.
-constexpr std::size_t kCopyStretch = 5 * kWordBytes;
-constexpr std::size_t kCopyOverrun = kCopyStretch - 1;
+// The bulk match copy stores a first stretch of 48 bytes, then stretches of
+// 32; for a match of n bytes it stores up to n + kCopyOverrun bytes.
+constexpr std::size_t kCopyOverrun = 48 - 1;
 
 // The bulk loop starts a match before the end of the last output block: the
 // match and the copy's overrun must lie within the work area.
@@ -71,27 +74,18 @@ inline std::uint64_t Load64(const std::uint8_t* p) {
 }
 inline void Store64(std::uint8_t* p, std::uint64_t v) { std::memcpy(p, &v, sizeof v); }
 
+// True when the bulk loop can fold the output's CRC on this processor.
+bool BulkLoopFoldsCRC();
+
 // The stream went on past the end of its data for longer than any valid one can.
 struct TPastEndOfData {};
 
-// Entries of the flat decoding tables. The low byte is the number of bits the
-// entry takes at its level: its code's bits there plus, for a length or a
-// distance, the extra bits that follow (a link: the first level's width).
-// Bits 8..11 are the code's bits at its level, where the extra bits start (a
-// link: its sub-table's index width); bits 16..30 the base, the literal byte,
-// the code-length symbol or a link's sub-table offset. A literal entry has the
-// top bit set, so it tests as negative.
-constexpr std::uint32_t kEntryEnd = 0x1000;
-constexpr std::uint32_t kEntryLink = 0x2000;
-constexpr std::uint32_t kEntryInvalid = 0x4000;
-constexpr std::uint32_t kEntryLiteral = 0x80000000;
+// Inflate's entries (see huffman_table.h): a literal's value has the top bit
+// set, so the entry tests as negative.
 constexpr std::uint32_t kEntryExceptional = kEntryEnd | kEntryLink | kEntryInvalid;
 
-inline unsigned EntryBits(std::uint32_t e) { return e & 0xFF; }
-inline unsigned CodeBits(std::uint32_t e) { return (e >> 8) & 0xF; }
-// Bits 16 and up; of a literal entry, the low byte is the literal.
-inline unsigned EntryValue(std::uint32_t e) { return e >> 16; }
 inline bool IsLiteral(std::uint32_t e) { return static_cast<std::int32_t>(e) < 0; }
+
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define TARVIK_INFLATE_BMI2 1
 #endif
@@ -111,139 +105,46 @@ template <bool kBmi2 = false>
 }
 
 // The length or distance of entry e, whose bits were at the bottom of bits.
+// The shift takes bits 8..13 of e: the code's bits, and flags that are clear
+// in a length or distance entry (the value is unused for the others).
 template <bool kBmi2 = false>
 [[gnu::always_inline]] inline unsigned EntryAmount(std::uint32_t e, std::uint64_t bits) {
-  return EntryValue(e) + static_cast<unsigned>(LowBits<kBmi2>(bits, e) >> CodeBits(e));
+  return EntryValue(e) + static_cast<unsigned>(LowBits<kBmi2>(bits, e) >> ((e >> 8) & 63));
 }
 
 enum class TCode { kLiteralLength, kDistance, kCodeLength };
 
-// The entry of symbol s, less its code's bits; symbols 286, 287, 30 and 31
-// are invalid.
-std::uint32_t SymbolEntry(unsigned s, TCode code) {
+// The entry of symbol s of a code; symbols 286, 287, 30 and 31 are invalid.
+constexpr std::uint32_t InflateEntry(unsigned s, TCode code) {
   switch (code) {
     case TCode::kCodeLength:
-      return s << 16;
+      return SymbolEntry(s);
     case TCode::kDistance:
       if (s >= 30) return kEntryInvalid;
-      return std::uint32_t{kDistanceBase[s]} << 16 | kDistanceExtra[s];
+      return SymbolEntry(kDistanceBase[s], kDistanceExtra[s]);
     case TCode::kLiteralLength:
       break;
   }
-  if (s < 256) return kEntryLiteral | s << 16;
+  if (s < 256) return kEntryLiteral | SymbolEntry(s);
   if (s == 256) return kEntryEnd;
   if (s >= 286) return kEntryInvalid;
-  return std::uint32_t{kLengthBase[s - 257]} << 16 | kLengthExtra[s - 257];
+  return SymbolEntry(kLengthBase[s - 257], kLengthExtra[s - 257]);
 }
 
-// Adds a code's bits at its level to an entry: to the bits taken and as the
-// start of the extra bits.
-inline std::uint32_t WithCodeBits(std::uint32_t entry, unsigned bits) {
-  return entry + bits + (bits << 8);
-}
+// InflateEntry of every symbol of each code, handed to the table builder.
+constexpr auto kSymbolEntries = [] {
+  std::array<std::array<std::uint32_t, kMaxHuffmanSymbols>, 3> entries{};
+  for (const TCode code : {TCode::kLiteralLength, TCode::kDistance, TCode::kCodeLength})
+    for (unsigned s = 0; s < kMaxHuffmanSymbols; ++s)
+      entries[static_cast<std::size_t>(code)][s] = InflateEntry(s, code);
+  return entries;
+}();
 
-// The code after code (of len bits) in canonical order, both bit-reversed as
-// they appear in the bit buffer. After the last code of a level it is 0.
-inline unsigned NextCode(unsigned code, int len) {
-  unsigned bit = 1u << (len - 1);
-  while (code & bit) {
-    code ^= bit;
-    bit >>= 1;
-  }
-  return code ^ bit;
-}
-
-// Builds the flat table of the code given by lengths (each 0..15) with a
-// first level of up to rootBits bits; bits is the width used, 0 for an empty
-// code. Returns kHuffmanInvalid for an over-subscribed code and
-// kHuffmanIncomplete for an incomplete one (a single code of length 1 counts
-// as complete) unless acceptIncomplete; nothing is built then.
-//
-// The first level is filled length by length: the codes of one length are
-// written once into the part of the table that length spans, which is then
-// doubled by a copy for the next length. Each entry is written once.
+// Builds the table of one of inflate's codes.
 int BuildDecodeTable(std::span<const std::uint8_t> lengths, TCode kind, bool acceptIncomplete,
-                     std::uint32_t* table, std::size_t capacity, int rootBits, int& bits) {
-  constexpr int kMaxLength = 15;
-  unsigned count[kMaxLength + 1] = {};
-  for (const std::uint8_t len : lengths) ++count[len];
-  bits = 0;
-  if (count[0] == lengths.size()) return kHuffmanComplete;
-  int longest = kMaxLength;
-  while (count[longest] == 0) --longest;
-  int space = 1;
-  for (int k = 1; k <= kMaxLength; ++k) {
-    space = (space << 1) - static_cast<int>(count[k]);
-    if (space < 0) return kHuffmanInvalid;
-  }
-  // The first level is always rootBits wide (the bulk loop masks with a
-  // constant); codes shorter than that are repeated through it.
-  const int m = rootBits;
-  if (space > 0) {
-    if (longest != 1 && !acceptIncomplete) return kHuffmanIncomplete;
-    // Unused codes stay invalid entries. Every incomplete code taken here
-    // (one code of length 1, the fixed distances) fits in the first level.
-    if (longest > m) return kHuffmanInvalid;
-  }
-
-  unsigned offset[kMaxLength + 2] = {};
-  for (int k = 1; k <= kMaxLength; ++k) offset[k + 1] = offset[k] + count[k];
-  std::uint16_t sorted[kMaxHuffmanSymbols];
-  for (unsigned s = 0; s < lengths.size(); ++s)
-    if (lengths[s] != 0) sorted[offset[lengths[s]]++] = static_cast<std::uint16_t>(s);
-  const std::uint16_t* next = sorted;
-
-  const std::uint32_t invalid = WithCodeBits(kEntryInvalid, static_cast<unsigned>(m));
-  table[0] = invalid;
-  table[1] = invalid;
-  unsigned code = 0;    // the current code bit-reversed, as it appears in the bit buffer
-  std::size_t end = 2;  // the part of the first level filled so far
-  for (int len = 1; len <= m; ++len) {
-    for (unsigned c = count[len]; c > 0; --c) {
-      table[code] = WithCodeBits(SymbolEntry(*next++, kind), static_cast<unsigned>(len));
-      code = NextCode(code, len);
-    }
-    if (len < m) {
-      std::memcpy(table + end, table, end * sizeof *table);
-      end <<= 1;
-    }
-  }
-
-  // Longer codes: sub-tables wide enough for the codes that share a prefix;
-  // one grows while the codes of the lengths reached leave room. A complete
-  // code fills each exactly.
-  std::size_t used = end;
-  std::size_t subStart = 0;
-  std::size_t subEnd = 0;
-  unsigned subPrefix = ~0u;
-  for (int len = m + 1; len <= longest; ++len) {
-    for (; count[len] > 0; --count[len]) {
-      const unsigned prefix = code & ((1u << m) - 1);
-      if (prefix != subPrefix) {
-        int t = len - m;
-        int room = (1 << t) - static_cast<int>(count[len]);
-        while (room > 0 && t + m < longest) {
-          ++t;
-          room = (room << 1) - static_cast<int>(count[t + m]);
-        }
-        if (used + (std::size_t{1} << t) > capacity)
-          return kHuffmanInvalid;  // not for a valid code
-        subStart = used;
-        subEnd = used + (std::size_t{1} << t);
-        used = subEnd;
-        subPrefix = prefix;
-        table[prefix] = kEntryLink | static_cast<std::uint32_t>(subStart) << 16 |
-                        static_cast<std::uint32_t>(t) << 8 | static_cast<std::uint32_t>(m);
-      }
-      const std::uint32_t e =
-          WithCodeBits(SymbolEntry(*next++, kind), static_cast<unsigned>(len - m));
-      for (std::size_t j = subStart + (code >> m); j < subEnd; j += std::size_t{1} << (len - m))
-        table[j] = e;
-      code = NextCode(code, len);
-    }
-  }
-  bits = m;
-  return kHuffmanComplete;
+                     std::span<std::uint32_t> table, int rootBits, int& bits) {
+  return BuildHuffmanTable(lengths, kSymbolEntries[static_cast<std::size_t>(kind)].data(),
+                           acceptIncomplete, table, rootBits, bits);
 }
 
 }  // namespace
@@ -251,21 +152,27 @@ int BuildDecodeTable(std::span<const std::uint8_t> lengths, TCode kind, bool acc
 void Inflate(DecodeContext& context) { TInflater(context).Run(); }
 
 TInflater::TInflater(DecodeContext& context) : context_(context) {
-  if (!context.inflateArea) context.inflateArea.reset(new std::uint8_t[kInflateAreaSize]);
+  // Cleared once, so that every byte the folding loop may load is defined.
+  if (!context.inflateArea) context.inflateArea.reset(new std::uint8_t[kInflateAreaSize]());
   area_ = context.inflateArea.get();
+  foldCRC_ = BulkLoopFoldsCRC();
 }
 
 void TInflater::Run() {
   wp_ = kWindowSize;
   blockStart_ = kWindowSize;
   lowest_ = kWindowSize;
+  crcPos_ = blockStart_;
   bitBuffer_ = 0;
   bitCount_ = 0;
   bool last = false;
   do {
     if (InflateBlock(last) != kInflateOk) return;
   } while (!last);
-  context_.FinishWindow(area_ + blockStart_, wp_ - blockStart_);
+  if (crcPos_ > blockStart_ && context_.outputCount == 0)
+    WriteOut(wp_ - blockStart_);  // the last piece, which is shorter than a block
+  else
+    context_.FinishWindow(area_ + blockStart_, wp_ - blockStart_);
 }
 
 void TInflater::Refill(unsigned n) {
@@ -295,17 +202,36 @@ void TInflater::TakeInput(const std::uint8_t* upTo) {
   context_.lastByte = upTo[-1];
 }
 
+void TInflater::WriteOut(std::size_t count) {
+  const std::uint8_t* block = area_ + blockStart_;
+  if (crcPos_ > blockStart_ && context_.outputCount == 0) {
+    const std::uint32_t crc =
+        FinishCRCFold(crcFold_, area_ + crcPos_, blockStart_ + count - crcPos_);
+    context_.WriteDecodedBlock(block, count, crc);
+  } else {
+    context_.FlushWindow(block, count);
+  }
+}
+
+void TInflater::StartCRCFold() {
+  if (crcPos_ > blockStart_ || wp_ - blockStart_ < kCRCFoldBytes) return;
+  tarvik::StartCRCFold(crcFold_, context_.component->CRCRegister, area_ + blockStart_);
+  crcPos_ = blockStart_ + kCRCFoldBytes;
+}
+
 void TInflater::CompleteBlock() {
-  context_.FlushWindow(area_ + blockStart_, kWindowSize);
+  WriteOut(kWindowSize);
   blockStart_ += kWindowSize;
-  if (blockStart_ < kWindowSize * (1 + kInflateBlocks)) return;
-  // The last block is done: its 32 KB are the window for the next ones, and
-  // what was decoded past it starts the next block.
-  const std::size_t keep = blockStart_ - kWindowSize;
-  std::memmove(area_, area_ + keep, wp_ - keep);
-  wp_ -= keep;
-  blockStart_ = kWindowSize;
-  lowest_ = 0;
+  if (blockStart_ == kWindowSize * (1 + kInflateBlocks)) {
+    // The last block is done: its 32 KB are the window for the next ones, and
+    // what was decoded past it starts the next block.
+    const std::size_t keep = blockStart_ - kWindowSize;
+    std::memmove(area_, area_ + keep, wp_ - keep);
+    wp_ -= keep;
+    blockStart_ = kWindowSize;
+    lowest_ = 0;
+  }
+  crcPos_ = blockStart_;
 }
 
 void TInflater::ClearHistory() {
@@ -387,11 +313,11 @@ struct TFixedTables {
     std::fill(lengths + 144, lengths + 256, 9);
     std::fill(lengths + 256, lengths + 280, 7);
     std::fill(lengths + 280, lengths + 288, 8);
-    BuildDecodeTable(lengths, TCode::kLiteralLength, false, literals, kLiteralTableSize,
-                     kLiteralTableBits, literalBits);
+    BuildDecodeTable(lengths, TCode::kLiteralLength, false, literals, kLiteralTableBits,
+                     literalBits);
     std::fill(lengths, lengths + 30, 5);  // 30 of 32 codes: the other two are invalid
-    BuildDecodeTable(std::span(lengths, 30), TCode::kDistance, true, distances, kDistanceTableSize,
-                     kDistanceTableBits, distanceBits);
+    BuildDecodeTable(std::span(lengths, 30), TCode::kDistance, true, distances, kDistanceTableBits,
+                     distanceBits);
   }
 
   std::uint32_t literals[kLiteralTableSize];
@@ -436,24 +362,43 @@ int TInflater::InflateDynamic() {
     codeLengthLengths[kCodeLengthOrder[i]] = static_cast<std::uint8_t>(bitBuffer_ & 7);
     DumpBits(3);
   }
-  std::uint8_t lengths[286 + 30] = {};
+  std::uint8_t lengths[286 + 30];  // each one up to total written before it is read
   const unsigned total = literalCount + distanceCount;
   {
     constexpr int kCodeLengthBits = 7;
     std::uint32_t codeLengths[1u << kCodeLengthBits];
     int bits = 0;
     const int result = BuildDecodeTable(codeLengthLengths, TCode::kCodeLength, false, codeLengths,
-                                        std::size(codeLengths), kCodeLengthBits, bits);
+                                        kCodeLengthBits, bits);
     if (result != kHuffmanComplete) return result;
     if (bits == 0) return kInflateDataError;  // no code to read the lengths with
 
+    // The bit buffer in locals, handed to Refill only when it runs low.
+    std::uint64_t bb = bitBuffer_;
+    unsigned bk = bitCount_;
+    const auto need = [&](unsigned n) {
+      if (bk >= n) return;
+      bitBuffer_ = bb;
+      bitCount_ = bk;
+      Refill(n);
+      bb = bitBuffer_;
+      bk = bitCount_;
+    };
+    const auto take = [&](unsigned n) {
+      need(n);
+      const auto value = static_cast<unsigned>(bb & Mask(n));
+      bb >>= n;
+      bk -= n;
+      return value;
+    };
     unsigned previous = 0;
     unsigned i = 0;
     while (i < total) {
-      NeedBits(static_cast<unsigned>(bits));
-      const std::uint32_t entry = codeLengths[bitBuffer_ & Mask(static_cast<unsigned>(bits))];
+      need(static_cast<unsigned>(bits));
+      const std::uint32_t entry = codeLengths[bb & Mask(static_cast<unsigned>(bits))];
       if (entry & kEntryInvalid) return kInflateDataError;  // unused code
-      DumpBits(EntryBits(entry));
+      bb >>= EntryBits(entry);
+      bk -= EntryBits(entry);
       const unsigned symbol = EntryValue(entry);
       if (symbol < 16) {
         lengths[i++] = static_cast<std::uint8_t>(symbol);
@@ -463,19 +408,13 @@ int TInflater::InflateDynamic() {
       unsigned repeat;
       unsigned value;
       if (symbol == 16) {
-        NeedBits(2);
-        repeat = 3 + static_cast<unsigned>(bitBuffer_ & 3);
-        DumpBits(2);
+        repeat = 3 + take(2);
         value = previous;
       } else if (symbol == 17) {
-        NeedBits(3);
-        repeat = 3 + static_cast<unsigned>(bitBuffer_ & 7);
-        DumpBits(3);
+        repeat = 3 + take(3);
         value = 0;
       } else {
-        NeedBits(7);
-        repeat = 11 + static_cast<unsigned>(bitBuffer_ & 0x7F);
-        DumpBits(7);
+        repeat = 11 + take(7);
         value = 0;
       }
       if (i + repeat > total) return kInflateDataError;
@@ -483,16 +422,17 @@ int TInflater::InflateDynamic() {
       i += repeat;
       previous = value;
     }
+    bitBuffer_ = bb;
+    bitCount_ = bk;
   }
 
   int literalBits = 0;
   int result = BuildDecodeTable(std::span(lengths, literalCount), TCode::kLiteralLength, false,
-                                literalTable_, kLiteralTableSize, kLiteralTableBits, literalBits);
+                                literalTable_, kLiteralTableBits, literalBits);
   if (result != kHuffmanComplete) return result;
   int distanceBits = 0;
-  result =
-      BuildDecodeTable(std::span(lengths + literalCount, distanceCount), TCode::kDistance, false,
-                       distanceTable_, kDistanceTableSize, kDistanceTableBits, distanceBits);
+  result = BuildDecodeTable(std::span(lengths + literalCount, distanceCount), TCode::kDistance,
+                            false, distanceTable_, kDistanceTableBits, distanceBits);
   if (result != kHuffmanComplete) return result;
 
   return InflateCodes(literalTable_, distanceTable_, literalBits, distanceBits) == 0
@@ -584,7 +524,15 @@ struct TBulkState {
   // The match the exact copy is to make when the loop returns kBulkExactMatch.
   unsigned length;
   unsigned distance;
+  // The output block's CRC folded up to crcPos (the loops that fold it).
+  std::size_t crcPos;
+  TCRCFold* crcFold;
 };
+
+// The folding loop takes 32 bytes into the CRC at each step while that many
+// lie this far behind the write position: by then they have left the store
+// queue, and a load of them waits for nothing.
+constexpr std::size_t kCRCFoldLag = 256;
 
 constexpr int kBulkStopped = -1;     // out of buffered input or block room
 constexpr int kBulkExactMatch = -2;  // a match that reaches before the entry's start
@@ -592,44 +540,92 @@ constexpr int kBulkExactMatch = -2;  // a match that reaches before the entry's 
 // The most bits a distance takes: a 15-bit code and 13 extra bits.
 constexpr unsigned kMaxDistanceBits = 15 + 13;
 
+inline void Copy16(std::uint8_t* to, const std::uint8_t* from) { std::memcpy(to, from, 16); }
+
 // Copies a match of length bytes from distance behind to. The stores run
 // past the match into bytes not written yet, up to kCopyOverrun: most matches
-// are short, and a fixed first stretch of words leaves them no loop to leave.
+// are short, and a fixed first stretch leaves them no loop to leave.
 inline void CopyBulkMatch(std::uint8_t* to, unsigned length, unsigned distance) {
-  const std::uint8_t* source = to - distance;
-  if (distance >= kWordBytes) {
-    // Each word read lies wholly before the bytes written so far.
-    std::size_t i = 0;
-    do {
-      Store64(to + i, Load64(source + i));
-      Store64(to + i + 8, Load64(source + i + 8));
-      Store64(to + i + 16, Load64(source + i + 16));
-      Store64(to + i + 24, Load64(source + i + 24));
-      Store64(to + i + 32, Load64(source + i + 32));
-      i += kCopyStretch;
-    } while (i < length);
+  const std::uint8_t* from = to - distance;
+  std::uint8_t* const end = to + length;
+  if (distance >= 2 * kWordBytes) {
+    // Each 16-byte piece read lies wholly before the bytes written so far.
+    Copy16(to, from);
+    Copy16(to + 16, from + 16);
+    Copy16(to + 32, from + 32);
+    to += 48;
+    from += 48;
+    while (to < end) {
+      Copy16(to, from);
+      Copy16(to + 16, from + 16);
+      to += 32;
+      from += 32;
+    }
+  } else if (distance >= kWordBytes) {
+    Store64(to, Load64(from));
+    Store64(to + 8, Load64(from + 8));
+    to += 16;
+    from += 16;
+    while (to < end) {
+      Store64(to, Load64(from));
+      Store64(to + 8, Load64(from + 8));
+      to += 16;
+      from += 16;
+    }
   } else if (distance == 1) {
-    const std::uint64_t run = to[-1] * 0x0101010101010101ull;
-    std::size_t i = 0;
-    do {
-      Store64(to + i, run);
-      Store64(to + i + 8, run);
-      Store64(to + i + 16, run);
-      Store64(to + i + 24, run);
-      Store64(to + i + 32, run);
-      i += kCopyStretch;
-    } while (i < length);
+    std::uint8_t run[16];
+    std::memset(run, to[-1], sizeof run);
+    Copy16(to, run);
+    Copy16(to + 16, run);
+    to += 32;
+    while (to < end) {
+      Copy16(to, run);
+      Copy16(to + 16, run);
+      to += 32;
+    }
   } else {
     // A pattern shorter than a word repeats with every multiple of its length
     // too: bytes up to the first multiple that is a word or more, then words
     // from that far back.
     const std::size_t period = kPatternPeriod[distance];
     const std::size_t head = std::min<std::size_t>(period, length);
-    for (std::size_t i = 0; i < head; ++i) to[i] = source[i];
+    for (std::size_t i = 0; i < head; ++i) to[i] = from[i];
     for (std::size_t i = head; i < length; i += kWordBytes)
       Store64(to + i, Load64(to + i - period));
   }
 }
+
+// The folder of a loop that leaves the CRC to the output stage.
+struct TNoCRCFolder {
+  void Step(const std::uint8_t*) {}
+};
+
+#ifdef TARVIK_CRC_FOLD
+// Folds the output block's CRC in the bulk loop: after a match, the next 256
+// bytes once they lie far enough behind. The folds depend only on each other
+// and run beside the decoding.
+class TCRCFolder {
+ public:
+  TARVIK_CRC_FOLD_TARGET explicit TCRCFolder(const TBulkState& s) : next_(s.area + s.crcPos) {
+    LoadCRCFold(lanes_, *s.crcFold);
+  }
+
+  TARVIK_CRC_FOLD_TARGET void Step(const std::uint8_t* out) {
+    if (static_cast<std::size_t>(out - next_) < kCRCFoldLag + kCRCFoldBytes) return;
+    FoldCRC(lanes_, next_);
+    next_ += kCRCFoldBytes;
+  }
+
+  TARVIK_CRC_FOLD_TARGET void Save(TBulkState& s) const {
+    StoreCRCFold(*s.crcFold, lanes_);
+    s.crcPos = static_cast<std::size_t>(next_ - s.area);
+  }
+
+ private:
+  const std::uint8_t* next_;
+  TCRCFoldLanes lanes_;
+};
+#endif
 
 // The bulk loop: decodes codes while at least a word of input is buffered and
 // the block has room for a step of literals. Returns 0 at the end of the
@@ -637,21 +633,23 @@ inline void CopyBulkMatch(std::uint8_t* to, unsigned length, unsigned distance) 
 //
 // The bit buffer is topped up to 56..63 bits before each step; bits above
 // the count are the next input bytes (later refills put the same bits in the
-// same place). A step takes three literals from the first level (33 bits), or
-// up to two of them and a length (42 bits), topping the buffer up again
-// before a distance unless it holds enough for the distance (28 bits) and the
-// next lookup (kLiteralTableBits). The count is only ever read in its low
-// byte: whole entries are subtracted from it, their low byte being the bits
-// taken.
-template <bool kBmi2>
+// same place). A step takes three literals from the first level (3 *
+// kLiteralTableBits bits), or up to two of them and a length (a 15-bit code
+// and 5 extra bits), topping the buffer up again before a distance unless it
+// holds enough for the distance (28 bits) and the next lookup. The count is
+// only ever read in its low byte: whole entries are subtracted from it, their
+// low byte being the bits taken.
+//
+// After each match the folder may take the next bytes of the output block
+// into its CRC.
+template <bool kBmi2, bool kCheckLowest, class TFolder>
 [[gnu::always_inline]] inline int BulkLoop(TBulkState& s, const std::uint32_t* literals,
-                                           const std::uint32_t* distances) {
+                                           const std::uint32_t* distances, TFolder& folder) {
   const std::uint8_t* in = s.in;
   const std::uint8_t* const inLast = s.inLast;
-  std::uint8_t* const area = s.area;
-  std::size_t wp = s.wp;
-  const std::size_t wpLast = s.wpLast;
-  const std::size_t lowest = s.lowest;
+  std::uint8_t* out = s.area + s.wp;
+  const std::uint8_t* const outLast = s.area + s.wpLast;
+  const std::uint8_t* const lowest = s.area + s.lowest;
   std::uint64_t bb = s.bitBuffer;
   unsigned bk = s.bitCount;
   constexpr std::uint64_t literalMask = Mask(kLiteralTableBits);
@@ -668,27 +666,29 @@ template <bool kBmi2>
 
   TARVIK_REFILL();
   std::uint32_t e = literals[bb & literalMask];
-  while (in <= inLast && wp <= wpLast) {
+  while (in <= inLast && out <= outLast) {
     TARVIK_REFILL();
     std::uint64_t saved = bb;
     TARVIK_TAKE(e);
     if (IsLiteral(e)) {
-      area[wp++] = static_cast<std::uint8_t>(e >> 16);
+      // The next entry's bits are taken before it is tested: the shift does
+      // not wait for the branch.
+      *out++ = static_cast<std::uint8_t>(e >> 16);
       e = literals[bb & literalMask];
+      saved = bb;
+      TARVIK_TAKE(e);
       if (IsLiteral(e)) {
-        TARVIK_TAKE(e);
-        area[wp++] = static_cast<std::uint8_t>(e >> 16);
+        *out++ = static_cast<std::uint8_t>(e >> 16);
         e = literals[bb & literalMask];
+        saved = bb;
+        TARVIK_TAKE(e);
         if (IsLiteral(e)) {
-          TARVIK_TAKE(e);
-          area[wp++] = static_cast<std::uint8_t>(e >> 16);
+          *out++ = static_cast<std::uint8_t>(e >> 16);
           e = literals[bb & literalMask];
           continue;
         }
       }
       // A length, a link or the end follows in the same step.
-      saved = bb;
-      TARVIK_TAKE(e);
     }
     if (e & kEntryExceptional) {
       if (!(e & kEntryLink)) {
@@ -699,7 +699,7 @@ template <bool kBmi2>
       saved = bb;
       TARVIK_TAKE(e);
       if (IsLiteral(e)) {
-        area[wp++] = static_cast<std::uint8_t>(e >> 16);
+        *out++ = static_cast<std::uint8_t>(e >> 16);
         e = literals[bb & literalMask];
         continue;
       }
@@ -731,19 +731,20 @@ template <bool kBmi2>
     const unsigned distance = EntryAmount<kBmi2>(e, saved);
     e = literals[bb & literalMask];
 
-    if (distance > wp - lowest) {
+    if (kCheckLowest && distance > static_cast<std::size_t>(out - lowest)) {
       s.length = length;
       s.distance = distance;
       result = kBulkExactMatch;
       break;
     }
-    CopyBulkMatch(area + wp, length, distance);
-    wp += length;
+    CopyBulkMatch(out, length, distance);
+    out += length;
+    folder.Step(out);
   }
 #undef TARVIK_REFILL
 #undef TARVIK_TAKE
   s.in = in;
-  s.wp = wp;
+  s.wp = static_cast<std::size_t>(out - s.area);
   s.bitBuffer = bb;
   s.bitCount = bk & 63;
   return result;
@@ -751,27 +752,63 @@ template <bool kBmi2>
 
 using TBulkLoop = int (*)(TBulkState&, const std::uint32_t*, const std::uint32_t*);
 
+template <bool kCheckLowest>
 int BulkLoopPlain(TBulkState& s, const std::uint32_t* literals, const std::uint32_t* distances) {
-  return BulkLoop<false>(s, literals, distances);
+  TNoCRCFolder folder;
+  return BulkLoop<false, kCheckLowest>(s, literals, distances, folder);
 }
 
-#ifdef TARVIK_INFLATE_BMI2
+// The loops for this processor: one that checks each match against the
+// entry's start and one for when none can reach before it; and the checking
+// one that also folds the CRC (null where that cannot run).
+struct TBulkLoops {
+  TBulkLoop plain[2] = {BulkLoopPlain<false>, BulkLoopPlain<true>};
+  TBulkLoop folding = nullptr;
+};
+
+#if defined(TARVIK_INFLATE_BMI2) && defined(TARVIK_CRC_FOLD)
 // The same loop where the processor has the BMI2 shifts and masks, which
 // take a count in any register and leave the flags alone.
+template <bool kCheckLowest>
 __attribute__((target("bmi2"))) int BulkLoopBmi2(TBulkState& s, const std::uint32_t* literals,
                                                  const std::uint32_t* distances) {
-  return BulkLoop<true>(s, literals, distances);
+  TNoCRCFolder folder;
+  return BulkLoop<true, kCheckLowest>(s, literals, distances, folder);
 }
 
-TBulkLoop ChooseBulkLoop() { return __builtin_cpu_supports("bmi2") ? BulkLoopBmi2 : BulkLoopPlain; }
+__attribute__((target("bmi2,avx2,vpclmulqdq,pclmul,sse4.1"))) int BulkLoopBmi2Folding(
+    TBulkState& s, const std::uint32_t* literals, const std::uint32_t* distances) {
+  TCRCFolder folder(s);
+  const int result = BulkLoop<true, true>(s, literals, distances, folder);
+  folder.Save(s);
+  return result;
+}
+
+TBulkLoops ChooseBulkLoops() {
+  TBulkLoops loops;
+  if (!__builtin_cpu_supports("bmi2")) return loops;
+  loops.plain[0] = BulkLoopBmi2<false>;
+  loops.plain[1] = BulkLoopBmi2<true>;
+  if (CanFoldCRC()) loops.folding = BulkLoopBmi2Folding;
+  return loops;
+}
 #else
-TBulkLoop ChooseBulkLoop() { return BulkLoopPlain; }
+TBulkLoops ChooseBulkLoops() { return {}; }
 #endif
+
+const TBulkLoops& BulkLoops() {
+  static const TBulkLoops loops = ChooseBulkLoops();
+  return loops;
+}
+
+bool BulkLoopFoldsCRC() { return BulkLoops().folding != nullptr; }
 
 }  // namespace
 
 int TInflater::DecodeBulk(const std::uint32_t* literals, const std::uint32_t* distances) {
-  static const TBulkLoop loop = ChooseBulkLoop();
+  // Once the entry has 32 KB, no distance reaches before its start.
+  const bool checkLowest = wp_ - lowest_ < kWindowSize;
+  TBulkLoop loop = BulkLoops().plain[checkLowest];
   TBulkState s{};
   s.in = context_.inputPointer;
   s.inLast = s.in + (context_.inputCount - kBulkInputMinimum);
@@ -781,7 +818,22 @@ int TInflater::DecodeBulk(const std::uint32_t* literals, const std::uint32_t* di
   s.lowest = lowest_;
   s.bitBuffer = bitBuffer_;
   s.bitCount = bitCount_;
+  // While the entry's first 32 KB are decoded, the output block's CRC is
+  // folded in the loop too. Measured with inflate_bench, that pays there,
+  // and costs more than it saves in the long run of a large entry, whose
+  // blocks the output stage checks whole.
+  const bool fold = foldCRC_ && checkLowest;
+  if (fold) {
+    StartCRCFold();
+    if (crcPos_ > blockStart_)
+      loop = BulkLoops().folding;
+    else  // back once the block has the bytes the folding starts with
+      s.wpLast = std::min(s.wpLast, blockStart_ + kCRCFoldBytes);
+    s.crcPos = crcPos_;
+    s.crcFold = &crcFold_;
+  }
   const int result = loop(s, literals, distances);
+  if (fold) crcPos_ = s.crcPos;
   wp_ = s.wp;
   bitBuffer_ = s.bitBuffer;
   bitCount_ = s.bitCount;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "decode/crc32_fold.h"
 #include "decode/huffman_table.h"
 
 namespace tarvik {
@@ -17,21 +18,18 @@ class DecodeContext;
 inline constexpr int kInflateOk = 0;
 inline constexpr int kInflateDataError = 1;
 inline constexpr int kInflateBadBlock = 2;  // block type 3 or an invalid code set
-inline constexpr int kInflateOutOfMemory = 3;
 
 // How far past the end of an entry's data a stream may go on reading the
 // repeated last byte before it is taken as a data error. A valid stream never
 // looks more than three bytes beyond its end.
 inline constexpr std::int64_t kInflatePastEndLimit = 256;
 
-// Inflate's own decoding tables: 32-bit entries in one flat array, a
-// first-level table indexed by the low bits of the bit buffer followed by the
-// sub-tables of the longer codes. A sub-table of width t holds at least t + 1
-// codes of a complete code set, which bounds the sub-tables' total size.
-inline constexpr int kLiteralTableBits = 11;
-inline constexpr std::size_t kLiteralTableSize = (1u << kLiteralTableBits) + 288 / 5 * 16;
+// The widths of the decoding tables' first levels, and the tables' sizes
+// (see huffman_table.h).
+inline constexpr int kLiteralTableBits = 10;
+inline constexpr std::size_t kLiteralTableSize = HuffmanTableSize(kLiteralTableBits, 288, 15);
 inline constexpr int kDistanceTableBits = 8;
-inline constexpr std::size_t kDistanceTableSize = (1u << kDistanceTableBits) + 30 * 16;
+inline constexpr std::size_t kDistanceTableSize = HuffmanTableSize(kDistanceTableBits, 30, 15);
 
 // Inflate's work area (DecodeContext::inflateArea): the 32 KB window, then
 // kInflateBlocks output blocks of 32 KB decoded in place, each written out as
@@ -39,7 +37,9 @@ inline constexpr std::size_t kDistanceTableSize = (1u << kDistanceTableBits) + 3
 // and for the word-wide copies' overrun. When the last block is complete its
 // 32 KB move to the front as the window of the next ones. Matches thus never
 // wrap around, and each 32 KB of output is moved once per kInflateBlocks.
-inline constexpr std::size_t kInflateBlocks = 4;
+// With eight the move costs little (a 50 MB entry decodes some 3% faster than
+// with four) and the area, 288 KB, stays within the second-level cache.
+inline constexpr std::size_t kInflateBlocks = 8;
 inline constexpr std::size_t kInflateAreaSlack = 512;
 inline constexpr std::size_t kInflateAreaSize = 32768 * (1 + kInflateBlocks) + kInflateAreaSlack;
 
@@ -84,6 +84,11 @@ class TInflater {
   void PutWindowByte(std::uint8_t b);
   // Writes out the complete output block and starts the next one.
   void CompleteBlock();
+  // Writes out the first count bytes of the output block, with the CRC
+  // folded so far where there is one.
+  void WriteOut(std::size_t count);
+  // Starts folding the output block's CRC once it has its first bytes.
+  void StartCRCFold();
   // Clears the window before the entry's first byte, once a match reaches
   // into it.
   void ClearHistory();
@@ -108,6 +113,12 @@ class TInflater {
   // The lowest position a match may read from as it is: the entry's start
   // until the window before it has been cleared or refilled, then 0.
   std::size_t lowest_ = 0;
+  // Where the processor allows (see crc32_fold.h), the CRC of the output
+  // block is folded while it is decoded: crcFold_ covers its bytes up to
+  // crcPos_, which stays at blockStart_ until the folding has started.
+  bool foldCRC_ = false;
+  std::size_t crcPos_ = 0;
+  TCRCFold crcFold_;
   std::uint64_t bitBuffer_ = 0;  // bits above bitCount_ may hold input read ahead
   unsigned bitCount_ = 0;
   // The current dynamic block's tables.

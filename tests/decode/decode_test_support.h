@@ -138,27 +138,42 @@ class TBitWriter {
   }
   void FixedLiteral(std::uint8_t b) { FixedSymbol(b); }
   void FixedEnd() { FixedSymbol(256); }
-  // A match in a fixed block: length 3..258, distance 1..32768.
-  void FixedMatch(unsigned length, unsigned distance) {
+  // The symbol of a match length (3..258) or distance (1..32768), and the
+  // extra bits that follow it.
+  struct TSymbol {
+    unsigned symbol;
+    std::uint32_t extra;
+    unsigned extraBits;
+  };
+  static TSymbol LengthSymbol(unsigned length) {
     static const unsigned kBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
                                        31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
     static const unsigned kExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                         2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+    unsigned s = 28;
+    while (kBase[s] > length) --s;
+    if (length == 258) s = 28;
+    else if (s == 28) s = 27;
+    return {257 + s, length - kBase[s], kExtra[s]};
+  }
+  static TSymbol DistanceSymbol(unsigned distance) {
     static const unsigned kDistBase[30] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
                                            33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
                                            1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
     static const unsigned kDistExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                             6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
-    unsigned s = 28;
-    while (kBase[s] > length) --s;
-    if (length == 258) s = 28;
-    else if (s == 28) s = 27;
-    FixedSymbol(257 + s);
-    Bits(length - kBase[s], kExtra[s]);
     unsigned d = 29;
     while (kDistBase[d] > distance) --d;
-    Code(d, 5);
-    Bits(distance - kDistBase[d], kDistExtra[d]);
+    return {d, distance - kDistBase[d], kDistExtra[d]};
+  }
+  // A match in a fixed block: length 3..258, distance 1..32768.
+  void FixedMatch(unsigned length, unsigned distance) {
+    const TSymbol l = LengthSymbol(length);
+    FixedSymbol(l.symbol);
+    Bits(l.extra, l.extraBits);
+    const TSymbol d = DistanceSymbol(distance);
+    Code(d.symbol, 5);
+    Bits(d.extra, d.extraBits);
   }
   const Bytes& Data() {
     if (bitCount_ != 0) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -18,9 +19,7 @@ using decode_test::Bytes;
 using decode_test::InflateThroughStage;
 using decode_test::TBitWriter;
 
-std::uint32_t CrcOf(const Bytes& data) {
-  return ~UpdateCRCBytewise(0xFFFFFFFFu, data.data(), data.size());
-}
+std::uint32_t CrcOf(const Bytes& data) { return ~UpdateCRCBytewise(0xFFFFFFFFu, data.data(), data.size()); }
 
 Bytes RandomBytes(std::size_t n, unsigned seed) {
   std::mt19937 random(seed);
@@ -48,9 +47,8 @@ TEST(InflateTest, DecodesWhatZlibMade) {
   EXPECT_GE(cases, 10);
 
   const Bytes sample = decode_test::ReadFileBytes(decode_test::InflateData("sample.txt"));
-  const auto outcome = InflateThroughStage(
-      decode_test::ReadFileBytes(decode_test::InflateData("text_level9.deflate")),
-      static_cast<std::int64_t>(sample.size()));
+  const auto outcome = InflateThroughStage(decode_test::ReadFileBytes(decode_test::InflateData("text_level9.deflate")),
+                                           static_cast<std::int64_t>(sample.size()));
   EXPECT_TRUE(outcome.output == sample);
 }
 
@@ -121,8 +119,7 @@ TEST(InflateTest, FixedBlocks) {
     w.StoredBlock(false, head);
     w.BlockHeader(true, 1);
     Bytes expected = head;
-    const std::pair<unsigned, unsigned> matches[] = {{20, 100}, {258, 3},  {40, 7},
-                                                     {9, 8},    {200, 32768}, {100, 30000}};
+    const std::pair<unsigned, unsigned> matches[] = {{20, 100}, {258, 3}, {40, 7}, {9, 8}, {200, 32768}, {100, 30000}};
     for (auto [length, distance] : matches) {
       w.FixedMatch(length, distance);
       for (unsigned i = 0; i < length; ++i) expected.push_back(expected[expected.size() - distance]);
@@ -177,8 +174,14 @@ struct TDynamicBlock {
     distanceCodes = CanonicalCodes(distanceLengths);
   }
   void Literal(TBitWriter& w, unsigned symbol) { w.Code(literalCodes[symbol], literalLengths[symbol]); }
-  void Distance(TBitWriter& w, unsigned symbol) {
-    w.Code(distanceCodes[symbol], distanceLengths[symbol]);
+  void Distance(TBitWriter& w, unsigned symbol) { w.Code(distanceCodes[symbol], distanceLengths[symbol]); }
+  void Match(TBitWriter& w, unsigned length, unsigned distance) {
+    const auto l = TBitWriter::LengthSymbol(length);
+    Literal(w, l.symbol);
+    w.Bits(l.extra, l.extraBits);
+    const auto d = TBitWriter::DistanceSymbol(distance);
+    Distance(w, d.symbol);
+    w.Bits(d.extra, d.extraBits);
   }
 };
 
@@ -255,19 +258,81 @@ TEST(InflateTest, DynamicBlocks) {
   }
 }
 
+// Random complete code lengths for `symbols` symbols, up to 15 bits long.
+std::vector<std::uint8_t> DeepLengths(std::size_t symbols, std::mt19937& random) {
+  std::vector<std::uint8_t> depths{1, 1};
+  while (depths.size() < symbols) {
+    // Mostly the newest leaves are split, which makes long codes.
+    const std::size_t i = random() % 4 == 0 ? random() % depths.size() : depths.size() - 1 - random() % 2;
+    if (depths[i] >= 15) continue;
+    ++depths[i];
+    depths.push_back(depths[i]);
+  }
+  std::shuffle(depths.begin(), depths.end(), random);
+  return depths;
+}
+
+// A long dynamic block with codes of up to 15 bits for every symbol, literals
+// and matches of every length at short and long distances, a long match across
+// each 32 KB block of the output stage, and more than one refill of input:
+// the output is right, and so is the CRC register after every block written.
+TEST(InflateTest, DeepCodesAndLongMatches) {
+  std::mt19937 random(11);
+  TDynamicBlock block;
+  block.literalLengths = DeepLengths(286, random);
+  block.distanceLengths = DeepLengths(30, random);
+  TBitWriter w;
+  block.WriteHeader(w, true);
+  Bytes expected;
+  while (expected.size() < 300000) {
+    const bool acrossBlockEnd = expected.size() % kWindowSize > kWindowSize - 200;
+    if (expected.empty() || (!acrossBlockEnd && random() % 5 < 3)) {
+      const auto b = static_cast<std::uint8_t>(random());
+      block.Literal(w, b);
+      expected.push_back(b);
+      continue;
+    }
+    const unsigned length = acrossBlockEnd ? 258 : random() % 8 == 0 ? 3 + random() % 256 : 3 + random() % 13;
+    const auto reach = static_cast<unsigned>(std::min<std::size_t>(expected.size(), kWindowSize));
+    const unsigned distance = 1 + (random() % 2 ? random() % std::min(reach, 70u) : random() % reach);
+    block.Match(w, length, distance);
+    for (unsigned i = 0; i < length; ++i) expected.push_back(expected[expected.size() - distance]);
+  }
+  block.Literal(w, 256);
+  const Bytes& stream = w.Data();
+  ASSERT_GT(stream.size(), 2 * kDecodeBlockSize);
+
+  DecodeContext context;
+  decode_test::TFakeComponent component;
+  Bytes output;
+  std::vector<std::pair<std::size_t, std::uint32_t>> registers;  // bytes written, register
+  component.OnFilePercentDone = [&](int) { registers.emplace_back(output.size(), component.CRCRegister); };
+  TMemoryStream archive(stream.data(), stream.size());
+  context.archive = &archive;
+  context.component = &component;
+  context.output = std::make_unique<decode_test::TVectorSink>(output);
+  context.StartEntry(8, false, static_cast<std::int64_t>(stream.size()), static_cast<std::int64_t>(expected.size()));
+  Inflate(context);
+  context.output.reset();
+  EXPECT_TRUE(output == expected);
+  EXPECT_EQ(registers.size(), (expected.size() + kWindowSize - 1) / kWindowSize);
+  for (const auto& [written, crc] : registers)
+    EXPECT_EQ(crc, UpdateCRCBytewise(0xFFFFFFFFu, expected.data(), written)) << written;
+}
+
 // Hand-made code-length codes: a repeat running past the lengths, and a code
 // whose only code has length 1, with the stream sending the unused code.
 TEST(InflateTest, BadCodeLengthSequences) {
   {
     TBitWriter w;
     w.BlockHeader(true, 2);
-    w.Bits(0, 5);   // 257 literal/length codes
-    w.Bits(0, 5);   // 1 distance code
-    w.Bits(0, 4);   // 4 code-length codes: 16, 17, 18, 0
-    w.Bits(0, 3);   // 16 unused
-    w.Bits(1, 3);   // 17: length 1
-    w.Bits(1, 3);   // 18: length 1
-    w.Bits(0, 3);   // 0 unused
+    w.Bits(0, 5);                  // 257 literal/length codes
+    w.Bits(0, 5);                  // 1 distance code
+    w.Bits(0, 4);                  // 4 code-length codes: 16, 17, 18, 0
+    w.Bits(0, 3);                  // 16 unused
+    w.Bits(1, 3);                  // 17: length 1
+    w.Bits(1, 3);                  // 18: length 1
+    w.Bits(0, 3);                  // 0 unused
     for (int i = 0; i < 3; ++i) {  // 18 with 127 extra: 138 zeros each, 414 > 258
       w.Code(1, 1);
       w.Bits(127, 7);
@@ -316,8 +381,7 @@ TEST(InflateTest, BadInputEndsQuietly) {
     context.archive = &archive;
     context.component = &component;
     context.output = std::make_unique<decode_test::TVectorSink>(output);
-    context.StartEntry(8, false, static_cast<std::int64_t>(stream.size()),
-                       static_cast<std::int64_t>(sample.size()));
+    context.StartEntry(8, false, static_cast<std::int64_t>(stream.size()), static_cast<std::int64_t>(sample.size()));
     EXPECT_NO_THROW(Inflate(context));
     EXPECT_TRUE(output.empty());
   }
@@ -352,8 +416,8 @@ TEST(InflateTest, WindowStartsClean) {
   TBitWriter w;
   w.BlockHeader(true, 1);
   w.FixedLiteral('a');
-  w.FixedMatch(10, 5);      // 4 zeros before 'a', then 'a', repeated
-  w.FixedMatch(4, 32768);   // the window's own bytes 32 KB back: zeros
+  w.FixedMatch(10, 5);     // 4 zeros before 'a', then 'a', repeated
+  w.FixedMatch(4, 32768);  // the window's own bytes 32 KB back: zeros
   w.FixedEnd();
   Bytes expected{'a', 0, 0, 0, 0, 'a', 0, 0, 0, 0, 'a', 0, 0, 0, 0};
   EXPECT_TRUE(InflateThroughStage(w.Data(), 15, &context).output == expected);
@@ -373,18 +437,17 @@ TEST(InflateTest, LetsEventsRunOncePerRefill) {
   EXPECT_TRUE(host.messages.empty());
 }
 
-// Follows the table chain for one code given least significant bit first.
-const TableEntry* Lookup(const TableEntry* table, int lookupBits, std::uint32_t bits,
-                         unsigned& consumed) {
-  const TableEntry* e = table + (bits & ((1u << lookupBits) - 1));
+// Follows one code, given least significant bit first, through a flat table;
+// consumed is the code's length as the table gives it.
+std::uint32_t Lookup(const std::vector<std::uint32_t>& table, int rootBits, std::uint32_t bits, unsigned& consumed) {
+  std::uint32_t e = table[bits & ((1u << rootBits) - 1)];
   consumed = 0;
-  while (e->Op > huffman_op::kLinkBase && e->Op != huffman_op::kInvalid) {
-    consumed += e->Bits;
-    bits >>= e->Bits;
-    const unsigned more = e->Op - huffman_op::kLinkBase;
-    e = e->Next + (bits & ((1u << more) - 1));
+  if (e & kEntryLink) {
+    consumed = EntryBits(e);
+    bits >>= EntryBits(e);
+    e = table[EntryValue(e) + (bits & ((1u << CodeBits(e)) - 1))];
   }
-  consumed += e->Bits;
+  consumed += CodeBits(e);
   return e;
 }
 
@@ -394,53 +457,59 @@ std::uint32_t Reverse(std::uint32_t code, unsigned length) {
   return r;
 }
 
-TEST(HuffmanTableTest, ResultCodes) {
-  TableEntry* table = nullptr;
-  int bits = 9;
+TEST(HuffmanTableTest, ResultCodesAndEntries) {
+  std::vector<std::uint32_t> entries(kMaxHuffmanSymbols);
+  for (unsigned s = 0; s < entries.size(); ++s) entries[s] = SymbolEntry(s);
+  std::vector<std::uint32_t> table(512);
+  int bits = -1;
   const std::uint8_t none[5] = {};
-  EXPECT_EQ(BuildHuffmanTable(none, 0, {}, {}, table, bits), kHuffmanComplete);
-  EXPECT_EQ(table, nullptr);
+  EXPECT_EQ(BuildHuffmanTable(none, entries.data(), false, table, 9, bits), kHuffmanComplete);
   EXPECT_EQ(bits, 0);
 
   const std::uint8_t oneLengthOne[3] = {0, 1, 0};
-  bits = 9;
-  EXPECT_EQ(BuildHuffmanTable(oneLengthOne, 3, {}, {}, table, bits), kHuffmanComplete);
-  ASSERT_NE(table, nullptr);
-  EXPECT_EQ(bits, 1);
-  EXPECT_EQ(table[0].Value, 1);
-  EXPECT_EQ(table[1].Op, huffman_op::kInvalid);
-  EXPECT_EQ(FreeHuffmanTables(table), 0);
-  EXPECT_EQ(table, nullptr);
+  EXPECT_EQ(BuildHuffmanTable(oneLengthOne, entries.data(), false, table, 9, bits), kHuffmanComplete);
+  EXPECT_EQ(bits, 9);
+  EXPECT_EQ(EntryValue(table[0]), 1u);
+  EXPECT_EQ(CodeBits(table[0]), 1u);
+  EXPECT_TRUE(table[1] & kEntryInvalid);
 
+  // Incomplete codes only where the caller takes them, and then only within
+  // the first level.
   const std::uint8_t incomplete[3] = {2, 2, 2};
-  bits = 9;
-  EXPECT_EQ(BuildHuffmanTable(incomplete, 3, {}, {}, table, bits), kHuffmanIncomplete);
-  FreeHuffmanTables(table);
+  EXPECT_EQ(BuildHuffmanTable(incomplete, entries.data(), false, table, 9, bits), kHuffmanIncomplete);
+  ASSERT_EQ(BuildHuffmanTable(incomplete, entries.data(), true, table, 2, bits), kHuffmanComplete);
+  EXPECT_TRUE(table[Reverse(3, 2)] & kEntryInvalid);
+  EXPECT_EQ(BuildHuffmanTable(incomplete, entries.data(), true, table, 1, bits), kHuffmanInvalid);
   const std::uint8_t over[3] = {1, 1, 1};
-  EXPECT_EQ(BuildHuffmanTable(over, 3, {}, {}, table, bits), kHuffmanInvalid);
-  EXPECT_EQ(table, nullptr);
+  EXPECT_EQ(BuildHuffmanTable(over, entries.data(), false, table, 9, bits), kHuffmanInvalid);
   const std::uint8_t tooLong[2] = {1, 17};
-  EXPECT_EQ(BuildHuffmanTable(tooLong, 2, {}, {}, table, bits), kHuffmanInvalid);
+  EXPECT_EQ(BuildHuffmanTable(tooLong, entries.data(), false, table, 9, bits), kHuffmanInvalid);
   const std::vector<std::uint8_t> tooMany(289, 9);
-  EXPECT_EQ(BuildHuffmanTable(tooMany, 0, {}, {}, table, bits), kHuffmanInvalid);
+  EXPECT_EQ(BuildHuffmanTable(tooMany, entries.data(), false, table, 9, bits), kHuffmanInvalid);
+  // Sub-tables that do not fit.
+  const std::uint8_t deep[4] = {1, 2, 3, 3};
+  EXPECT_EQ(BuildHuffmanTable(deep, entries.data(), false, std::span(table).first(2), 1, bits), kHuffmanInvalid);
 
-  // Bases and extra bits for symbols from the literal limit on; beyond them
-  // the entry is invalid.
+  // A symbol's value and extra bits come from its entry, with its code's
+  // bits added.
   const std::uint8_t four[4] = {2, 2, 2, 2};
-  const std::uint16_t bases[1] = {1000};
-  const std::uint8_t extra[1] = {7};
-  bits = 2;
-  ASSERT_EQ(BuildHuffmanTable(four, 2, bases, extra, table, bits), kHuffmanComplete);
-  EXPECT_EQ(table[Reverse(2, 2)].Op, 7);
-  EXPECT_EQ(table[Reverse(2, 2)].Value, 1000);
-  EXPECT_EQ(table[Reverse(3, 2)].Op, huffman_op::kInvalid);
-  FreeHuffmanTables(table);
+  const std::uint32_t fourEntries[4] = {SymbolEntry(7), SymbolEntry(8), SymbolEntry(1000, 7), kEntryEnd};
+  ASSERT_EQ(BuildHuffmanTable(four, fourEntries, false, table, 3, bits), kHuffmanComplete);
+  for (const std::uint32_t at : {Reverse(2, 2), Reverse(2, 2) + 4}) {
+    EXPECT_EQ(EntryValue(table[at]), 1000u);
+    EXPECT_EQ(EntryBits(table[at]), 2u + 7u);
+    EXPECT_EQ(CodeBits(table[at]), 2u);
+  }
+  EXPECT_TRUE(table[Reverse(3, 2)] & kEntryEnd);
 }
 
-// Random codes, complete and incomplete, up to 16 bits long, looked up with
-// every first-level width: each symbol's code leads to it and consumes exactly
-// its length; codes left unused lead to invalid entries.
+// Random complete codes up to 16 bits long, in tables as large as
+// HuffmanTableSize says, looked up with every first-level width: each
+// symbol's code leads to it and consumes exactly its length. Incomplete ones
+// are refused.
 TEST(HuffmanTableTest, EveryCodeLeadsToItsSymbol) {
+  std::vector<std::uint32_t> entries(kMaxHuffmanSymbols);
+  for (unsigned s = 0; s < entries.size(); ++s) entries[s] = SymbolEntry(s);
   std::mt19937 random(3);
   for (int round = 0; round < 300; ++round) {
     const unsigned symbols = 2 + random() % 287;
@@ -461,34 +530,23 @@ TEST(HuffmanTableTest, EveryCodeLeadsToItsSymbol) {
     std::shuffle(order.begin(), order.end(), random);
     for (std::size_t i = 0; i < depths.size(); ++i) lengths[order[i]] = depths[i];
 
-    TableEntry* table = nullptr;
-    int bits = 1 + static_cast<int>(random() % 12);
-    const int result = BuildHuffmanTable(lengths, 288, {}, {}, table, bits);
+    const int rootBits = 1 + static_cast<int>(random() % 12);
+    std::vector<std::uint32_t> table(HuffmanTableSize(rootBits, symbols, 16));
+    int bits = 0;
+    const int result = BuildHuffmanTable(lengths, entries.data(), false, table, rootBits, bits);
     const auto longest = *std::max_element(lengths.begin(), lengths.end());
-    EXPECT_EQ(result, dropOne && longest != 1 ? kHuffmanIncomplete : kHuffmanComplete);
-    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(result, dropOne && longest != 1 ? kHuffmanIncomplete : kHuffmanComplete) << "round " << round;
+    if (result != kHuffmanComplete) continue;
+    EXPECT_EQ(bits, rootBits);
     const auto codes = CanonicalCodes(lengths);
     for (unsigned s = 0; s < symbols; ++s) {
       if (!lengths[s]) continue;
       unsigned consumed = 0;
       const std::uint32_t sent = Reverse(codes[s], lengths[s]) | (random() << lengths[s] & 0xFFFF);
-      const TableEntry* e = Lookup(table, bits, sent, consumed);
-      ASSERT_EQ(e->Value, s) << "round " << round;
+      const std::uint32_t e = Lookup(table, rootBits, sent, consumed);
+      ASSERT_EQ(EntryValue(e), s) << "round " << round;
       EXPECT_EQ(consumed, lengths[s]);
-      EXPECT_EQ(e->Op, s < 256 ? huffman_op::kLiteral : huffman_op::kEndOfBlock);
     }
-    if (dropOne && longest > 1) {
-      // The canonical code after the last one is unused.
-      std::uint32_t next = 0;
-      unsigned nextLength = 0;
-      for (unsigned s = 0; s < symbols; ++s)
-        if (lengths[s] == longest && codes[s] + 1 > next) next = codes[s] + 1, nextLength = longest;
-      if (next < (1u << nextLength)) {
-        unsigned consumed = 0;
-        EXPECT_EQ(Lookup(table, bits, Reverse(next, nextLength), consumed)->Op, huffman_op::kInvalid);
-      }
-    }
-    FreeHuffmanTables(table);
   }
 }
 
