@@ -2,15 +2,17 @@
 // 32 KB blocks, through 8192-byte buffers), and of matching entry paths
 // against the document search's patterns.
 
+#include "support/memory_stream.h"
+
+#include "zip/wild_match.h"
+
+#include "base/buffer_stream.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "base/buffer_stream.h"
-#include "zip/wild_match.h"
-#include "support/memory_stream.h"
 
 namespace {
 
@@ -64,10 +66,16 @@ BENCHMARK(BM_WriteBlocks);
 
 // The entry names of a typical document against the search's three patterns.
 void BM_MatchEntryNames(benchmark::State& state) {
-  const std::vector<std::string> names = {
-      "mimetype", "Configurations2\\statusbar\\", "Configurations2\\accelerator\\current.xml",
-      "content.xml", "styles.xml", "meta.xml", "Thumbnails\\thumbnail.png", "settings.xml",
-      "META-INF\\manifest.xml", "Pictures\\100000000000020000000200A1B2C3D4.png"};
+  const std::vector<std::string> names = {"mimetype",
+                                          "Configurations2\\statusbar\\",
+                                          "Configurations2\\accelerator\\current.xml",
+                                          "content.xml",
+                                          "styles.xml",
+                                          "meta.xml",
+                                          "Thumbnails\\thumbnail.png",
+                                          "settings.xml",
+                                          "META-INF\\manifest.xml",
+                                          "Pictures\\100000000000020000000200A1B2C3D4.png"};
   const std::vector<std::string> patterns = {"content.xml", "meta.xml", "styles.xml", "*.xml"};
   for (auto _ : state) {
     int hits = 0;

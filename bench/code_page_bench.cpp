@@ -1,12 +1,12 @@
 // Throughput of the line conversion that every XML line of every searched
 // part goes through, and of the file-name pattern match of folder listings.
 
+#include "platform/code_page.h"
+#include "platform/file_system.h"
+
 #include <benchmark/benchmark.h>
 
 #include <string>
-
-#include "platform/code_page.h"
-#include "platform/file_system.h"
 
 namespace {
 
@@ -16,8 +16,8 @@ std::string RepeatToSize(const std::string& unit, std::size_t size) {
   return text;
 }
 
-const std::string kAsciiLine = RepeatToSize(
-    "<text:p text:style-name=\"P1\">The quick brown fox jumps over the lazy dog.</text:p>", 64 * 1024);
+const std::string kAsciiLine =
+    RepeatToSize("<text:p text:style-name=\"P1\">The quick brown fox jumps over the lazy dog.</text:p>", 64 * 1024);
 const std::string kGermanLine = RepeatToSize(
     "<text:p text:style-name=\"P2\">Gr\xC3\xBC\xC3\x9F"
     "e aus M\xC3\xBCnchen \xE2\x80\x93 Stra\xC3\x9F"

@@ -7,9 +7,10 @@
 //
 // usage: deflate_floor FOLDER PHRASE
 
+#include <libdeflate.h>
+
 #include <fcntl.h>
 #include <ftw.h>
-#include <libdeflate.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>

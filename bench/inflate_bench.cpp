@@ -11,26 +11,29 @@
 // ours (with its CRC) and libdeflate (without) in turns and report the ratio
 // of the throughputs, the figure the decoder is held to (at least 0.9).
 
+#include "support/memory_stream.h"
+
+#include "zip/entry_decoder.h"
+#include "zip/records.h"
+
+#include "decode/crc32.h"
+#include "decode/decode_component.h"
+#include "decode/decode_context.h"
+#include "decode/inflate.h"
+
+#include "base/stream.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <ctime>
 #include <vector>
-
-#include "decode/crc32.h"
-#include "decode/decode_component.h"
-#include "decode/decode_context.h"
-#include "zip/entry_decoder.h"
-#include "decode/inflate.h"
-#include "base/stream.h"
-#include "zip/records.h"
-#include "support/memory_stream.h"
 
 #ifdef __has_include
 #if __has_include(<zlib.h>)

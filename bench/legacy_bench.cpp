@@ -1,11 +1,11 @@
 // Decoding speed of the shrunk, reduced and imploded fixture entries, in
 // uncompressed bytes per second.
 
+#include "../tests/decode/legacy_test_support.h"
+
 #include <benchmark/benchmark.h>
 
 #include <string>
-
-#include "../tests/decode/legacy_test_support.h"
 
 namespace {
 
@@ -22,8 +22,7 @@ void DecodeArchive(benchmark::State& state, const char* archive) {
   std::int64_t bytes = 0;
   for (auto _ : state) {
     for (const TFixtureEntry& entry : entries) {
-      const TDecodeOutcome out =
-          harness.Decode(entry.method, entry.flags, entry.data, entry.uncompressedSize);
+      const TDecodeOutcome out = harness.Decode(entry.method, entry.flags, entry.data, entry.uncompressedSize);
       if (out.crc != entry.crc) state.SkipWithError("bad CRC");
       bytes += static_cast<std::int64_t>(out.bytes.size());
     }

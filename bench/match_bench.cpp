@@ -1,15 +1,16 @@
 // Speed of term matching over one long line, as content.xml often is, and of
 // plain memmem over the same bytes for comparison.
 
+#include "search/term_match.h"
+
+#include "platform/ansi_upper.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstring>
 #include <random>
 #include <string>
 #include <vector>
-
-#include "platform/ansi_upper.h"
-#include "search/term_match.h"
 
 namespace {
 
@@ -22,10 +23,36 @@ constexpr const char* kPhrase = "Gartenhaus am Seeufer";
 // phrase only at the very end so every mode reads the whole line.
 const std::string& Line() {
   static const std::string line = [] {
-    const std::vector<std::string> words = {
-        "der", "die", "und", "Haus", "Garten", "M\xFCller", "Stra\xDF" "e", "Gro\xDF", "Bericht", "2006",
-        "Sitzung", "Protokoll", "\xFC" "ber", "f\xFCr", "Kosten", "Angebot", "Rechnung", "Seite", "Tabelle",
-        "the", "report", "meeting", "budget", "\x80", "12,50", "Ergebnis", "Zusammenfassung", "Termin"};
+    const std::vector<std::string> words = {"der",
+                                            "die",
+                                            "und",
+                                            "Haus",
+                                            "Garten",
+                                            "M\xFCller",
+                                            "Stra\xDF"
+                                            "e",
+                                            "Gro\xDF",
+                                            "Bericht",
+                                            "2006",
+                                            "Sitzung",
+                                            "Protokoll",
+                                            "\xFC"
+                                            "ber",
+                                            "f\xFCr",
+                                            "Kosten",
+                                            "Angebot",
+                                            "Rechnung",
+                                            "Seite",
+                                            "Tabelle",
+                                            "the",
+                                            "report",
+                                            "meeting",
+                                            "budget",
+                                            "\x80",
+                                            "12,50",
+                                            "Ergebnis",
+                                            "Zusammenfassung",
+                                            "Termin"};
     std::mt19937 random(1252);
     std::uniform_int_distribution<std::size_t> pick(0, words.size() - 1);
     std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document-content>";

@@ -10,8 +10,11 @@
 // fresh start-up folder under $TMPDIR. Wall times are medians; CPU times
 // (user + system, all threads) are less disturbed by other load.
 
-#include <sys/resource.h>
-#include <unistd.h>
+#include "ui/qt_host.h"
+#include "ui/tarvikst.h"
+
+#include "platform/file_system.h"
+#include "platform/host.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -22,6 +25,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -29,11 +35,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "platform/file_system.h"
-#include "platform/host.h"
-#include "ui/qt_host.h"
-#include "ui/tarvikst.h"
 
 namespace {
 

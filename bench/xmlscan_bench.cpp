@@ -2,11 +2,11 @@
 // (whitespace packing on and off), and hostile texts whose scan must stay
 // linear: ampersands and percent signs without a ';', a billion laughs.
 
+#include "xml/xmlscan.h"
+
 #include <benchmark/benchmark.h>
 
 #include <string>
-
-#include "xml/xmlscan.h"
 
 namespace {
 

@@ -2,14 +2,14 @@
 // no fault, output never longer than input, and converted text is stable
 // under a second trip through UTF-8.
 
+#include "platform/code_page.h"
+#include "platform/file_system.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
-
-#include "platform/code_page.h"
-#include "platform/file_system.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);

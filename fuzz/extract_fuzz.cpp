@@ -8,6 +8,10 @@
 // The same bytes also serve, chosen by the input size, as volume 1 of a
 // numbered set; a password is offered once per entry so the retry path runs.
 
+#include "zip/extractor.h"
+
+#include "platform/host.h"
+
 #include <unistd.h>
 
 #include <cstddef>
@@ -17,9 +21,6 @@
 #include <filesystem>
 #include <set>
 #include <string>
-
-#include "platform/host.h"
-#include "zip/extractor.h"
 
 namespace {
 

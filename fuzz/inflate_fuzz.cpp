@@ -8,18 +8,21 @@
 // stream it inflates to exactly the declared size must give the same bytes
 // (size and CRC) here.
 
+#include "support/memory_stream.h"
+
+#include "zip/entry_decoder.h"
+#include "zip/records.h"
+
+#include "decode/decode_component.h"
+#include "decode/decode_context.h"
+
+#include "base/stream.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <vector>
-
-#include "decode/decode_component.h"
-#include "decode/decode_context.h"
-#include "zip/entry_decoder.h"
-#include "base/stream.h"
-#include "zip/records.h"
-#include "support/memory_stream.h"
 
 #ifdef TARVIK_FUZZ_HAVE_ZLIB
 #include <zlib.h>

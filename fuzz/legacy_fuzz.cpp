@@ -6,17 +6,19 @@
 // bit 0 of byte 3 claims a compressed size above 200,000 bytes (the archive
 // then ends inside the entry); the rest is the entry's data.
 
+#include "support/memory_stream.h"
+
+#include "decode/decode_component.h"
+#include "decode/decode_context.h"
+#include "decode/decode_errors.h"
+#include "decode/legacy_methods.h"
+
+#include "base/stream.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
-
-#include "decode/decode_component.h"
-#include "decode/decode_context.h"
-#include "decode/legacy_methods.h"
-#include "base/stream.h"
-#include "decode/decode_errors.h"
-#include "support/memory_stream.h"
 
 namespace {
 

@@ -4,6 +4,9 @@
 // bytes choose the chunk and the piece size), since a search must depend
 // neither on where a part's chunks happen to end nor on the path taken.
 
+#include "search/paragraph_lines.h"
+#include "search/readable_text.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -12,9 +15,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "search/paragraph_lines.h"
-#include "search/readable_text.h"
 
 namespace {
 

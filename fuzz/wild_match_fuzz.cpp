@@ -1,13 +1,13 @@
 // Any pattern against any name: no fault, IsMatch agrees with MatchPattern, a
 // result code is always one of the six, and letter case never changes it.
 
+#include "zip/wild_match.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
-
-#include "zip/wild_match.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);

@@ -7,6 +7,8 @@
 // size plus the expansion cap; Next after the end stays false; two scans
 // after the first one (the declarations are then known) deliver the same.
 
+#include "xml/xmlscan.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,8 +16,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "xml/xmlscan.h"
 
 namespace {
 

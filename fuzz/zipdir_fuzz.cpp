@@ -7,14 +7,14 @@
 // directory or as volume 1 of a numbered set, and the archive is sometimes named
 // ".EXE" so the self-extractor scan is reached.
 
+#include "zip/extractor.h"
+
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
-
-#include "zip/extractor.h"
 
 namespace {
 

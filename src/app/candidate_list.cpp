@@ -1,8 +1,8 @@
 #include "app/candidate_list.h"
 
-#include <algorithm>
-
 #include "platform/ascii_case.h"
+
+#include <algorithm>
 
 namespace tarvik {
 

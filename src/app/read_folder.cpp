@@ -1,12 +1,14 @@
 #include "app/read_folder.h"
 
-#include <string>
-
 #include "app/search_form.h"
 #include "app/string_table.h"
+
+#include "search/document_collection.h"
+
 #include "platform/file_system.h"
 #include "platform/host.h"
-#include "search/document_collection.h"
+
+#include <string>
 
 namespace tarvik {
 

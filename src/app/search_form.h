@@ -10,11 +10,12 @@
 // Threads: a form is used on the thread that owns it (the window's thread),
 // never from a search job.
 
+#include "app/form_control.h"
+
+#include "search/search_sink.h"
+
 #include <cstddef>
 #include <string>
-
-#include "app/form_control.h"
-#include "search/search_sink.h"
 
 namespace tarvik {
 

@@ -1,15 +1,17 @@
 #include "app/search_run.h"
 
-#include "platform/code_page.h"
-#include "platform/file_system.h"
-#include "platform/host.h"
-#include "platform/shell.h"
+#include "app/search_form.h"
+#include "app/string_table.h"
+
 #include "search/document_collection.h"
 #include "search/document_search.h"
 #include "search/parallel_walk.h"
 #include "search/prefilter_cache.h"
-#include "app/search_form.h"
-#include "app/string_table.h"
+
+#include "platform/code_page.h"
+#include "platform/file_system.h"
+#include "platform/host.h"
+#include "platform/shell.h"
 
 namespace tarvik {
 

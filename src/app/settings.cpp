@@ -1,9 +1,9 @@
 #include "app/settings.h"
 
-#include <algorithm>
-
 #include "platform/file_system.h"
 #include "platform/text_file.h"
+
+#include <algorithm>
 
 namespace tarvik {
 

@@ -4,10 +4,10 @@
 // "TURKISH_CHARSET"), such.ini (search phrases) and verz.ini (folders). The
 // window applies and collects the options; the rules live here.
 
+#include "app/form_control.h"
+
 #include <string>
 #include <vector>
-
-#include "app/form_control.h"
 
 namespace tarvik {
 

@@ -1,10 +1,10 @@
 #include "app/string_table.h"
 
+#include "app/search_form.h"
+
 #include <algorithm>
 #include <array>
 #include <iterator>
-
-#include "app/search_form.h"
 
 namespace tarvik {
 namespace {

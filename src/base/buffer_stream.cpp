@@ -1,8 +1,8 @@
 #include "base/buffer_stream.h"
 
-#include <algorithm>
-
 #include "base/errors.h"
+
+#include <algorithm>
 
 namespace tarvik {
 

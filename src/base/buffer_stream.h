@@ -4,6 +4,8 @@
 // (holds bytes read ahead from the inner stream) or writing (holds bytes not yet
 // written to it); the logical position accounts for both.
 
+#include "base/stream.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -12,8 +14,6 @@
 #include <span>
 #include <string>
 #include <utility>
-
-#include "base/stream.h"
 
 namespace tarvik {
 

@@ -7,14 +7,14 @@
 // while adding) stays the caller's: the list never frees an item it did not
 // insert.
 
+#include "base/errors.h"
+#include "base/persistent.h"
+#include "base/stream.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
-
-#include "base/errors.h"
-#include "base/persistent.h"
-#include "base/stream.h"
 
 namespace tarvik {
 

@@ -1,12 +1,12 @@
 #include "base/persistent.h"
 
+#include "base/errors.h"
+
 #include <cxxabi.h>
 
 #include <cstdlib>
 #include <memory>
 #include <typeinfo>
-
-#include "base/errors.h"
 
 namespace tarvik {
 

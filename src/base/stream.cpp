@@ -1,12 +1,12 @@
 #include "base/stream.h"
 
+#include "base/errors.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-
-#include "base/errors.h"
 
 namespace tarvik {
 

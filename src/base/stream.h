@@ -3,12 +3,12 @@
 // Position and Size are built on Seek, so a descendant only supplies Read,
 // Write and Seek.
 
+#include "platform/file_handle.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "platform/file_handle.h"
 
 namespace tarvik {
 

@@ -2,9 +2,9 @@
 // An output stream that appends to a string its owner keeps, so decoded data
 // outlives the stream that the decoding releases.
 
-#include <string>
-
 #include "base/stream.h"
+
+#include <string>
 
 namespace tarvik {
 

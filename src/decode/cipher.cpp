@@ -1,6 +1,7 @@
 #include "decode/cipher.h"
 
 #include "decode/crc32.h"
+
 #include "base/stream.h"
 
 namespace tarvik {

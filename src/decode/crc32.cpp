@@ -1,10 +1,10 @@
 #include "decode/crc32.h"
 
+#include "decode/crc32_fold.h"
+
 #include <array>
 #include <bit>
 #include <cstring>
-
-#include "decode/crc32_fold.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>

@@ -5,11 +5,11 @@
 // switching. The extractor fills it (or derives from it); tests fake it. The
 // decoders reach the user only through it, never through the host.
 
+#include "decode/cipher.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
-
-#include "decode/cipher.h"
 
 namespace tarvik {
 

@@ -1,14 +1,15 @@
 #include "decode/decode_context.h"
 
-#include <algorithm>
-#include <cstring>
-
+#include "decode/cipher.h"
 #include "decode/crc32.h"
 #include "decode/decode_component.h"
-#include "base/stream.h"
-#include "decode/cipher.h"
 #include "decode/decode_errors.h"
+
 #include "base/compression_rate.h"
+#include "base/stream.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace tarvik {
 

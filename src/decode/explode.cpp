@@ -1,11 +1,11 @@
 #include "decode/explode.h"
 
-#include <algorithm>
-#include <array>
-
 #include "decode/decode_context.h"
 #include "decode/huffman_table.h"
 #include "decode/legacy_window.h"
+
+#include <algorithm>
+#include <array>
 
 namespace tarvik {
 

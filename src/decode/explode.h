@@ -3,10 +3,10 @@
 // or 8 KB dictionary, coded with two or three Shannon-Fano trees whose code
 // lengths precede the data.
 
+#include "decode/legacy_bits.h"
+
 #include <cstdint>
 #include <span>
-
-#include "decode/legacy_bits.h"
 
 namespace tarvik {
 

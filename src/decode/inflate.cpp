@@ -1,14 +1,14 @@
 #include "decode/inflate.h"
 
+#include "decode/decode_component.h"
+#include "decode/decode_context.h"
+#include "decode/decode_errors.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
 #include <new>
-
-#include "decode/decode_component.h"
-#include "decode/decode_context.h"
-#include "decode/decode_errors.h"
 
 namespace tarvik {
 

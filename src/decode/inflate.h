@@ -4,11 +4,11 @@
 // Every data error ends the entry silently with its output cut short, so the
 // CRC comparison reports it.
 
-#include <cstddef>
-#include <cstdint>
-
 #include "decode/crc32_fold.h"
 #include "decode/huffman_table.h"
+
+#include <cstddef>
+#include <cstdint>
 
 namespace tarvik {
 

@@ -3,9 +3,9 @@
 // decode context, filled least significant bit first from NextInputByte, and
 // the flag that tells when a refill found no byte at all.
 
-#include <cstdint>
-
 #include "decode/decode_context.h"
+
+#include <cstdint>
 
 namespace tarvik {
 

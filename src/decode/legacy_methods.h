@@ -2,9 +2,9 @@
 // One entry point for the three legacy decoders, chosen by the entry's
 // method: shrunk (1), reduced (2 to 5) and imploded (6).
 
-#include <cstdint>
-
 #include "decode/legacy_bits.h"
+
+#include <cstdint>
 
 namespace tarvik {
 

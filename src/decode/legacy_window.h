@@ -4,12 +4,12 @@
 // before the start of the entry's output read zeros, so nothing an earlier
 // entry left in the work area shows through.
 
+#include "decode/decode_context.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-
-#include "decode/decode_context.h"
 
 namespace tarvik {
 

@@ -1,10 +1,10 @@
 #include "decode/unreduce.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include "decode/decode_context.h"
 #include "decode/legacy_window.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace tarvik {
 

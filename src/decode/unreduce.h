@@ -3,9 +3,9 @@
 // bytes predicted from follower sets of the previous byte, and the escape
 // byte 144 introducing a copy from the 16 KB window (144, 0 is 144 itself).
 
-#include <cstdint>
-
 #include "decode/legacy_bits.h"
+
+#include <cstdint>
 
 namespace tarvik {
 

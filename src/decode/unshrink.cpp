@@ -1,10 +1,10 @@
 #include "decode/unshrink.h"
 
+#include "decode/decode_context.h"
+
 #include <algorithm>
 #include <cstring>
 #include <new>
-
-#include "decode/decode_context.h"
 
 namespace tarvik {
 

@@ -5,10 +5,10 @@
 // Questions and dialogs get the quiet host's answers (No, Cancel, nothing
 // chosen); letting events run and the cursor are left to the main thread.
 
+#include "platform/host.h"
+
 #include <string>
 #include <vector>
-
-#include "platform/host.h"
 
 namespace tarvik {
 

@@ -2,10 +2,10 @@
 // character, letter case ignored for ASCII. Matching keeps one backtrack point
 // (the last "*"), so it takes at most name length × pattern length steps.
 
-#include <cstddef>
-
 #include "platform/ascii_case.h"
 #include "platform/file_system.h"
+
+#include <cstddef>
 
 namespace tarvik {
 

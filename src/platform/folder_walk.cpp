@@ -1,12 +1,12 @@
 #include "platform/folder_walk.h"
 
+#include "platform/file_system.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
-
-#include "platform/file_system.h"
 
 namespace tarvik {
 namespace {

@@ -3,9 +3,9 @@
 // looked up twice, so a folder swapped for a link between a check and a use
 // cannot redirect what is made or written below it.
 
-#include <string>
-
 #include "platform/file_handle.h"
+
+#include <string>
 
 namespace tarvik {
 

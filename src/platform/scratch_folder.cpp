@@ -1,5 +1,7 @@
 #include "platform/scratch_folder.h"
 
+#include "platform/file_system.h"
+
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -7,8 +9,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
-
-#include "platform/file_system.h"
 
 namespace tarvik {
 

@@ -1,5 +1,7 @@
 #include "platform/shell.h"
 
+#include "platform/ascii_case.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -10,8 +12,6 @@
 #include <cerrno>
 #include <chrono>
 #include <vector>
-
-#include "platform/ascii_case.h"
 
 namespace tarvik {
 namespace {

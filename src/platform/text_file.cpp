@@ -1,12 +1,12 @@
 #include "platform/text_file.h"
 
+#include "platform/file_handle.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-
-#include "platform/file_handle.h"
 
 namespace tarvik {
 

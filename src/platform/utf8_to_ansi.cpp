@@ -1,12 +1,12 @@
 // UTF-8 → Windows-1252, the conversion every XML line goes through before it
 // is matched. One pass; runs of ASCII are copied eight bytes at a time.
 
+#include "platform/code_page.h"
+
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
-
-#include "platform/code_page.h"
 
 namespace tarvik {
 

@@ -1,7 +1,8 @@
 #include "search/cache_store.h"
 
-#include <fcntl.h>
 #include <sqlite3.h>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

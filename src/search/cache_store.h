@@ -14,13 +14,13 @@
 // No connection ever deletes its -wal file by name (it is kept, emptied), so
 // a process that still has a set-aside file open cannot remove the new one's.
 
+#include "search/summary_record.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "search/summary_record.h"
 
 struct sqlite3;
 struct sqlite3_stmt;

@@ -1,12 +1,13 @@
 #include "search/document_collection.h"
 
-#include <set>
+#include "search/search_sink.h"
 
 #include "platform/ascii_case.h"
 #include "platform/file_identity.h"
 #include "platform/file_system.h"
 #include "platform/host.h"
-#include "search/search_sink.h"
+
+#include <set>
 
 namespace tarvik {
 namespace {

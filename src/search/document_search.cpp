@@ -1,15 +1,5 @@
 #include "search/document_search.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <new>
-
-#include "platform/ascii_case.h"
-#include "platform/code_page.h"
-#include "platform/file_handle.h"
-#include "platform/file_system.h"
 #include "search/document_collection.h"
 #include "search/legacy_search.h"
 #include "search/line_reader.h"
@@ -20,6 +10,17 @@
 #include "search/search_sink.h"
 #include "search/term_match.h"
 #include "search/text_part_matcher.h"
+
+#include "platform/ascii_case.h"
+#include "platform/code_page.h"
+#include "platform/file_handle.h"
+#include "platform/file_system.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <new>
 
 namespace tarvik {
 namespace {

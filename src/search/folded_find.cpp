@@ -1,11 +1,11 @@
 #include "search/folded_find.h"
 
+#include "platform/ansi_upper.h"
+#include "platform/ascii_case.h"
+
 #include <array>
 #include <cstdint>
 #include <cstring>
-
-#include "platform/ansi_upper.h"
-#include "platform/ascii_case.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

@@ -1,9 +1,9 @@
 #include "search/hit_ranges.h"
 
+#include "platform/ansi_upper.h"
+
 #include <algorithm>
 #include <cstring>
-
-#include "platform/ansi_upper.h"
 
 namespace tarvik {
 namespace {

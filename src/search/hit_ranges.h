@@ -12,13 +12,13 @@
 // sorted and disjoint, one per stretch a reader would see marked. Ranges that
 // merely touch stay apart. No Qt; texts are Windows-1252.
 
+#include "search/term_match.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "search/term_match.h"
 
 namespace tarvik {
 

@@ -1,12 +1,5 @@
 #include "search/legacy_search.h"
 
-#include <fcntl.h>
-
-#include <algorithm>
-#include <memory>
-#include <new>
-
-#include "platform/file_handle.h"
 #include "search/document_search.h"
 #include "search/hit_ranges.h"
 #include "search/line_excerpt.h"
@@ -14,6 +7,14 @@
 #include "search/search_sink.h"
 #include "search/term_match.h"
 #include "search/whole_text_matcher.h"
+
+#include "platform/file_handle.h"
+
+#include <fcntl.h>
+
+#include <algorithm>
+#include <memory>
+#include <new>
 
 namespace tarvik {
 

@@ -10,12 +10,12 @@
 // further back instead. A hit longer than kExcerptLength is kept whole. A line
 // without any hit (every-word mode with no words) shows its beginning.
 
+#include "search/hit_ranges.h"
+#include "search/matching_line.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
-
-#include "search/hit_ranges.h"
-#include "search/matching_line.h"
 
 namespace tarvik {
 

@@ -3,12 +3,12 @@
 // carriage return, a line feed right after it is skipped, a bare line feed
 // stays in the line, and the byte 26 ends the file. Lines have no length limit.
 
+#include "platform/file_handle.h"
+
 #include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
-
-#include "platform/file_handle.h"
 
 namespace tarvik {
 

@@ -1,5 +1,9 @@
 #include "search/parallel_walk.h"
 
+#include "search/search_sink.h"
+
+#include "platform/deferred_host.h"
+
 #include <algorithm>
 #include <condition_variable>
 #include <exception>
@@ -8,9 +12,6 @@
 #include <thread>
 #include <utility>
 #include <vector>
-
-#include "platform/deferred_host.h"
-#include "search/search_sink.h"
 
 namespace tarvik {
 namespace {

@@ -10,12 +10,12 @@
 // calling thread when the document's turn comes. The calling thread, when it
 // searches a document itself, uses the host directly.
 
+#include "search/search_options.h"
+
 #include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
-
-#include "search/search_options.h"
 
 namespace tarvik {
 

@@ -1,7 +1,8 @@
 #include "search/part_extraction.h"
 
-#include "platform/file_system.h"
 #include "zip/extractor.h"
+
+#include "platform/file_system.h"
 
 namespace tarvik {
 namespace {

@@ -4,12 +4,13 @@
 // select the same entries and apply the same rule: the last entry of a slot
 // decides whether the slot is filled.
 
+#include "search/part_plan.h"
+
+#include "platform/file_handle.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-#include "platform/file_handle.h"
-#include "search/part_plan.h"
 
 namespace tarvik {
 

@@ -1,10 +1,11 @@
 #include "search/part_matcher.h"
 
-#include <algorithm>
-#include <cstring>
+#include "search/line_reader.h"
 
 #include "platform/code_page.h"
-#include "search/line_reader.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace tarvik {
 namespace {

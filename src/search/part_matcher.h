@@ -13,16 +13,16 @@
 // and keeps each matching line's number and excerpt (line_excerpt.h); without
 // that, it stops at the first matching line.
 
+#include "search/hit_ranges.h"
+#include "search/line_excerpt.h"
+#include "search/matching_line.h"
+#include "search/term_match.h"
+
 #include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "search/hit_ranges.h"
-#include "search/line_excerpt.h"
-#include "search/matching_line.h"
-#include "search/term_match.h"
 
 namespace tarvik {
 

@@ -1,11 +1,13 @@
 #include "search/part_plan.h"
 
-#include <string_view>
-
-#include "platform/ascii_case.h"
 #include "search/manifest_scan.h"
 #include "search/search_options.h"
+
 #include "zip/records.h"
+
+#include "platform/ascii_case.h"
+
+#include <string_view>
 
 namespace tarvik {
 

@@ -7,15 +7,15 @@
 // chosen part the archive lacks (or whose entry failed) gets an empty one, as
 // nothing can match in it.
 
+#include "search/paragraph_lines.h"
+#include "search/part_plan.h"
+#include "search/trigram_collector.h"
+
 #include <array>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "search/paragraph_lines.h"
-#include "search/part_plan.h"
-#include "search/trigram_collector.h"
 
 namespace tarvik {
 

@@ -1,5 +1,12 @@
 #include "search/prefilter_cache.h"
 
+#include "search/document_search.h"
+#include "search/part_plan.h"
+#include "search/prefilter_query.h"
+#include "search/search_options.h"
+
+#include "platform/config_folder.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,12 +16,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
-
-#include "platform/config_folder.h"
-#include "search/document_search.h"
-#include "search/part_plan.h"
-#include "search/prefilter_query.h"
-#include "search/search_options.h"
 
 namespace tarvik {
 namespace {

@@ -20,6 +20,11 @@
 // batches. When the cache is closed, the rows of files gone from the folder
 // that was searched are deleted.
 
+#include "search/cache_store.h"
+#include "search/part_summaries.h"
+#include "search/summary_record.h"
+#include "search/term_match.h"
+
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -27,11 +32,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include "search/cache_store.h"
-#include "search/part_summaries.h"
-#include "search/summary_record.h"
-#include "search/term_match.h"
 
 namespace tarvik {
 

@@ -1,8 +1,8 @@
 #include "search/prefilter_query.h"
 
-#include <algorithm>
-
 #include "search/trigram_keys.h"
+
+#include <algorithm>
 
 namespace tarvik {
 

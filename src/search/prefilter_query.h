@@ -6,12 +6,12 @@
 // needed trigram can rule a part out: the matcher could not find the terms in
 // a text without it.
 
+#include "search/term_match.h"
+#include "search/trigram_collector.h"
+
 #include <cstdint>
 #include <string_view>
 #include <vector>
-
-#include "search/term_match.h"
-#include "search/trigram_collector.h"
 
 namespace tarvik {
 

@@ -1,16 +1,19 @@
 #include "search/preview_text.h"
 
-#include <exception>
-#include <memory>
+#include "search/document_collection.h"
+#include "search/document_search.h"
+#include "search/manifest_scan.h"
+
+#include "xml/xmlscan.h"
+
+#include "zip/extractor.h"
 
 #include "platform/ascii_case.h"
 #include "platform/file_system.h"
 #include "platform/text_file.h"
-#include "search/document_collection.h"
-#include "search/document_search.h"
-#include "search/manifest_scan.h"
-#include "xml/xmlscan.h"
-#include "zip/extractor.h"
+
+#include <exception>
+#include <memory>
 
 namespace tarvik {
 namespace {

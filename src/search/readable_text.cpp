@@ -1,14 +1,15 @@
 #include "search/readable_text.h"
 
-#include <algorithm>
-#include <cstring>
-#include <stdexcept>
-
-#include "platform/ascii_case.h"
 #include "search/manifest_scan.h"
 #include "search/part_extraction.h"
 #include "search/readable_text_fast.h"
 #include "search/readable_text_scanner.h"
+
+#include "platform/ascii_case.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
 
 namespace tarvik {
 

@@ -25,14 +25,14 @@
 // document types are never read: the search reads no file but the document.
 // The text ends at its first NUL byte.
 
+#include "search/paragraph_lines.h"
+
 #include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "search/paragraph_lines.h"
 
 namespace tarvik {
 

@@ -1,11 +1,13 @@
 #include "search/readable_text_fast.h"
 
-#include <algorithm>
-#include <cstring>
+#include "search/readable_text_scanner.h"
+
+#include "xml/xml_text.h"
 
 #include "platform/code_page.h"
-#include "search/readable_text_scanner.h"
-#include "xml/xml_text.h"
+
+#include <algorithm>
+#include <cstring>
 
 #if defined(__x86_64__)
 #include <immintrin.h>

@@ -19,12 +19,12 @@
 // declaration itself is read by the scanner; later ones are passed over, as
 // the scanner passes over them.
 
+#include "search/paragraph_lines.h"
+
 #include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
-
-#include "search/paragraph_lines.h"
 
 namespace tarvik {
 

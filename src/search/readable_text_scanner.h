@@ -3,12 +3,13 @@
 // raw lines are (Utf8ToAnsiLine), and no file read for an external entity or
 // document type.
 
+#include "xml/xmlscan.h"
+
+#include "platform/code_page.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
-
-#include "platform/code_page.h"
-#include "xml/xmlscan.h"
 
 namespace tarvik {
 

@@ -5,11 +5,11 @@
 // them once, at its start, so one run answers one question and no job reads a
 // window's control.
 
-#include <array>
-#include <string>
-
 #include "search/part_plan.h"
 #include "search/term_match.h"
+
+#include <array>
+#include <string>
 
 namespace tarvik {
 

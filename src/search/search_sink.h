@@ -6,11 +6,11 @@
 //
 // Threads: a sink is used on the thread that owns it.
 
-#include <string>
-#include <vector>
-
 #include "search/matching_line.h"
 #include "search/search_options.h"
+
+#include <string>
+#include <vector>
 
 namespace tarvik {
 

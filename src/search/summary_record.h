@@ -8,14 +8,14 @@
 // plus one (0: no summary), then the words of the parts in that order, then
 // the 64-bit checksum; all little-endian.
 
+#include "search/part_plan.h"
+#include "search/trigram_collector.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "search/part_plan.h"
-#include "search/trigram_collector.h"
 
 namespace tarvik {
 

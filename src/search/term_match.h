@@ -3,11 +3,11 @@
 // it, or any word of it, with or without letter case. Texts and phrases are
 // Windows-1252 byte strings; a text may hold any byte, 0 and LF included.
 
+#include "search/folded_find.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "search/folded_find.h"
 
 namespace tarvik {
 

@@ -6,15 +6,15 @@
 // the matching lines are collected: then each paragraph is kept until its end
 // and every matching one is reported whole, the part being read to its end.
 
-#include <cstddef>
-#include <string>
-#include <string_view>
-#include <vector>
-
 #include "search/matching_line.h"
 #include "search/paragraph_lines.h"
 #include "search/readable_text.h"
 #include "search/term_match.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace tarvik {
 

@@ -1,9 +1,9 @@
 #include "search/trigram_collector.h"
 
+#include "search/trigram_keys.h"
+
 #include <algorithm>
 #include <cstring>
-
-#include "search/trigram_keys.h"
 
 #if defined(__SSE2__) && defined(__x86_64__)
 #include <emmintrin.h>

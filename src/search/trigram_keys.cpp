@@ -1,8 +1,8 @@
 #include "search/trigram_keys.h"
 
-#include <algorithm>
-
 #include "platform/code_page.h"
+
+#include <algorithm>
 
 namespace tarvik {
 namespace {

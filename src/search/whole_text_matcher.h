@@ -6,11 +6,11 @@
 // pieces is found through the needle's length less one byte carried over from
 // what came before. Memory stays at one piece plus the longest needle.
 
+#include "search/term_match.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
-
-#include "search/term_match.h"
 
 namespace tarvik {
 

@@ -1,16 +1,19 @@
 // tarvik-find: lists the office documents of a folder that contain a phrase,
 // or with --list the candidate documents themselves.
 
-#include <cstdio>
-#include <thread>
-
 #include "find/find_options.h"
 #include "find/tool_form.h"
-#include "platform/host.h"
-#include "platform/shell.h"
-#include "search/prefilter_cache.h"
+
 #include "app/read_folder.h"
 #include "app/search_run.h"
+
+#include "search/prefilter_cache.h"
+
+#include "platform/host.h"
+#include "platform/shell.h"
+
+#include <cstdio>
+#include <thread>
 
 namespace {
 

@@ -7,18 +7,20 @@
 // Exit status: 0 shown; 2 the document could not be unpacked, or a wrong
 // command line.
 
+#include "app/command_line.h"
+
+#include "search/preview_text.h"
+#include "search/readable_text.h"
+
+#include "platform/code_page.h"
+#include "platform/scratch_folder.h"
+
 #include <cstdio>
 #include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "app/command_line.h"
-#include "platform/code_page.h"
-#include "platform/scratch_folder.h"
-#include "search/preview_text.h"
-#include "search/readable_text.h"
 
 namespace {
 

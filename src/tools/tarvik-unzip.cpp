@@ -2,18 +2,20 @@
 // Exit status: 0 every chosen entry extracted (or listed), 1 some were skipped
 // or failed, 2 the archive could not be read or the command line is wrong.
 
-#include <cstdio>
-#include <exception>
-#include <string>
-#include <vector>
-
-#include "app/command_line.h"
 #include "unzip/extractor_setup.h"
 #include "unzip/unzip_extract.h"
 #include "unzip/unzip_host.h"
 #include "unzip/unzip_list.h"
 #include "unzip/unzip_options.h"
+
+#include "app/command_line.h"
+
 #include "zip/extractor.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
 
 namespace {
 

@@ -1,14 +1,14 @@
 #include "ui/error.h"
 
+#include "ui/modeless.h"
+#include "ui/sprache.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-#include "ui/modeless.h"
-#include "ui/sprache.h"
 
 namespace tarvik::ui {
 

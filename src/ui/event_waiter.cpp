@@ -1,9 +1,9 @@
 #include "ui/event_waiter.h"
 
+#include "app/search_run.h"
+
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
-
-#include "app/search_run.h"
 
 namespace tarvik::ui {
 namespace {

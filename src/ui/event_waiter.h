@@ -5,12 +5,12 @@
 // of documents, never once per document, and nothing in the run waits on the
 // display for a document.
 
+#include "search/parallel_walk.h"
+
 #include <QElapsedTimer>
 #include <QTimer>
 
 #include <atomic>
-
-#include "search/parallel_walk.h"
 
 class QAbstractEventDispatcher;
 

@@ -1,5 +1,7 @@
 #include "ui/info.h"
 
+#include "ui/sprache.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -8,8 +10,6 @@
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
-
-#include "ui/sprache.h"
 
 namespace tarvik::ui {
 

@@ -2,17 +2,19 @@
 // the four windows in their order and runs the event loop until the main
 // window closes.
 
+#include "ui/qt_host.h"
+#include "ui/tarvikst.h"
+#include "ui/window_options.h"
+
+#include "app/command_line.h"
+
+#include "platform/host.h"
+
 #include <QApplication>
 #include <QIcon>
 
 #include <cstdio>
 #include <string>
-
-#include "app/command_line.h"
-#include "platform/host.h"
-#include "ui/qt_host.h"
-#include "ui/tarvikst.h"
-#include "ui/window_options.h"
 
 int main(int argc, char** argv) {
   // --help and --version answer before Qt, which needs a display.

@@ -1,5 +1,7 @@
 #include "ui/sprache.h"
 
+#include "app/string_table.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -13,8 +15,6 @@
 #include <algorithm>
 #include <cmath>
 #include <vector>
-
-#include "app/string_table.h"
 
 namespace tarvik::ui {
 namespace {

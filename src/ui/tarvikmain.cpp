@@ -1,5 +1,26 @@
 #include "ui/tarvikmain.h"
 
+#include "ui/error.h"
+#include "ui/event_waiter.h"
+#include "ui/info.h"
+#include "ui/sprache.h"
+#include "ui/vorschau.h"
+
+#include "app/candidate_list.h"
+#include "app/read_folder.h"
+#include "app/search_run.h"
+#include "app/string_table.h"
+
+#include "search/document_collection.h"
+#include "search/document_search.h"
+#include "search/prefilter_cache.h"
+
+#include "platform/code_page.h"
+#include "platform/file_system.h"
+#include "platform/host.h"
+#include "platform/shell.h"
+#include "platform/text_file.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -23,24 +44,6 @@
 #include <QTimer>
 
 #include <thread>
-
-#include "platform/code_page.h"
-#include "platform/file_system.h"
-#include "platform/host.h"
-#include "platform/shell.h"
-#include "platform/text_file.h"
-#include "app/candidate_list.h"
-#include "search/document_collection.h"
-#include "search/document_search.h"
-#include "search/prefilter_cache.h"
-#include "app/read_folder.h"
-#include "app/search_run.h"
-#include "app/string_table.h"
-#include "ui/error.h"
-#include "ui/event_waiter.h"
-#include "ui/info.h"
-#include "ui/sprache.h"
-#include "ui/vorschau.h"
 
 namespace tarvik::ui {
 

@@ -5,6 +5,11 @@
 // controls and fills the lists as it goes, always on the window's thread; a
 // search's jobs read a snapshot of the options and never touch a control.
 
+#include "app/search_form.h"
+#include "app/settings.h"
+
+#include "search/hit_ranges.h"
+
 #include <QComboBox>
 #include <QMainWindow>
 
@@ -12,10 +17,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "search/hit_ranges.h"
-#include "app/search_form.h"
-#include "app/settings.h"
 
 class QAbstractButton;
 class QAction;

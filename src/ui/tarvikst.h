@@ -3,12 +3,12 @@
 // creation runs the start-up with options, language and histories), info
 // window, error window, preview window. They live until the program ends.
 
-#include <memory>
-
 #include "ui/error.h"
 #include "ui/info.h"
 #include "ui/tarvikmain.h"
 #include "ui/vorschau.h"
+
+#include <memory>
 
 namespace tarvik::ui {
 

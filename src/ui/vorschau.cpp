@@ -1,5 +1,16 @@
 #include "ui/vorschau.h"
 
+#include "ui/error.h"
+#include "ui/modeless.h"
+#include "ui/sprache.h"
+
+#include "app/settings.h"
+
+#include "search/preview_text.h"
+
+#include "platform/code_page.h"
+#include "platform/scratch_folder.h"
+
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,14 +24,6 @@
 
 #include <algorithm>
 #include <exception>
-
-#include "platform/code_page.h"
-#include "platform/scratch_folder.h"
-#include "search/preview_text.h"
-#include "app/settings.h"
-#include "ui/error.h"
-#include "ui/modeless.h"
-#include "ui/sprache.h"
 
 namespace tarvik::ui {
 namespace {

@@ -5,6 +5,8 @@
 // marks the hits of the last search in it. Its texts are German in both
 // languages.
 
+#include "search/hit_ranges.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -12,8 +14,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "search/hit_ranges.h"
 
 class QLabel;
 class QLineEdit;

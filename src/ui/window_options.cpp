@@ -1,13 +1,13 @@
 #include "ui/window_options.h"
 
+#include "platform/config_folder.h"
+#include "platform/file_system.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
-
-#include "platform/config_folder.h"
-#include "platform/file_system.h"
 
 namespace tarvik::ui {
 

@@ -2,10 +2,10 @@
 // the element, attribute-list, entity and notation declarations, each
 // reported to DtdItemFound. Nothing is validated.
 
-#include <cstring>
-
 #include "xml/xml_text.h"
 #include "xml/xmlscan.h"
+
+#include <cstring>
 
 namespace tarvik {
 

@@ -1,6 +1,6 @@
-#include <functional>
-
 #include "xml/xmlscan.h"
+
+#include <functional>
 
 namespace tarvik {
 

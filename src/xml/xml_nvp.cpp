@@ -1,9 +1,9 @@
 #include "xml/xml_nvp.h"
 
+#include "xml/xml_text.h"
+
 #include <array>
 #include <cstring>
-
-#include "xml/xml_text.h"
 
 namespace tarvik {
 

@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <string>
-#include <iterator>
 #include <string_view>
 #include <unordered_map>
 #include <utility>

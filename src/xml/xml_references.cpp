@@ -5,12 +5,12 @@
 // charged against kMaxExpansion. A reference that would break a limit stays
 // as written.
 
+#include "xml/xml_text.h"
+#include "xml/xmlscan.h"
+
 #include <algorithm>
 #include <cstring>
 #include <functional>
-
-#include "xml/xml_text.h"
-#include "xml/xmlscan.h"
 
 namespace tarvik {
 

@@ -2,10 +2,11 @@
 // searched lines (platform/utf8_to_ansi.cpp) it does not check continuation
 // bytes, and what it cannot convert becomes '¿'.
 
-#include <bit>
+#include "xml/xml_text.h"
 
 #include "platform/code_page.h"
-#include "xml/xml_text.h"
+
+#include <bit>
 
 namespace tarvik::xml {
 

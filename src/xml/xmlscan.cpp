@@ -3,6 +3,10 @@
 
 #include "xml/xmlscan.h"
 
+#include "xml/xml_text.h"
+
+#include "platform/file_handle.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,9 +16,6 @@
 #include <climits>
 #include <cstring>
 #include <new>
-
-#include "platform/file_handle.h"
-#include "xml/xml_text.h"
 
 namespace tarvik {
 

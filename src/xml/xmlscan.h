@@ -16,6 +16,8 @@
 // no more are copied. Every list is filled unordered and ordered once, so no
 // input makes the work grow faster than n log n.
 
+#include "xml/xml_nvp.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -23,8 +25,6 @@
 #include <string_view>
 #include <unordered_map>
 #include <vector>
-
-#include "xml/xml_nvp.h"
 
 namespace tarvik {
 

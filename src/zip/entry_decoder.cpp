@@ -1,22 +1,25 @@
 #include "zip/entry_decoder.h"
 
+#include "zip/dos_time.h"
+#include "zip/exceptions.h"
+#include "zip/records.h"
+
+#include "decode/cipher.h"
+#include "decode/inflate.h"
+#include "decode/legacy_methods.h"
+
+#include "base/buffer_stream.h"
+#include "base/stream.h"
+
+#include "platform/file_handle.h"
+#include "platform/file_system.h"
+#include "platform/host.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <ctime>
-
-#include "platform/file_handle.h"
-#include "platform/file_system.h"
-#include "platform/host.h"
-#include "base/buffer_stream.h"
-#include "decode/inflate.h"
-#include "decode/legacy_methods.h"
-#include "base/stream.h"
-#include "decode/cipher.h"
-#include "zip/dos_time.h"
-#include "zip/exceptions.h"
-#include "zip/records.h"
 
 namespace tarvik {
 

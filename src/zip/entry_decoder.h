@@ -10,11 +10,11 @@
 // and the window's thread shows it when the document's turn comes
 // (parallel_walk.h). The decoders themselves report through the component.
 
-#include <cstdint>
-#include <string>
-
 #include "decode/decode_component.h"
 #include "decode/decode_context.h"
+
+#include <cstdint>
+#include <string>
 
 namespace tarvik {
 

@@ -1,11 +1,13 @@
 #include "zip/entry_list.h"
 
-#include <cstddef>
-#include <string>
+#include "zip/dos_time.h"
+
+#include "base/compression_rate.h"
 
 #include "platform/ascii_case.h"
-#include "zip/dos_time.h"
-#include "base/compression_rate.h"
+
+#include <cstddef>
+#include <string>
 
 namespace tarvik {
 

@@ -3,10 +3,11 @@
 // the sort modes, and the end-record check decides whether a found record can
 // be used.
 
-#include <cstdint>
+#include "zip/records.h"
 
 #include "base/object_list.h"
-#include "zip/records.h"
+
+#include <cstdint>
 
 namespace tarvik {
 

@@ -5,8 +5,9 @@
 // and EUserCanceled come from the decoders' layer; all of them derive from the
 // general Exception, so the search can catch one type per document.
 
-#include "base/errors.h"
 #include "decode/decode_errors.h"
+
+#include "base/errors.h"
 
 namespace tarvik {
 

@@ -3,10 +3,11 @@
 
 #include "zip/extractor.h"
 
-#include "platform/file_system.h"
-#include "platform/host.h"
 #include "zip/archive_paths.h"
 #include "zip/reader_helpers.h"
+
+#include "platform/file_system.h"
+#include "platform/host.h"
 
 namespace tarvik {
 

@@ -4,6 +4,15 @@
 // the entry list and the sorted view, caches it while the file is unchanged,
 // switches volumes of a numbered set, and answers questions about the entries.
 
+#include "zip/entry_list.h"
+#include "zip/exceptions.h"
+#include "zip/records.h"
+
+#include "base/buffer_stream.h"
+#include "base/persistent.h"
+
+#include "platform/file_handle.h"
+
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -11,13 +20,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "base/buffer_stream.h"
-#include "base/persistent.h"
-#include "platform/file_handle.h"
-#include "zip/entry_list.h"
-#include "zip/exceptions.h"
-#include "zip/records.h"
 
 namespace tarvik {
 

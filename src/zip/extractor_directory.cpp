@@ -7,13 +7,14 @@
 // fixed size), nothing is allocated by a size field larger than 16 bits, and a
 // damaged directory ends in a rebuild or EBadZipFile.
 
-#include <memory>
+#include "zip/archive_paths.h"
+#include "zip/extractor.h"
 
 #include "platform/ascii_case.h"
 #include "platform/file_system.h"
 #include "platform/host.h"
-#include "zip/extractor.h"
-#include "zip/archive_paths.h"
+
+#include <memory>
 
 namespace tarvik {
 

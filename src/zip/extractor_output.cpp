@@ -4,17 +4,18 @@
 // link, and the output file is made relative to its folder's descriptor: a
 // folder swapped for a link while the run goes on cannot redirect a write.
 
-#include <sys/stat.h>
-
-#include <atomic>
-#include <chrono>
-#include <cerrno>
-
-#include "platform/folder_walk.h"
-#include "platform/host.h"
 #include "zip/dos_time.h"
 #include "zip/extractor.h"
 #include "zip/output_place.h"
+
+#include "platform/folder_walk.h"
+#include "platform/host.h"
+
+#include <sys/stat.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
 
 namespace tarvik {
 namespace {

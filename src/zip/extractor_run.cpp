@@ -1,24 +1,27 @@
 // TZipExtractor: the extraction run — selecting the entries, building output
 // paths, decoding each entry and judging its CRC.
 
+#include "zip/dos_time.h"
+#include "zip/entry_decoder.h"
+#include "zip/extractor.h"
+#include "zip/output_place.h"
+#include "zip/reader_helpers.h"
+#include "zip/wild_match.h"
+
+#include "decode/decode_component.h"
+#include "decode/decode_context.h"
+
+#include "base/string_sink.h"
+
+#include "platform/ascii_case.h"
+#include "platform/file_system.h"
+#include "platform/host.h"
+
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <ctime>
 #include <exception>
-
-#include "platform/ascii_case.h"
-#include "platform/file_system.h"
-#include "platform/host.h"
-#include "decode/decode_component.h"
-#include "decode/decode_context.h"
-#include "zip/entry_decoder.h"
-#include "zip/wild_match.h"
-#include "zip/dos_time.h"
-#include "base/string_sink.h"
-#include "zip/extractor.h"
-#include "zip/output_place.h"
-#include "zip/reader_helpers.h"
 
 namespace tarvik {
 namespace {

@@ -1,13 +1,14 @@
 // Volume sets: switching to another volume, the disk label test and the
 // default way of naming the next volume.
 
-#include <cstdio>
+#include "zip/archive_paths.h"
+#include "zip/extractor.h"
+#include "zip/reader_helpers.h"
 
 #include "platform/file_system.h"
 #include "platform/host.h"
-#include "zip/extractor.h"
-#include "zip/archive_paths.h"
-#include "zip/reader_helpers.h"
+
+#include <cstdio>
 
 namespace tarvik {
 

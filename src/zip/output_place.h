@@ -4,12 +4,12 @@
 // then renamed over the name, so a file that stood there (a hard link to
 // another name included) is replaced, never written into.
 
+#include "platform/file_handle.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <string>
-
-#include "platform/file_handle.h"
 
 namespace tarvik {
 

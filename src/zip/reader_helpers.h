@@ -7,12 +7,12 @@
 // std::min and std::max serve as its minimum and maximum, and the rate of a
 // part is base/compression_rate.h.
 
+#include "platform/file_system.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
-
-#include "platform/file_system.h"
 
 namespace tarvik {
 

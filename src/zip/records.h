@@ -4,13 +4,13 @@
 // the readers that fill them from a stream. The reader only reads: nothing here
 // is ever written back.
 
+#include "base/persistent.h"
+#include "base/stream.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
-
-#include "base/persistent.h"
-#include "base/stream.h"
 
 namespace tarvik {
 

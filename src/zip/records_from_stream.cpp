@@ -3,15 +3,16 @@
 // a short count before its bytes are used, and no buffer is sized by more than
 // a 16-bit field.
 
+#include "zip/dos_time.h"
+#include "zip/reader_helpers.h"
+#include "zip/records.h"
+
+#include "platform/code_page.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
-
-#include "platform/code_page.h"
-#include "zip/dos_time.h"
-#include "zip/reader_helpers.h"
-#include "zip/records.h"
 
 namespace tarvik {
 

@@ -1,9 +1,9 @@
 #include "zip/wild_match.h"
 
+#include "platform/ascii_case.h"
+
 #include <string>
 #include <vector>
-
-#include "platform/ascii_case.h"
 
 namespace tarvik {
 

@@ -1,5 +1,17 @@
 #include "app/search_run.h"
 
+#include "support/archive_patch.h"
+#include "support/fake_form.h"
+#include "support/temp_folder.h"
+
+#include "search/document_collection.h"
+#include "search/document_search.h"
+#include "search/parallel_walk.h"
+
+#include "platform/file_system.h"
+#include "platform/host.h"
+#include "platform/shell.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,16 +20,6 @@
 #include <filesystem>
 #include <mutex>
 #include <thread>
-
-#include "platform/file_system.h"
-#include "search/document_collection.h"
-#include "platform/host.h"
-#include "platform/shell.h"
-#include "search/document_search.h"
-#include "search/parallel_walk.h"
-#include "support/archive_patch.h"
-#include "support/fake_form.h"
-#include "support/temp_folder.h"
 
 namespace tarvik {
 namespace {

@@ -1,14 +1,15 @@
 #include "app/settings.h"
 
+#include "support/temp_folder.h"
+
+#include "platform/text_file.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
-
-#include "platform/text_file.h"
-#include "support/temp_folder.h"
 
 namespace tarvik {
 namespace {

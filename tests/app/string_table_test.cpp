@@ -1,8 +1,8 @@
 #include "app/string_table.h"
 
-#include <gtest/gtest.h>
-
 #include "support/fake_form.h"
+
+#include <gtest/gtest.h>
 
 namespace tarvik {
 namespace {

@@ -1,7 +1,14 @@
 // Buffered streams: positioning, coherence between reading and writing,
 // put-back, flushing and the file-backed variant.
 
+#include "base/buffer_stream.h"
+
+#include "support/memory_stream.h"
+
+#include "base/errors.h"
+
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,10 +18,6 @@
 #include <random>
 #include <string>
 #include <vector>
-
-#include "base/buffer_stream.h"
-#include "base/errors.h"
-#include "support/memory_stream.h"
 
 namespace tarvik {
 namespace {

@@ -1,13 +1,14 @@
 // Object lists: growth, ownership, neighbours, sorted insertion with each
 // duplicates rule, and streaming through the class registry.
 
+#include "base/object_list.h"
+
+#include "support/memory_stream.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
-
-#include "base/object_list.h"
-#include "support/memory_stream.h"
 
 namespace tarvik {
 namespace {

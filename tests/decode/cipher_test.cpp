@@ -1,11 +1,12 @@
 #include "decode/cipher.h"
 
+#include "support/memory_stream.h"
+
+#include "decode/decode_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
-
-#include "decode/decode_test_support.h"
-#include "support/memory_stream.h"
 
 namespace tarvik {
 namespace {
@@ -51,8 +52,7 @@ TEST(CipherTest, DecryptsArchiveMadeByZip) {
   EXPECT_EQ(DecryptHeader(keys, "secret", stream), kHelloTimeHighByte);
   EXPECT_EQ(stream.Position(), static_cast<std::int64_t>(kHelloHeaderEnd + 12));
 
-  Bytes data(archive.begin() + kHelloHeaderEnd + 12,
-             archive.begin() + kHelloHeaderEnd + kHelloPackedSize);
+  Bytes data(archive.begin() + kHelloHeaderEnd + 12, archive.begin() + kHelloHeaderEnd + kHelloPackedSize);
   DecryptBuffer(keys, data.data(), data.size());
   EXPECT_EQ(std::string(data.begin(), data.end()), kHelloText);
 

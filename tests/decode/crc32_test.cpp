@@ -1,12 +1,12 @@
 #include "decode/crc32.h"
 
+#include "decode/crc32_fold.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
-
-#include "decode/crc32_fold.h"
 
 namespace tarvik {
 namespace {

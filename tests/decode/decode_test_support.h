@@ -3,19 +3,22 @@
 // sink, a fake component and host, a bit writer for hand-made deflate streams,
 // and a runner that inflates a stream through the real output stage.
 
+#include "support/memory_stream.h"
+
+#include "decode/decode_component.h"
+#include "decode/decode_context.h"
+#include "decode/inflate.h"
+
+#include "base/stream.h"
+
+#include "platform/host.h"
+
 #include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "platform/host.h"
-#include "decode/decode_component.h"
-#include "decode/decode_context.h"
-#include "decode/inflate.h"
-#include "base/stream.h"
-#include "support/memory_stream.h"
 
 namespace tarvik::decode_test {
 

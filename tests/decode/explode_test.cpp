@@ -3,10 +3,11 @@
 // before the start of the output and across the window's end, the wider
 // distance lookup of large entries, and bad code length lists.
 
-#include <gtest/gtest.h>
+#include "decode/explode.h"
 
 #include "legacy_test_support.h"
-#include "decode/explode.h"
+
+#include <gtest/gtest.h>
 
 namespace tarvik {
 namespace {
@@ -49,8 +50,11 @@ class TTree {
 class TImplodeWriter {
  public:
   explicit TImplodeWriter(std::uint16_t flags, const Lengths& distanceCodes = Lengths(64, 6))
-      : literalTree_(flags & kImplodeLiteralTree), lowBits_(flags & kImplodeBigDictionary ? 7 : 6),
-        literals_(Lengths(256, 8)), lengths_(Lengths(64, 6)), distances_(distanceCodes) {
+      : literalTree_(flags & kImplodeLiteralTree),
+        lowBits_(flags & kImplodeBigDictionary ? 7 : 6),
+        literals_(Lengths(256, 8)),
+        lengths_(Lengths(64, 6)),
+        distances_(distanceCodes) {
     for (const Lengths& l : {Lengths(256, 8), Lengths(64, 6), distanceCodes}) {
       if (l.size() == 256 && !literalTree_) continue;
       const Bytes b = TreeBytes(l);
@@ -165,8 +169,7 @@ TEST(Explode, BadCodeLengthListsStopBeforeAnyOutput) {
     EXPECT_TRUE(out.bytes.empty());
   }
   // An incomplete literal code stops it too.
-  EXPECT_EQ(DecodeOnce(6, kImplodeLiteralTree, TreeBytes(Lengths(256, 9)), 100).result,
-            TLegacyResult::DataError);
+  EXPECT_EQ(DecodeOnce(6, kImplodeLiteralTree, TreeBytes(Lengths(256, 9)), 100).result, TLegacyResult::DataError);
 }
 
 TEST(Explode, DamagedOrOversizedEntries) {

@@ -1,16 +1,17 @@
 #include "decode/inflate.h"
 
+#include "support/memory_stream.h"
+
+#include "decode/crc32.h"
+#include "decode/decode_test_support.h"
+#include "decode/huffman_table.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fstream>
 #include <random>
 #include <sstream>
-
-#include "decode/crc32.h"
-#include "decode/decode_test_support.h"
-#include "decode/huffman_table.h"
-#include "support/memory_stream.h"
 
 namespace tarvik {
 namespace {

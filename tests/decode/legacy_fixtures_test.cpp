@@ -2,12 +2,12 @@
 // an independent compressor: every entry decodes to the expected bytes, and
 // damaged copies end as data errors or CRC mismatches, never as faults.
 
+#include "legacy_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <sstream>
-
-#include "legacy_test_support.h"
 
 namespace tarvik {
 namespace {
@@ -35,8 +35,7 @@ TEST(LegacyFixtures, EveryEntryDecodesToItsExpectedContent) {
     std::istringstream(line) >> archive >> name >> size >> sha256;
     SCOPED_TRACE(name);
     const TFixtureEntry entry = FixtureEntry(archive, name);
-    const TDecodeOutcome out =
-        harness.Decode(entry.method, entry.flags, entry.data, entry.uncompressedSize);
+    const TDecodeOutcome out = harness.Decode(entry.method, entry.flags, entry.data, entry.uncompressedSize);
     EXPECT_EQ(out.result, TLegacyResult::Ok);
     EXPECT_EQ(out.bytes.size(), size);
     EXPECT_EQ(Sha256Hex(out.bytes), sha256);

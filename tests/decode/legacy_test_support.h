@@ -3,6 +3,15 @@
 // streams, a harness that runs a decoder over bytes in memory, a reader for
 // the local headers of the fixture archives and SHA-256 to check their content.
 
+#include "support/memory_stream.h"
+
+#include "decode/decode_component.h"
+#include "decode/decode_context.h"
+#include "decode/decode_errors.h"
+#include "decode/legacy_methods.h"
+
+#include "base/stream.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <fstream>
@@ -11,13 +20,6 @@
 #include <span>
 #include <string>
 #include <vector>
-
-#include "decode/decode_component.h"
-#include "decode/decode_context.h"
-#include "decode/legacy_methods.h"
-#include "base/stream.h"
-#include "decode/decode_errors.h"
-#include "support/memory_stream.h"
 
 namespace tarvik::legacy_test {
 

@@ -2,10 +2,11 @@
 // 144 escape, each factor's length and distance fields, copies reaching
 // before the start of the output and across the window's end.
 
-#include <gtest/gtest.h>
+#include "decode/unreduce.h"
 
 #include "legacy_test_support.h"
-#include "decode/unreduce.h"
+
+#include <gtest/gtest.h>
 
 namespace tarvik {
 namespace {
@@ -27,10 +28,8 @@ class TReduceWriter {
     const Bytes& set = sets_[last_];
     const auto found = std::find(set.begin(), set.end(), b);
     if (!set.empty()) w_.PutBit(found == set.end());
-    if (found != set.end())
-      w_.Put(unsigned(found - set.begin()), FollowerIndexWidth(unsigned(set.size())));
-    else
-      w_.PutByte(b);
+    if (found != set.end()) w_.Put(unsigned(found - set.begin()), FollowerIndexWidth(unsigned(set.size())));
+    else w_.PutByte(b);
     last_ = b;
     return *this;
   }
@@ -70,8 +69,8 @@ Bytes Pattern(std::size_t n) {
 TEST(Unreduce, FollowerSetsAndTheEscapeByte) {
   const struct {
     unsigned length, width;
-  } widths[] = {{0, 8}, {1, 1}, {2, 1}, {3, 2}, {4, 2}, {5, 3}, {8, 3}, {9, 4},
-                {16, 4}, {17, 5}, {32, 5}, {33, 6}, {63, 6}};
+  } widths[] = {{0, 8}, {1, 1},  {2, 1},  {3, 2},  {4, 2},  {5, 3}, {8, 3},
+                {9, 4}, {16, 4}, {17, 5}, {32, 5}, {33, 6}, {63, 6}};
   for (const auto& w : widths) EXPECT_EQ(FollowerIndexWidth(w.length), w.width) << w.length;
 
   // Sets of 1, 2, 3, 33 and 63 bytes; 144 is in the set of 'd'.
@@ -93,12 +92,12 @@ TEST(Unreduce, CopyFieldsOfEachFactor) {
     Bytes fields;  // the bytes after 144
     std::size_t length, distance;
   } cases[] = {
-      {2, {0x05, 9}, 8, 10},            // factor 1: length 5 + 3, distance 9 + 1
-      {2, {0x85, 9}, 8, 266},           // high bit of V: distance + 256
-      {2, {0x7F, 10, 0}, 140, 1},       // length mask: 127 + 10 + 3
-      {3, {0xC2, 4}, 5, 3 * 256 + 5},   // factor 2
+      {2, {0x05, 9}, 8, 10},           // factor 1: length 5 + 3, distance 9 + 1
+      {2, {0x85, 9}, 8, 266},          // high bit of V: distance + 256
+      {2, {0x7F, 10, 0}, 140, 1},      // length mask: 127 + 10 + 3
+      {3, {0xC2, 4}, 5, 3 * 256 + 5},  // factor 2
       {3, {0x3F, 0, 1}, 66, 2},
-      {4, {0xE3, 0}, 6, 7 * 256 + 1},   // factor 3
+      {4, {0xE3, 0}, 6, 7 * 256 + 1},  // factor 3
       {4, {0x1F, 255, 99}, 289, 100},
       {5, {0x2E, 7}, 17, 2 * 256 + 8},  // factor 4
       {5, {0xFF, 1, 255}, 19, 15 * 256 + 256},
@@ -106,8 +105,7 @@ TEST(Unreduce, CopyFieldsOfEachFactor) {
   for (const auto& c : cases) {
     TReduceWriter w;
     w.Plain(Pattern(600)).Copy(c.fields, c.length, c.distance).Plain({'Z'});
-    EXPECT_EQ(DecodeOnce(c.method, 0, w.Data(), w.Size()).bytes, w.Expected())
-        << c.method << " " << c.length;
+    EXPECT_EQ(DecodeOnce(c.method, 0, w.Data(), w.Size()).bytes, w.Expected()) << c.method << " " << c.length;
   }
 }
 
@@ -116,8 +114,7 @@ TEST(Unreduce, CopiesBeforeTheStartAndAcrossTheWindowEnd) {
   // the output and repeats it.
   TReduceWriter start;
   start.Plain({'A', 'B'}).Copy({0x01, 2}, 4, 3).Copy({0x02, 9}, 5, 10);
-  EXPECT_EQ(DecodeOnce(2, 0, start.Data(), start.Size()).bytes,
-            (Bytes{'A', 'B', 0, 'A', 'B', 0, 0, 0, 0, 0, 'A'}));
+  EXPECT_EQ(DecodeOnce(2, 0, start.Data(), start.Size()).bytes, (Bytes{'A', 'B', 0, 'A', 'B', 0, 0, 0, 0, 0, 'A'}));
   // Across the 16 KB window's end; the source before the wrap is real output.
   TReduceWriter wrap;
   wrap.Plain(Pattern(16380))

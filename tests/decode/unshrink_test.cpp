@@ -2,10 +2,11 @@
 // 256 1, the partial clear after 256 2, and corrupt codes that must end as
 // data errors without leaving the tables.
 
-#include <gtest/gtest.h>
+#include "decode/unshrink.h"
 
 #include "legacy_test_support.h"
-#include "decode/unshrink.h"
+
+#include <gtest/gtest.h>
 
 namespace tarvik {
 namespace {
@@ -29,20 +30,18 @@ TEST(Unshrink, CodesAndControlCodes) {
   EXPECT_EQ(Text(Unshrunk({{'x'}})), "x");
   EXPECT_TRUE(Unshrunk({}).bytes.empty());
   // 256 1 widens the following codes; other values after 256 are ignored.
-  EXPECT_EQ(Text(Unshrunk({{'A'}, {'B'}, {256}, {1}, {257, 10}, {256, 10}, {7, 10}, {'C', 10}, {258, 10}})),
-            "ABABCBA");
+  EXPECT_EQ(Text(Unshrunk({{'A'}, {'B'}, {256}, {1}, {257, 10}, {256, 10}, {7, 10}, {'C', 10}, {258, 10}})), "ABABCBA");
   // 257=AB 258=BA 259=ABC; 257 is the prefix of 259, so 256 2 frees 258 and
   // 259. The next new code reuses 258 (CA), the one after it 259 (ABC).
-  EXPECT_EQ(Text(Unshrunk({{'A'}, {'B'}, {257}, {'C'}, {256}, {2}, {257}, {258}, {259}})),
-            "ABABCABCAABC");
+  EXPECT_EQ(Text(Unshrunk({{'A'}, {'B'}, {257}, {'C'}, {256}, {2}, {257}, {258}, {259}})), "ABABCABCAABC");
   // An output larger than the entry's size is refused.
   EXPECT_TRUE(Unshrunk({{'A'}, {'B'}, {257}, {259}}, 4).tooBig);
 }
 
 TEST(Unshrink, CorruptCodesEndAsDataErrors) {
   // Widening four times reaches 13 bits; a fifth time is corrupt.
-  const std::initializer_list<TCode> to13 = {{'A'}, {256}, {1}, {256, 10}, {1, 10}, {256, 11},
-                                              {1, 11}, {256, 12}, {1, 12}};
+  const std::initializer_list<TCode> to13 = {{'A'},     {256},   {1},       {256, 10}, {1, 10},
+                                             {256, 11}, {1, 11}, {256, 12}, {1, 12}};
   std::vector<TCode> codes(to13);
   codes.insert(codes.end(), {{'B', 13}, {257, 13}});
   TBitWriter w;
@@ -59,8 +58,7 @@ TEST(Unshrink, CorruptCodesEndAsDataErrors) {
   EXPECT_EQ(loop.result, TLegacyResult::DataError);
   EXPECT_LE(loop.bytes.size(), 3u);
   // After 256 2 has freed everything, codes above the next free one loop too.
-  EXPECT_EQ(Unshrunk({{'A'}, {'B'}, {256}, {2}, {258}, {259}, {260}}).result,
-            TLegacyResult::DataError);
+  EXPECT_EQ(Unshrunk({{'A'}, {'B'}, {256}, {2}, {258}, {259}, {260}}).result, TLegacyResult::DataError);
 }
 
 TEST(Unshrink, PartialClearTouchesOnlyCodesOfItsRange) {

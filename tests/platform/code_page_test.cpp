@@ -1,10 +1,10 @@
 #include "platform/code_page.h"
 
+#include "test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "test_support.h"
 
 namespace tarvik {
 namespace {
@@ -27,12 +27,11 @@ TEST(PlatformCodePage, SpecialRangeSpotChecks) {
   const struct {
     unsigned byte;
     char32_t codePoint;
-  } cases[] = {{0x80, 0x20AC}, {0x81, 0x0081}, {0x82, 0x201A}, {0x83, 0x0192}, {0x84, 0x201E},
-               {0x85, 0x2026}, {0x86, 0x2020}, {0x87, 0x2021}, {0x88, 0x02C6}, {0x89, 0x2030},
-               {0x8A, 0x0160}, {0x8B, 0x2039}, {0x8C, 0x0152}, {0x8D, 0x008D}, {0x8E, 0x017D},
-               {0x8F, 0x008F}, {0x90, 0x0090}, {0x91, 0x2018}, {0x92, 0x2019}, {0x93, 0x201C},
-               {0x94, 0x201D}, {0x95, 0x2022}, {0x96, 0x2013}, {0x97, 0x2014}, {0x98, 0x02DC},
-               {0x99, 0x2122}, {0x9A, 0x0161}, {0x9B, 0x203A}, {0x9C, 0x0153}, {0x9D, 0x009D},
+  } cases[] = {{0x80, 0x20AC}, {0x81, 0x0081}, {0x82, 0x201A}, {0x83, 0x0192}, {0x84, 0x201E}, {0x85, 0x2026},
+               {0x86, 0x2020}, {0x87, 0x2021}, {0x88, 0x02C6}, {0x89, 0x2030}, {0x8A, 0x0160}, {0x8B, 0x2039},
+               {0x8C, 0x0152}, {0x8D, 0x008D}, {0x8E, 0x017D}, {0x8F, 0x008F}, {0x90, 0x0090}, {0x91, 0x2018},
+               {0x92, 0x2019}, {0x93, 0x201C}, {0x94, 0x201D}, {0x95, 0x2022}, {0x96, 0x2013}, {0x97, 0x2014},
+               {0x98, 0x02DC}, {0x99, 0x2122}, {0x9A, 0x0161}, {0x9B, 0x203A}, {0x9C, 0x0153}, {0x9D, 0x009D},
                {0x9E, 0x017E}, {0x9F, 0x0178}};
   for (const auto& c : cases) {
     EXPECT_EQ(kAnsiToUnicode[c.byte], c.codePoint) << std::hex << c.byte;
@@ -70,21 +69,25 @@ TEST(PlatformCodePage, InvalidAndUnrepresentableInput) {
     std::string utf8;
     std::string ansi;
   } cases[] = {
-      {"\xE2\x82\xAC", Byte(0x80)},                  // euro sign
-      {"\xC4\x80", "?"},                             // A with macron
-      {"\xF0\x9F\x98\x80", "?"},                     // emoji: one character, one "?"
-      {"\xC3", "?"},                                 // truncated at the end
-      {"\xE2\x82" "A", "?A"},                        // truncated before ASCII
-      {"\xE2\x82\n", "?\n"},                         // truncated before a line feed
-      {"\x80\xBF", "??"},                            // stray continuation bytes
-      {"\xC0\xAF", "??"},                            // overlong "/"
-      {"\xE0\x80\xAF", "???"},                       // overlong, three bytes
-      {"\xED\xA0\x80", "???"},                       // surrogate
-      {"\xF4\x90\x80\x80", "????"},                  // above U+10FFFF
-      {"\xFF" "abc", "?abc"},                        // impossible lead byte
+      {"\xE2\x82\xAC", Byte(0x80)},  // euro sign
+      {"\xC4\x80", "?"},             // A with macron
+      {"\xF0\x9F\x98\x80", "?"},     // emoji: one character, one "?"
+      {"\xC3", "?"},                 // truncated at the end
+      {"\xE2\x82"
+       "A",
+       "?A"},                        // truncated before ASCII
+      {"\xE2\x82\n", "?\n"},         // truncated before a line feed
+      {"\x80\xBF", "??"},            // stray continuation bytes
+      {"\xC0\xAF", "??"},            // overlong "/"
+      {"\xE0\x80\xAF", "???"},       // overlong, three bytes
+      {"\xED\xA0\x80", "???"},       // surrogate
+      {"\xF4\x90\x80\x80", "????"},  // above U+10FFFF
+      {"\xFF"
+       "abc",
+       "?abc"},  // impossible lead byte
       {std::string("a\0b\r\nc", 6), std::string("a\0b\r\nc", 6)},
       {"\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F", "\xE4\xF6\xFC\xDF"},
-      {"\xC2\x81\xC2\x80", "\x81?"},                 // U+0081 stands for itself, U+0080 does not
+      {"\xC2\x81\xC2\x80", "\x81?"},  // U+0081 stands for itself, U+0080 does not
       {"", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(Utf8ToAnsiLine(c.utf8), c.ansi) << c.utf8;

@@ -1,8 +1,8 @@
+#include "platform/file_system.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "platform/file_system.h"
 
 namespace tarvik {
 namespace {
@@ -19,7 +19,7 @@ TEST(PlatformFilePattern, MatchesLikeFolderListings) {
       {"sx", "*.sx*", false},
       {".sxw", "*.sx*", true},
       {"Brief.sxw", "*.*", true},
-      {"Alt", "*.*", true},            // no dot: "*.*" lists everything
+      {"Alt", "*.*", true},  // no dot: "*.*" lists everything
       {"Brief", "Brief.*", true},
       {"Brief.txt", "Brief.*", true},
       {"Briefe", "Brief.*", false},
@@ -29,7 +29,9 @@ TEST(PlatformFilePattern, MatchesLikeFolderListings) {
       {"", "?", false},
       {"abc", "a?c", true},
       {"ac", "a?c", false},
-      {"a\xC3\xA4" "c", "a?c", true},  // "?" is one character, not one byte
+      {"a\xC3\xA4"
+       "c",
+       "a?c", true},  // "?" is one character, not one byte
       {"\xC3\xA4.sxw", "?.SXW", true},
       {"\xC3\xA4", "\xC3\x84", false},  // case is folded for ASCII letters only
       {"MiXeD.Od", "mixed.oD", true},

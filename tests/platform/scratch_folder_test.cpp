@@ -1,12 +1,13 @@
 #include "platform/scratch_folder.h"
 
+#include "support/temp_folder.h"
+
+#include "platform/file_system.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-
-#include "platform/file_system.h"
-#include "support/temp_folder.h"
 
 namespace tarvik {
 namespace {
@@ -47,7 +48,8 @@ TEST(ScratchFolderTest, TempInTheStartupFolderOrAPrivateFallbackRemovedAtTheEnd)
     EXPECT_TRUE(scratch.IsPrivate());
     EXPECT_TRUE(DirectoryExists(scratch.Path()));
   }
-  if (old) ::setenv("TMPDIR", saved.c_str(), 1); else ::unsetenv("TMPDIR");
+  if (old) ::setenv("TMPDIR", saved.c_str(), 1);
+  else ::unsetenv("TMPDIR");
   EXPECT_FALSE(UsableScratchFolder("/proc/tarvik"));
 }
 

@@ -1,16 +1,19 @@
 #include "search/document_collection.h"
 
+#include "support/fake_form.h"
+#include "support/temp_folder.h"
+
+#include "app/read_folder.h"
+#include "app/string_table.h"
+
+#include "platform/file_system.h"
+
 #include <gtest/gtest.h>
+
 #include <unistd.h>
 
 #include <filesystem>
 #include <vector>
-
-#include "platform/file_system.h"
-#include "app/read_folder.h"
-#include "app/string_table.h"
-#include "support/fake_form.h"
-#include "support/temp_folder.h"
 
 namespace tarvik {
 namespace {

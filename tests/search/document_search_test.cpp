@@ -1,16 +1,19 @@
 #include "search/document_search.h"
 
+#include "support/fake_form.h"
+#include "support/temp_folder.h"
+
+#include "search/legacy_search.h"
+#include "search/term_match.h"
+
+#include "platform/file_system.h"
+
 #include <gtest/gtest.h>
+
 #include <unistd.h>
 
 #include <filesystem>
 #include <random>
-
-#include "platform/file_system.h"
-#include "search/legacy_search.h"
-#include "search/term_match.h"
-#include "support/fake_form.h"
-#include "support/temp_folder.h"
 
 namespace tarvik {
 namespace {

@@ -1,10 +1,10 @@
 #include "search/line_reader.h"
 
+#include "support/temp_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
-
-#include "support/temp_folder.h"
 
 namespace tarvik {
 namespace {
@@ -24,7 +24,7 @@ using Lines = std::vector<std::string>;
 
 TEST(LineReader, CarriageReturnEndsLinesAndSwallowsOneLineFeed) {
   EXPECT_EQ(ReadLines("a\r\nb\rc"), (Lines{"a", "b", "c"}));
-  EXPECT_EQ(ReadLines("a\r\n\nb"), (Lines{"a", "\nb"}));   // only the first LF is skipped
+  EXPECT_EQ(ReadLines("a\r\n\nb"), (Lines{"a", "\nb"}));    // only the first LF is skipped
   EXPECT_EQ(ReadLines("a\nb\nc\n"), (Lines{"a\nb\nc\n"}));  // bare LFs stay in one line
   EXPECT_EQ(ReadLines("a\r\r"), (Lines{"a", ""}));
   EXPECT_EQ(ReadLines("\r"), (Lines{""}));
@@ -33,8 +33,12 @@ TEST(LineReader, CarriageReturnEndsLinesAndSwallowsOneLineFeed) {
 }
 
 TEST(LineReader, Byte26EndsTheFile) {
-  EXPECT_EQ(ReadLines("a\rb\x1A" "c\rd"), (Lines{"a", "b"}));
-  EXPECT_EQ(ReadLines("\x1A" "abc"), Lines{});
+  EXPECT_EQ(ReadLines("a\rb\x1A"
+                      "c\rd"),
+            (Lines{"a", "b"}));
+  EXPECT_EQ(ReadLines("\x1A"
+                      "abc"),
+            Lines{});
   EXPECT_EQ(ReadLines("a\r\x1A"), (Lines{"a"}));
 }
 

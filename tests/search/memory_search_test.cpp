@@ -2,7 +2,25 @@
 // scratch folder gives, for every sample document, mode and part choice,
 // raw lines or readable text.
 
+#include "support/archive_patch.h"
+#include "support/fake_form.h"
+#include "support/temp_folder.h"
+
+#include "search/document_search.h"
+#include "search/legacy_search.h"
+#include "search/parallel_walk.h"
+#include "search/part_extraction.h"
+
+#include "xml/xmlscan.h"
+
+#include "zip/extractor.h"
+
+#include "platform/file_handle.h"
+#include "platform/file_system.h"
+#include "platform/text_file.h"
+
 #include <gtest/gtest.h>
+
 #include <pthread.h>
 
 #include <atomic>
@@ -14,19 +32,6 @@
 #include <thread>
 #include <utility>
 #include <vector>
-
-#include "platform/file_handle.h"
-#include "platform/file_system.h"
-#include "platform/text_file.h"
-#include "search/document_search.h"
-#include "search/legacy_search.h"
-#include "search/parallel_walk.h"
-#include "search/part_extraction.h"
-#include "support/archive_patch.h"
-#include "support/fake_form.h"
-#include "support/temp_folder.h"
-#include "xml/xmlscan.h"
-#include "zip/extractor.h"
 
 // While not 0, any single allocation larger than this fails as when memory
 // runs out. The replacements serve the whole test program. GCC cannot see that

@@ -1,16 +1,18 @@
 // The readable text of a part: one line per paragraph, built from the XML
 // scanner's walk, the same whether the part is scanned whole or in pieces.
 
+#include "support/temp_folder.h"
+
+#include "search/part_extraction.h"
+#include "search/readable_text.h"
+
+#include "platform/code_page.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-
-#include "platform/code_page.h"
-#include "search/part_extraction.h"
-#include "search/readable_text.h"
-#include "support/temp_folder.h"
 
 namespace tarvik {
 namespace {

@@ -4,16 +4,17 @@
 
 #include "search/part_matcher.h"
 
+#include "search/line_excerpt.h"
+#include "search/line_reader.h"
+
+#include "platform/ansi_upper.h"
+#include "platform/code_page.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
-
-#include "platform/ansi_upper.h"
-#include "platform/code_page.h"
-#include "search/line_excerpt.h"
-#include "search/line_reader.h"
 
 namespace tarvik {
 namespace {

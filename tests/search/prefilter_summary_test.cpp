@@ -2,20 +2,21 @@
 // in: whatever the letters, their case, the bytes around them (invalid UTF-8,
 // characters Windows-1252 lacks, line ends) and the pieces the text comes in.
 
-#include <gtest/gtest.h>
-
-#include <random>
-#include <string>
-#include <vector>
-
-#include "platform/ansi_upper.h"
-#include "platform/code_page.h"
 #include "search/line_reader.h"
 #include "search/prefilter_query.h"
 #include "search/summary_record.h"
 #include "search/term_match.h"
 #include "search/trigram_collector.h"
 #include "search/trigram_keys.h"
+
+#include "platform/ansi_upper.h"
+#include "platform/code_page.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
 
 namespace tarvik {
 namespace {

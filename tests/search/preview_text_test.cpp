@@ -1,12 +1,12 @@
 #include "search/preview_text.h"
 
+#include "support/temp_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-
-#include "support/temp_folder.h"
 
 namespace tarvik {
 namespace {

@@ -1,14 +1,15 @@
 #include "search/term_match.h"
 
+#include "search/hit_ranges.h"
+
+#include "platform/ansi_upper.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
 #include <random>
 #include <string>
 #include <vector>
-
-#include "platform/ansi_upper.h"
-#include "search/hit_ranges.h"
 
 namespace tarvik {
 namespace {

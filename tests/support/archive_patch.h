@@ -2,12 +2,12 @@
 // Damaged copies of fixture archives, made by changing one field of a central
 // header.
 
+#include "support/temp_folder.h"
+
 #include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <string>
-
-#include "support/temp_folder.h"
 
 namespace tarvik::test {
 
@@ -23,8 +23,8 @@ inline std::string WithCentralField(const TTempFolder& folder, const std::string
   std::string bytes = content.str();
   const std::string signature("PK\x01\x02", 4);
   for (std::size_t at = bytes.find(signature); at != std::string::npos; at = bytes.find(signature, at + 4)) {
-    const std::size_t length =
-        static_cast<unsigned char>(bytes[at + 28]) | static_cast<unsigned char>(bytes[at + 29]) << 8;
+    const std::size_t length = static_cast<unsigned char>(bytes[at + 28]) | static_cast<unsigned char>(bytes[at + 29])
+                                                                                << 8;
     if (bytes.compare(at + 46, length, path) != 0) continue;
     for (std::size_t i = 0; i < 4; ++i) bytes[at + offset + i] = static_cast<char>(value >> (8 * i));
   }

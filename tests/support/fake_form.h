@@ -1,13 +1,13 @@
 #pragma once
 // A search form over plain fields, as the tests drive the engine.
 
-#include <map>
-#include <set>
-#include <vector>
-#include <string>
-
 #include "app/candidate_list.h"
 #include "app/search_form.h"
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
 
 namespace tarvik::test {
 

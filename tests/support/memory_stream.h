@@ -3,14 +3,14 @@
 // the tests, benchmarks and fuzz targets. The position may lie beyond the end:
 // reads there return nothing, a write there fills the gap with zeros.
 
+#include "base/stream.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <exception>
 #include <vector>
-
-#include "base/stream.h"
 
 namespace tarvik {
 

@@ -1,6 +1,8 @@
 #pragma once
 // Runs one of the built command-line tools and captures what it prints.
 
+#include "support/temp_folder.h"
+
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,8 +12,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include "support/temp_folder.h"
 
 namespace tarvik::test {
 

@@ -2,13 +2,13 @@
 // stdout with status 0, a wrong command line as one line and a hint with
 // status 2; and tarvik-find -0, which ends each path with NUL.
 
+#include "support/run_tool.h"
+#include "support/temp_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-
-#include "support/run_tool.h"
-#include "support/temp_folder.h"
 
 namespace tarvik {
 namespace {

@@ -1,6 +1,14 @@
 // tarvik-find over a folder of hostile files: every file is searched or listed
 // as an error, the tool never crashes or hangs, and it writes nothing.
 
+#include "support/fake_form.h"
+#include "support/run_tool.h"
+#include "support/temp_folder.h"
+
+#include "app/search_run.h"
+
+#include "platform/file_system.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,12 +16,6 @@
 #include <random>
 #include <set>
 #include <sstream>
-
-#include "platform/file_system.h"
-#include "app/search_run.h"
-#include "support/fake_form.h"
-#include "support/run_tool.h"
-#include "support/temp_folder.h"
 
 namespace tarvik {
 namespace {

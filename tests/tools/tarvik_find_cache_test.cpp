@@ -3,11 +3,16 @@
 // documents change between them in every way a file can, and whatever the
 // file the cache is kept in holds.
 
-#include <fcntl.h>
-#include <sqlite3.h>
-#include <sys/stat.h>
+#include "support/run_tool.h"
+#include "support/temp_folder.h"
+
+#include "decode/crc32.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -15,10 +20,6 @@
 #include <map>
 #include <random>
 #include <sstream>
-
-#include "decode/crc32.h"
-#include "support/run_tool.h"
-#include "support/temp_folder.h"
 
 namespace tarvik {
 namespace {

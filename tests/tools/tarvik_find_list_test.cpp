@@ -1,11 +1,11 @@
 // tarvik-find --list and the command line, run as a user would run the tool.
 
+#include "support/run_tool.h"
+#include "support/temp_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
-
-#include "support/run_tool.h"
-#include "support/temp_folder.h"
 
 namespace tarvik {
 namespace {
@@ -27,9 +27,8 @@ TEST(FindList, CorpusWithDefaultOptions) {
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out, Lines({"corpus/.hidden/secret.odt", "corpus/broken/cut.odt", "corpus/broken/locked.odt",
                           "corpus/broken/notazip.odt", "corpus/broken/protected.ods", "corpus/broken/protected.odt",
-                          "corpus/broken/protected.sxw", "corpus/broken/tiny.sxw",
-                          "corpus/drawings/Floorplan.odg", "corpus/drawings/Wiring.sxd",
-                          "corpus/formulas/KREIS.SXM", "corpus/formulas/Pythagoras.odf",
+                          "corpus/broken/protected.sxw", "corpus/broken/tiny.sxw", "corpus/drawings/Floorplan.odg",
+                          "corpus/drawings/Wiring.sxd", "corpus/formulas/KREIS.SXM", "corpus/formulas/Pythagoras.odf",
                           "corpus/letters/Einladung.sxw", "corpus/letters/Invitation.odt", "corpus/misc/crlf.odt",
                           "corpus/sheets/Budget.ods", "corpus/sheets/Inventar.sxc", "corpus/slides/Kickoff.sxi",
                           "corpus/slides/Roadmap.odp"}));
@@ -38,9 +37,10 @@ TEST(FindList, CorpusWithDefaultOptions) {
 TEST(FindList, KindsTemplatesLegacyAndRecursion) {
   auto r = RunTool("tarvik-find", {"-l", "--kinds=calc", "-t", "--legacy", kCorpus + "/"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, Lines({(kCorpus + "/broken/protected.ods").c_str(), (kCorpus + "/legacy/Default.vor").c_str(), (kCorpus + "/legacy/Numbers.sdc").c_str(),
-                          (kCorpus + "/sheets/Budget.ods").c_str(), (kCorpus + "/sheets/Inventar.sxc").c_str(),
-                          (kCorpus + "/templates/Sheet.ots").c_str(), (kCorpus + "/templates/Sheet.stc").c_str()}));
+  EXPECT_EQ(r.out, Lines({(kCorpus + "/broken/protected.ods").c_str(), (kCorpus + "/legacy/Default.vor").c_str(),
+                          (kCorpus + "/legacy/Numbers.sdc").c_str(), (kCorpus + "/sheets/Budget.ods").c_str(),
+                          (kCorpus + "/sheets/Inventar.sxc").c_str(), (kCorpus + "/templates/Sheet.ots").c_str(),
+                          (kCorpus + "/templates/Sheet.stc").c_str()}));
 
   r = RunTool("tarvik-find", {"--list", "--kinds", "formel,draw", "--templates", "--no-new-formats", "templates"},
               kCorpus);
@@ -67,20 +67,20 @@ TEST(FindList, InvalidFolderGives501InTheChosenLanguage) {
 }
 
 TEST(FindList, WrongCommandLinesExitWithTwo) {
-  for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{},
-                                             {"--list"},
-                                             {"--list", "a", "b"},
-                                             {"onlyfolder"},
-                                             {"--mode=some", "f", "p"},
-                                             {"--kinds=writer,paint", "f", "p"},
-                                             {"--parts=", "f", "p"},
-                                             {"--jobs=0", "f", "p"},
-                                             {"--lang=fr", "--list", "f"},
-                                             {"--bogus", "f", "p"}}) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{{},
+                                                                                    {"--list"},
+                                                                                    {"--list", "a", "b"},
+                                                                                    {"onlyfolder"},
+                                                                                    {"--mode=some", "f", "p"},
+                                                                                    {"--kinds=writer,paint", "f", "p"},
+                                                                                    {"--parts=", "f", "p"},
+                                                                                    {"--jobs=0", "f", "p"},
+                                                                                    {"--lang=fr", "--list", "f"},
+                                                                                    {"--bogus", "f", "p"}}) {
     const auto r = RunTool("tarvik-find", args);
     EXPECT_EQ(r.status, 2) << testing::PrintToString(args);
-    EXPECT_NE(r.err.find("Try 'tarvik-find --help' for more information."), std::string::npos) << testing::PrintToString(args);
+    EXPECT_NE(r.err.find("Try 'tarvik-find --help' for more information."), std::string::npos)
+        << testing::PrintToString(args);
   }
 }
 

@@ -1,13 +1,13 @@
 // tarvik-find searching the sample documents, as a user would run it.
 
+#include "support/run_tool.h"
+#include "support/temp_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-
-#include "support/run_tool.h"
-#include "support/temp_folder.h"
 
 namespace tarvik {
 namespace {
@@ -44,8 +44,8 @@ TEST(FindSearch, PartsChooseWhereThePhraseCounts) {
   EXPECT_EQ(r.err, kBrokenErrors);
 
   r = Find({"-p", "meta,styles", "Heron"});
-  EXPECT_EQ(r.out, Lines({"corpus/formulas/Pythagoras.odf", "corpus/letters/Invitation.odt",
-                          "corpus/sheets/Budget.ods", "corpus/slides/Roadmap.odp"}));
+  EXPECT_EQ(r.out, Lines({"corpus/formulas/Pythagoras.odf", "corpus/letters/Invitation.odt", "corpus/sheets/Budget.ods",
+                          "corpus/slides/Roadmap.odp"}));
   // In content and in meta: one line per matching part.
   r = Find({"-p", "all", "Café Zürich"});
   EXPECT_EQ(r.out, Lines({"corpus/letters/Invitation.odt", "corpus/letters/Invitation.odt"}));
@@ -78,8 +78,8 @@ TEST(FindSearch, TemplatesLegacyAndKinds) {
             Lines({"corpus/sheets/Budget.ods", "corpus/slides/Kickoff.sxi", "corpus/slides/Roadmap.odp"}));
   EXPECT_EQ(Find({"--no-new-formats", "-p", "all", "Osprey"}).out, Lines({"corpus/slides/Kickoff.sxi"}));
   const auto templates = Find({"-t", "-k", "writer", "Haselnuss"});
-  EXPECT_EQ(templates.out, Lines({"corpus/.hidden/secret.odt", "corpus/templates/Memo.ott",
-                                  "corpus/templates/Memo.stw"}));
+  EXPECT_EQ(templates.out,
+            Lines({"corpus/.hidden/secret.odt", "corpus/templates/Memo.ott", "corpus/templates/Memo.stw"}));
 }
 
 TEST(FindSearch, JobCountNeverChangesTheOutput) {

@@ -1,9 +1,9 @@
 // tarvik-find --text: the text a reader sees, one line per paragraph, against
 // the raw XML lines that are matched without it.
 
-#include <gtest/gtest.h>
-
 #include "support/run_tool.h"
+
+#include <gtest/gtest.h>
 
 namespace tarvik {
 namespace {

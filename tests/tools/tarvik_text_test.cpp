@@ -1,12 +1,14 @@
 // tarvik-text printing the preview of the sample documents.
 
+#include "support/run_tool.h"
+
+#include "search/preview_text.h"
+
+#include "platform/code_page.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
-
-#include "platform/code_page.h"
-#include "search/preview_text.h"
-#include "support/run_tool.h"
 
 namespace tarvik {
 namespace {

@@ -1,13 +1,14 @@
 // tarvik-unzip extracts archives of the shrunk, reduced and imploded methods.
 
+#include "support/run_tool.h"
+#include "support/temp_folder.h"
+
+#include "decode/legacy_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <sstream>
-
-#include "support/run_tool.h"
-#include "support/temp_folder.h"
-#include "decode/legacy_test_support.h"
 
 namespace tarvik {
 namespace {
@@ -38,7 +39,8 @@ TEST(UnzipLegacy, EveryEntryExtractsToItsExpectedBytes) {
     EXPECT_EQ(r.status, 0) << archive << " " << entry << ": " << r.err;
     const std::string bytes = Slurp(folder + "/" + entry);
     EXPECT_EQ(bytes.size(), std::stoul(size)) << entry;
-    EXPECT_EQ(legacy_test::Sha256Hex({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}), sha) << entry;
+    EXPECT_EQ(legacy_test::Sha256Hex({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}), sha)
+        << entry;
     ++checked;
   }
   EXPECT_EQ(checked, 14);

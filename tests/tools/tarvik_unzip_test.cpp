@@ -1,6 +1,9 @@
 // tarvik-unzip extracting, run as a user would run it: what it prints for each
 // entry, the summary line, and the exit status.
 
+#include "support/archive_patch.h"
+#include "support/run_tool.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -8,9 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-
-#include "support/archive_patch.h"
-#include "support/run_tool.h"
 
 namespace tarvik {
 namespace {

@@ -1,6 +1,15 @@
 // Scenarios that drive the real windows as a user would: offscreen, with the
 // host services and the shell replaced by recorders, in a fresh start-up folder.
 
+#include "support/temp_folder.h"
+
+#include "ui/sprache.h"
+#include "ui/tarvikst.h"
+
+#include "platform/file_system.h"
+#include "platform/host.h"
+#include "platform/shell.h"
+
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QApplication>
@@ -33,13 +42,6 @@
 #include <functional>
 #include <iterator>
 #include <sstream>
-
-#include "platform/file_system.h"
-#include "platform/host.h"
-#include "platform/shell.h"
-#include "support/temp_folder.h"
-#include "ui/sprache.h"
-#include "ui/tarvikst.h"
 
 using namespace tarvik;
 using namespace tarvik::ui;

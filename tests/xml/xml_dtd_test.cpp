@@ -1,3 +1,6 @@
+#include "xml/xml_test_support.h"
+#include "xml/xmlscan.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,9 +10,6 @@
 #include <ctime>
 #include <functional>
 #include <map>
-
-#include "xml/xml_test_support.h"
-#include "xml/xmlscan.h"
 
 namespace tarvik {
 namespace {

@@ -3,10 +3,10 @@
 // fields that kind sets: "5:name" for tags, "8:text" for text and CDATA,
 // "3:target:text" for processing instructions, the bare kind otherwise.
 
+#include "xml/xmlscan.h"
+
 #include <string>
 #include <vector>
-
-#include "xml/xmlscan.h"
 
 namespace tarvik::test {
 

@@ -1,11 +1,12 @@
 #include "xml/xmlscan.h"
 
+#include "support/temp_folder.h"
+
+#include "xml/xml_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
-
-#include "support/temp_folder.h"
-#include "xml/xml_test_support.h"
 
 namespace tarvik {
 namespace {

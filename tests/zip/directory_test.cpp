@@ -1,17 +1,19 @@
 // The archive's records and entry lists: end record search and check, date
 // repair, header reading and name splitting, the sort orders.
 
+#include "support/memory_stream.h"
+
+#include "zip/dos_time.h"
+#include "zip/entry_list.h"
+#include "zip/records.h"
+
+#include "base/stream.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "base/stream.h"
-#include "zip/entry_list.h"
-#include "zip/dos_time.h"
-#include "zip/records.h"
-#include "support/memory_stream.h"
 
 namespace tarvik {
 namespace {

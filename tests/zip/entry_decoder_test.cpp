@@ -1,6 +1,17 @@
 #include "zip/entry_decoder.h"
 
+#include "support/memory_stream.h"
+
+#include "zip/exceptions.h"
+#include "zip/records.h"
+
+#include "decode/crc32.h"
+#include "decode/decode_test_support.h"
+
+#include "base/buffer_stream.h"
+
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,13 +20,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-
-#include "base/buffer_stream.h"
-#include "decode/crc32.h"
-#include "decode/decode_test_support.h"
-#include "zip/exceptions.h"
-#include "zip/records.h"
-#include "support/memory_stream.h"
 
 namespace tarvik {
 namespace {

@@ -4,7 +4,15 @@
 // cut data, existing and read-only files, patterns, folders, unsafe stored
 // paths, volumes — must end as the events say.
 
+#include "support/archive_patch.h"
+#include "support/temp_folder.h"
+
+#include "zip/extractor.h"
+
+#include "platform/host.h"
+
 #include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -22,11 +30,6 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-#include "platform/host.h"
-#include "support/archive_patch.h"
-#include "support/temp_folder.h"
-#include "zip/extractor.h"
 
 namespace tarvik {
 namespace {

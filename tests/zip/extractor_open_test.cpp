@@ -2,7 +2,14 @@
 // their directories must read, damaged archives and rebuilds, volume sets, the
 // ".zfc" copy, comments and the directory cache.
 
+#include "support/temp_folder.h"
+
+#include "zip/extractor.h"
+
+#include "platform/host.h"
+
 #include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -10,10 +17,6 @@
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include "platform/host.h"
-#include "support/temp_folder.h"
-#include "zip/extractor.h"
 
 namespace tarvik {
 namespace {

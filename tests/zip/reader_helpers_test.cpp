@@ -1,8 +1,8 @@
 // The reader's small helpers.
 
-#include <gtest/gtest.h>
-
 #include "zip/reader_helpers.h"
+
+#include <gtest/gtest.h>
 
 namespace tarvik {
 namespace {

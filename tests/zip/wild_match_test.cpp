@@ -1,12 +1,12 @@
 // Wildcard matching of stored entry paths.
 
+#include "zip/wild_match.h"
+
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <random>
 #include <string>
-
-#include "zip/wild_match.h"
 
 namespace tarvik {
 namespace {
@@ -62,7 +62,7 @@ TEST(WildMatch, StarsCrossFoldersAndNeedTheirLiteralTail) {
       {"*a*b*c", "xxaxxcxxb", matchAbort},
       {"*ab", "aab", matchValid},
       {"x*y", "xy", matchValid},
-      {"x*y*", "xy", matchValid},  // a last star may match nothing
+      {"x*y*", "xy", matchValid},   // a last star may match nothing
       {"x*y**", "xy", matchAbort},  // a star that is not last may not
   });
 }

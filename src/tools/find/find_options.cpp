@@ -1,13 +1,13 @@
 #include "find/find_options.h"
 
+#include "app/command_line.h"
+
 #include <getopt.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string_view>
-
-#include "app/command_line.h"
 
 namespace tarvik {
 namespace {

@@ -1,9 +1,10 @@
 #include "find/match_output.h"
 
-#include <cstdio>
-
 #include "find/json_text.h"
+
 #include "platform/code_page.h"
+
+#include <cstdio>
 
 namespace tarvik {
 namespace {

@@ -5,11 +5,11 @@
 // where an excerpt cuts its line; the hits are found anew in the reported
 // text with the search's own needles (hit_ranges.h).
 
-#include <string>
-#include <vector>
-
 #include "search/hit_ranges.h"
 #include "search/matching_line.h"
+
+#include <string>
+#include <vector>
 
 namespace tarvik {
 

@@ -1,9 +1,10 @@
 #include "find/tool_form.h"
 
-#include <unistd.h>
+#include "search/document_collection.h"
 
 #include "platform/code_page.h"
-#include "search/document_collection.h"
+
+#include <unistd.h>
 
 namespace tarvik {
 namespace {

@@ -8,13 +8,14 @@
 // search makes the folder the current directory; everything printed shows the
 // folder as the user typed it.
 
-#include <cstdio>
-#include <optional>
-
 #include "find/find_options.h"
 #include "find/match_output.h"
+
 #include "app/candidate_list.h"
 #include "app/search_form.h"
+
+#include <cstdio>
+#include <optional>
 
 namespace tarvik {
 

@@ -1,9 +1,9 @@
 #include "unzip/extractor_setup.h"
 
+#include "zip/reader_helpers.h"
+
 #include <string>
 #include <vector>
-
-#include "zip/reader_helpers.h"
 
 namespace tarvik::unzip {
 

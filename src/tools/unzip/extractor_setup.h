@@ -3,6 +3,7 @@
 // settings, for listing and extracting alike.
 
 #include "unzip/unzip_options.h"
+
 #include "zip/extractor.h"
 
 namespace tarvik::unzip {

@@ -1,12 +1,13 @@
 #include "unzip/unzip_extract.h"
 
+#include "unzip/extractor_setup.h"
+
+#include "zip/extractor.h"
+#include "zip/reader_helpers.h"
+
 #include <cstdio>
 #include <set>
 #include <string>
-
-#include "unzip/extractor_setup.h"
-#include "zip/extractor.h"
-#include "zip/reader_helpers.h"
 
 namespace tarvik::unzip {
 

@@ -2,9 +2,9 @@
 // The host services of tarvik-unzip: messages go to stderr with the program's
 // name, and the overwrite question is asked on the terminal when there is one.
 
-#include <string>
-
 #include "platform/host.h"
+
+#include <string>
 
 namespace tarvik::unzip {
 

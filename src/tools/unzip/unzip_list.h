@@ -1,10 +1,10 @@
 #pragma once
 // tarvik-unzip --list: the archive's entries in view order.
 
+#include "zip/records.h"
+
 #include <cstdio>
 #include <string>
-
-#include "zip/records.h"
 
 namespace tarvik::unzip {
 

@@ -1,11 +1,11 @@
 #pragma once
 // The command line of tarvik-unzip.
 
+#include "zip/extractor.h"
+
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "zip/extractor.h"
 
 namespace tarvik::unzip {
 
