@@ -117,6 +117,8 @@ def variant(source, target, rng, with_phrase, size_kb):
 def main():
     args = [arg for arg in sys.argv[1:] if arg != "--small"]
     small = len(args) < len(sys.argv) - 1
+    if not args or args[0].startswith("-"):  # --help and the like name no folder to fill
+        sys.exit(__doc__.strip())
     out = args[0]
     count = int(args[1]) if len(args) > 1 else 2000
     size_kb = (int(args[2]), int(args[3])) if len(args) > 3 else None
