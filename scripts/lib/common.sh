@@ -17,9 +17,10 @@ TARVIK_GUI_PACKAGES=(qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth openbo
 # and the checkers of the packaged files.
 TARVIK_PACKAGE_PACKAGES=(cmake g++ make libsqlite3-dev qt6-base-dev libgl-dev dpkg-dev file man-db
                          desktop-file-utils appstream)
-# Packages for scripts/lint: the formatter, clang-tidy (with run-clang-tidy) and
-# what configuring the build for its compile commands takes.
-TARVIK_LINT_PACKAGES=(cmake g++ make libsqlite3-dev clang-format clang-tidy)
+# Packages for scripts/lint: the formatter, clang-tidy (with run-clang-tidy),
+# python3 for scripts/layers and what configuring the build for its compile
+# commands takes.
+TARVIK_LINT_PACKAGES=(cmake g++ make libsqlite3-dev clang-format clang-tidy python3)
 
 tarvik_missing_packages() {
   local pkg missing=()
