@@ -5,6 +5,7 @@
 
 #include "support/memory_stream.h"
 
+#include "decode/crc32.h"
 #include "decode/decode_component.h"
 #include "decode/decode_context.h"
 #include "decode/inflate.h"
@@ -17,6 +18,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,17 @@ inline Bytes ReadFileBytes(const std::string& path) {
 }
 
 inline Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+// The CRC-32 of data, worked out byte by byte as the reference.
+inline std::uint32_t CrcOf(const Bytes& data) { return ~UpdateCRCBytewise(0xFFFFFFFFu, data.data(), data.size()); }
+
+// n bytes of noise, the same for the same seed.
+inline Bytes RandomBytes(std::size_t n, unsigned seed) {
+  std::mt19937 random(seed);
+  Bytes out(n);
+  for (auto& b : out) b = static_cast<std::uint8_t>(random());
+  return out;
+}
 
 // Appends every write to a vector the test owns; accepts at most `capacity`
 // bytes in all, so a short write can be provoked.

@@ -17,17 +17,10 @@ namespace tarvik {
 namespace {
 
 using decode_test::Bytes;
+using decode_test::CrcOf;
 using decode_test::InflateThroughStage;
+using decode_test::RandomBytes;
 using decode_test::TBitWriter;
-
-std::uint32_t CrcOf(const Bytes& data) { return ~UpdateCRCBytewise(0xFFFFFFFFu, data.data(), data.size()); }
-
-Bytes RandomBytes(std::size_t n, unsigned seed) {
-  std::mt19937 random(seed);
-  Bytes out(n);
-  for (auto& b : out) b = static_cast<std::uint8_t>(random());
-  return out;
-}
 
 // Streams made by zlib decode to the same bytes: size and CRC from the
 // manifest, and the full text for one of them.

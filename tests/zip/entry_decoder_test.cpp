@@ -25,20 +25,13 @@ namespace tarvik {
 namespace {
 
 using decode_test::Bytes;
+using decode_test::CrcOf;
+using decode_test::RandomBytes;
 using decode_test::TFakeComponent;
 using decode_test::TRecordingHost;
 using decode_test::TVectorSink;
 
 constexpr std::uint16_t kNameLength = 5;  // every hand-made entry is called "a.txt"
-
-std::uint32_t CrcOf(const Bytes& data) { return ~UpdateCRCBytewise(0xFFFFFFFFu, data.data(), data.size()); }
-
-Bytes RandomBytes(std::size_t n, unsigned seed) {
-  std::mt19937 random(seed);
-  Bytes out(n);
-  for (auto& b : out) b = static_cast<std::uint8_t>(random());
-  return out;
-}
 
 // An archive holding one entry: a local header (only its length matters to
 // the decoder) followed by the entry's data.
