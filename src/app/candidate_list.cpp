@@ -12,12 +12,16 @@ bool CandidateLess(std::string_view a, std::string_view b) {
   return a < b;  // same key: byte order decides
 }
 
-std::size_t TCandidateList::Add(const std::string& path) {
-  const auto place = std::upper_bound(paths_.begin(), paths_.end(), path,
-                                      [](const std::string& x, const std::string& y) { return CandidateLess(x, y); });
-  const auto index = static_cast<std::size_t>(place - paths_.begin());
-  paths_.insert(place, path);
-  return index;
+const std::vector<std::string>& TCandidateList::Paths() const {
+  if (sorted_ != paths_.size()) {
+    // Stable: equal paths keep the order they were added in.
+    const auto less = [](const std::string& x, const std::string& y) { return CandidateLess(x, y); };
+    const auto middle = paths_.begin() + static_cast<std::ptrdiff_t>(sorted_);
+    std::stable_sort(middle, paths_.end(), less);
+    std::inplace_merge(paths_.begin(), middle, paths_.end(), less);
+    sorted_ = paths_.size();
+  }
+  return paths_;
 }
 
 }  // namespace tarvik

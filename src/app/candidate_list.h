@@ -14,15 +14,21 @@ bool CandidateLess(std::string_view a, std::string_view b);
 
 class TCandidateList {
  public:
-  void Clear() { paths_.clear(); }
-  // Inserts path at its sorted place (after any equal path) and returns that index.
-  std::size_t Add(const std::string& path);
-  const std::vector<std::string>& Paths() const { return paths_; }
+  void Clear() {
+    paths_.clear();
+    sorted_ = 0;
+  }
+  // Adds path; it takes its sorted place (after any equal path) when the list is next read.
+  void Add(const std::string& path) { paths_.push_back(path); }
+  const std::vector<std::string>& Paths() const;
   std::size_t Count() const { return paths_.size(); }
   bool Empty() const { return paths_.empty(); }
 
  private:
-  std::vector<std::string> paths_;
+  // Sorted once when read, not on every insert: a folder of many thousand
+  // documents would otherwise cost a move of the whole list per document.
+  mutable std::vector<std::string> paths_;
+  mutable std::size_t sorted_ = 0;  // paths_[0, sorted_) are in order
 };
 
 }  // namespace tarvik

@@ -68,26 +68,49 @@ bool Admitted(const TSearchOptions& options, TKindTable table, const std::string
   return KindFor(table, AsciiLower(path.back()), kind) && options.Admits(kind);
 }
 
-// Walks realFolder; paths are built on shownFolder, which names the same folder.
-void ListInto(const std::string& shownFolder, const std::string& realFolder, std::vector<std::string>& list,
-              std::string_view mask, bool recurse, std::set<TFileId>& entered) {
-  for (const TDirEntry& entry : ListDirectory(realFolder, mask))
-    if (!entry.isFolder) list.push_back(JoinPath(shownFolder, entry.name));
-  if (!recurse) return;
-  for (const TDirEntry& entry : ListDirectory(realFolder, "*")) {
-    if (!entry.isFolder || entry.isLink || entry.name == "." || entry.name == "..") continue;
+// A folder tree as one walk read it: each folder listed once, so that the
+// passes of a collection, one per file mask, filter names in memory instead of
+// listing every folder again.
+struct TListedFolder {
+  std::string shown;                  // the path candidates begin with
+  std::vector<std::string> files;     // names of everything but folders, in listing order
+  std::vector<TListedFolder> folders; // the sub-folders to enter, in listing order
+};
+
+// Reads realFolder (and, with recurse, the folders below it); shown names it
+// for the paths. Folder links are not entered, nor a folder met before (a bind
+// mount loop), so the walk ends on any tree.
+void ReadFolder(TListedFolder& into, const std::string& realFolder, bool recurse, std::set<TFileId>& entered) {
+  for (TDirEntry& entry : ListDirectory(realFolder, "*")) {
+    if (!entry.isFolder) {
+      into.files.push_back(std::move(entry.name));
+      continue;
+    }
+    if (!recurse || entry.isLink) continue;
     const std::string realSub = JoinPath(realFolder, entry.name);
     const auto id = FileIdentity(realSub);
-    if (!id || !entered.insert(*id).second) continue;  // a folder met twice (bind mount loop)
-    ListInto(JoinPath(shownFolder, entry.name), realSub, list, mask, recurse, entered);
+    if (!id || !entered.insert(*id).second) continue;
+    TListedFolder& sub = into.folders.emplace_back();
+    sub.shown = JoinPath(into.shown, entry.name);
+    ReadFolder(sub, realSub, recurse, entered);
   }
 }
 
-void ListFilesAt(const std::string& shownFolder, const std::string& realFolder, std::vector<std::string>& list,
-                 std::string_view mask, bool recurse) {
+TListedFolder ReadTree(const std::string& shownFolder, const std::string& realFolder, bool recurse) {
+  TListedFolder root;
+  root.shown = shownFolder;
   std::set<TFileId> entered;
   if (const auto id = FileIdentity(realFolder)) entered.insert(*id);
-  ListInto(shownFolder, realFolder, list, mask, recurse, entered);
+  ReadFolder(root, realFolder, recurse, entered);
+  return root;
+}
+
+// Each folder's files that match mask, then the same below each sub-folder:
+// depth first, in listing order.
+void AppendMatching(const TListedFolder& folder, std::string_view mask, std::vector<std::string>& list) {
+  for (const std::string& name : folder.files)
+    if (MatchesFilePattern(name, mask)) list.push_back(JoinPath(folder.shown, name));
+  for (const TListedFolder& sub : folder.folders) AppendMatching(sub, mask, list);
 }
 
 }  // namespace
@@ -114,7 +137,7 @@ std::string AbsoluteFolder(const std::string& folder) {
 }
 
 void ListFiles(const std::string& folder, std::vector<std::string>& list, std::string_view mask, bool recurse) {
-  ListFilesAt(folder, folder, list, mask, recurse);
+  AppendMatching(ReadTree(folder, folder, recurse), mask, list);
 }
 
 void CollectDocuments(TSearchSink& sink, const std::string& folder, const std::string& listingRoot) {
@@ -128,11 +151,12 @@ void CollectDocuments(TSearchSink& sink, const std::string& folder, const std::s
   const TListingPass passes[] = {kPassSx, kPassSt, kPassOd, kPassOt, kPassSd, kPassVor};
   const bool runs[] = {true, templates, newFormats, newFormats && templates, legacy, legacy && templates};
 
+  const TListedFolder tree = ReadTree(folder, listingRoot, options.subFolders);
   std::vector<std::string> working;
   for (std::size_t i = 0; i < std::size(passes); ++i) {
     if (!runs[i]) continue;
     working.clear();
-    ListFilesAt(folder, listingRoot, working, passes[i].mask, options.subFolders);
+    AppendMatching(tree, passes[i].mask, working);
     for (const std::string& path : working)
       if (Admitted(options, passes[i].kinds, path)) sink.AddCandidate(path);
   }

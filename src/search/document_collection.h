@@ -1,6 +1,7 @@
 #pragma once
-// Collecting the candidate documents of a folder: six listing passes, one file
-// mask per document family, each path classed by its last character.
+// Collecting the candidate documents of a folder: the tree is read once, then
+// six passes over it, one file mask per document family, each path classed by
+// its last character.
 
 #include <string>
 #include <string_view>

@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -55,6 +56,17 @@ bool PassesOpenTestAs(const std::string& path, const TFileState& state) {
   return same && state.size >= 256;
 }
 
+// Whether an open for reading and writing of the file that info describes is
+// decided by its mode alone, and the mode allows it: the process owns the file
+// and may read and write it, or is root. A recorded file passed the open test
+// when it was searched; a change of its mode, owner, access list or attributes
+// changes its change time, so a file still in the recorded state opens as it
+// did then, unless its file system has been made read-only since.
+bool ModeAllowsReadWrite(const struct stat& info) {
+  const uid_t user = ::geteuid();
+  return user == 0 || (info.st_uid == user && (info.st_mode & (S_IRUSR | S_IWUSR)) == (S_IRUSR | S_IWUSR));
+}
+
 bool Settled(const TFileState& state) {
   timespec now{};
   ::clock_gettime(CLOCK_REALTIME, &now);
@@ -70,6 +82,26 @@ void MakeFolders(const std::string& folder) {
 }
 
 }  // namespace
+
+bool TPrefilterCache::StillOpens(const std::string& path, const TFileState& state) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || !(StateOf(info) == state) || state.size < 256)
+    return false;
+  if (!ModeAllowsReadWrite(info)) return PassesOpenTestAs(path, state);
+  bool writable;
+  {
+    std::lock_guard<std::mutex> guard(devicesLock_);
+    const auto known = writableDevices_.find(info.st_dev);
+    if (known != writableDevices_.end()) {
+      writable = known->second;
+    } else {
+      struct statvfs volume {};
+      writable = ::statvfs(path.c_str(), &volume) == 0 && (volume.f_flag & ST_RDONLY) == 0;
+      writableDevices_.emplace(info.st_dev, writable);
+    }
+  }
+  return writable || PassesOpenTestAs(path, state);
+}
 
 std::unique_ptr<TPrefilterCache> TPrefilterCache::ForUser() {
   const char* setting = std::getenv("TARVIK_CACHE");
@@ -140,7 +172,7 @@ bool TPrefilterCache::Admits(const TSearchOptions& options, const std::string& p
       const auto query = QueryFor(options.mode, phrase);
       for (std::size_t part = 0; part < stored->size(); ++part)
         if (plan.chosen[part] && (!(*stored)[part] || query->Admits(*(*stored)[part]))) admitted = true;
-      if (!admitted && !PassesOpenTestAs(path, row->state)) admitted = true;
+      if (!admitted && !StillOpens(path, row->state)) admitted = true;
     }
     // To be recorded: the state before the search reads the file.
     TFileState state;

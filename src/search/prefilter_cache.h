@@ -26,6 +26,8 @@
 #include "search/term_match.h"
 
 #include <condition_variable>
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -76,6 +78,8 @@ class TPrefilterCache {
 
  private:
   TCacheStore* ReadingStore();
+  // Whether the file at path is still in state and passes the open test.
+  bool StillOpens(const std::string& path, const TFileState& state);
   std::shared_ptr<const TPrefilterQuery> QueryFor(TMatchMode mode, const std::string& phrase);
   void Queue(TCacheStore::TWrite write);
   void WriteQueued();
@@ -90,6 +94,9 @@ class TPrefilterCache {
   std::shared_ptr<const TPrefilterQuery> query_;
   TMatchMode queryMode_ = TMatchMode::None;
   std::string queryPhrase_;
+
+  std::mutex devicesLock_;
+  std::map<std::uint64_t, bool> writableDevices_;  // by device: not mounted read-only
 
   std::mutex askedLock_;
   std::vector<std::string> asked_;  // every document asked about, for pruning

@@ -190,7 +190,7 @@ TEST_F(FindCache, SameOutputAsWithoutItWhateverChangesBetweenSearches) {
     auto it = texts.begin();
     std::advance(it, static_cast<long>(random() % texts.size()));
     const std::string path = it->first;
-    switch (random() % 7) {
+    switch (random() % 8) {
       case 0:  // other text
         it->second = RandomText(random);
         WriteFile(path, Document(it->second));
@@ -209,6 +209,9 @@ TEST_F(FindCache, SameOutputAsWithoutItWhateverChangesBetweenSearches) {
         texts.erase(path);
         break;
       case 5: add(); break;
+      case 6:  // write access taken away or given back: the open test decides
+        fs::permissions(path, fs::perms::owner_write, random() % 2 ? fs::perm_options::remove : fs::perm_options::add);
+        break;
       default: {  // broken: cut short, or not an archive at all
         const std::string bytes = Slurp(path);
         WriteFile(path, random() % 2 ? bytes.substr(0, bytes.size() / 2) : std::string(300, 'x'));
