@@ -62,6 +62,7 @@ void SearchCandidates(TSearchForm& form, const TSearchWalk& how, bool markedOnly
     walk.before = [&form](std::size_t n) { form.SetProgressPosition(static_cast<int>(n)); };
     walk.stopWanted = [] { return SearchStopped; };
   }
+  if (how.cache != nullptr && how.scratchFolder.empty()) how.cache->Expect(walk.options, phrase, walk.paths);
   ParallelWalk(form, walk);
 }
 

@@ -103,6 +103,19 @@ void BindState(sqlite3_stmt* statement, const std::string& path, const TFileStat
     sqlite3_bind_int64(statement, column++, field);
 }
 
+// The row's file state (columns 0..4) and record (column 5) into row; false
+// when it has no record.
+bool ReadRow(sqlite3_stmt* statement, TCacheStore::TStored& row) {
+  const void* blob = sqlite3_column_blob(statement, 5);
+  if (blob == nullptr) return false;
+  int column = 0;
+  for (std::int64_t* field :
+       {&row.state.device, &row.state.inode, &row.state.size, &row.state.modified, &row.state.changed})
+    *field = sqlite3_column_int64(statement, column++);
+  row.record.assign(static_cast<const char*>(blob), static_cast<std::size_t>(sqlite3_column_bytes(statement, 5)));
+  return true;
+}
+
 }  // namespace
 
 bool SetCacheFileAside(const std::string& file) {
@@ -170,26 +183,25 @@ bool TCacheStore::Check(int code) {
 
 std::optional<TCacheStore::TStored> TCacheStore::Lookup(const std::string& path, bool readableText) {
   if (damaged_) return std::nullopt;
-  // One read transaction for all lookups spares each its own locking.
-  if (!reading_) reading_ = Check(sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr));
+  BeginReading();
   sqlite3_stmt* statement = lookup_[readableText ? 1 : 0];
   sqlite3_bind_blob(statement, 1, path.data(), static_cast<int>(path.size()), SQLITE_STATIC);
   std::optional<TStored> stored;
   const int code = sqlite3_step(statement);
-  const void* blob = code == SQLITE_ROW ? sqlite3_column_blob(statement, 5) : nullptr;
-  if (blob != nullptr) {
+  if (code == SQLITE_ROW) {
     stored.emplace();
-    int column = 0;
-    for (std::int64_t* field : {&stored->state.device, &stored->state.inode, &stored->state.size,
-                                &stored->state.modified, &stored->state.changed})
-      *field = sqlite3_column_int64(statement, column++);
-    stored->record.assign(static_cast<const char*>(blob), static_cast<std::size_t>(sqlite3_column_bytes(statement, 5)));
-  } else if (code != SQLITE_ROW) {
+    if (!ReadRow(statement, *stored)) stored.reset();
+  } else {
     Check(code);
   }
   sqlite3_reset(statement);
   sqlite3_clear_bindings(statement);
   return stored;
+}
+
+void TCacheStore::BeginReading() {
+  // One read transaction for all lookups spares each its own locking.
+  if (!reading_) reading_ = Check(sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr));
 }
 
 void TCacheStore::EndReading() {
@@ -214,16 +226,43 @@ bool TCacheStore::Write(const std::vector<TWrite>& writes) {
   return false;
 }
 
+sqlite3_stmt* TCacheStore::PrepareBelow(const char* columns, const std::string& folder, std::string& end) {
+  if (damaged_ || folder.empty() || folder.back() != '/') return nullptr;
+  end = folder;
+  end.back() = '/' + 1;  // every path below folder sorts before it
+  sqlite3_stmt* statement =
+      Prepare((std::string("SELECT ") + columns + " FROM documents WHERE path >= ?1 AND path < ?2").c_str());
+  if (statement == nullptr) return nullptr;
+  sqlite3_bind_blob(statement, 1, folder.data(), static_cast<int>(folder.size()), SQLITE_STATIC);
+  sqlite3_bind_blob(statement, 2, end.data(), static_cast<int>(end.size()), SQLITE_STATIC);
+  return statement;
+}
+
+void TCacheStore::VisitBelow(const std::string& folder, bool readableText,
+                             const std::function<void(std::string_view path, const TStored& row)>& visit) {
+  BeginReading();
+  std::string end;
+  sqlite3_stmt* statement = PrepareBelow(readableText ? "device, inode, size, modified, changed, text, path"
+                                                      : "device, inode, size, modified, changed, raw, path",
+                                         folder, end);
+  if (statement == nullptr) return;
+  int code;
+  TStored row;
+  while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
+    const void* path = sqlite3_column_blob(statement, 6);
+    if (path != nullptr && ReadRow(statement, row))
+      visit({static_cast<const char*>(path), static_cast<std::size_t>(sqlite3_column_bytes(statement, 6))}, row);
+  }
+  Check(code);
+  sqlite3_finalize(statement);
+}
+
 std::vector<std::string> TCacheStore::PathsBelow(const std::string& folder) {
   std::vector<std::string> paths;
   EndReading();
-  if (damaged_ || folder.empty() || folder.back() != '/') return paths;
-  std::string end = folder;
-  end.back() = '/' + 1;  // every path below folder sorts before it
-  sqlite3_stmt* statement = Prepare("SELECT path FROM documents WHERE path >= ?1 AND path < ?2");
+  std::string end;
+  sqlite3_stmt* statement = PrepareBelow("path", folder, end);
   if (statement == nullptr) return paths;
-  sqlite3_bind_blob(statement, 1, folder.data(), static_cast<int>(folder.size()), SQLITE_STATIC);
-  sqlite3_bind_blob(statement, 2, end.data(), static_cast<int>(end.size()), SQLITE_STATIC);
   int code;
   while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
     const void* blob = sqlite3_column_blob(statement, 0);

@@ -17,9 +17,11 @@
 #include "search/summary_record.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct sqlite3;
@@ -56,6 +58,10 @@ class TCacheStore {
   // other record. False when the database was busy or failed.
   bool Write(const std::vector<TWrite>& writes);
 
+  // Hands each row below folder (which ends with "/") that has a record for
+  // the way of matching to visit, in path order. Reads in the lookups' snapshot.
+  void VisitBelow(const std::string& folder, bool readableText,
+                  const std::function<void(std::string_view path, const TStored& row)>& visit);
   // The paths of the rows below folder (which ends with "/").
   std::vector<std::string> PathsBelow(const std::string& folder);
   void Delete(const std::vector<std::string>& paths);
@@ -65,7 +71,10 @@ class TCacheStore {
   // Marks the store damaged when code says so; true for success codes.
   bool Check(int code);
   sqlite3_stmt* Prepare(const char* sql);
+  void BeginReading();
   void EndReading();
+  // A statement over the rows below folder (?1 and ?2 bound), or null.
+  sqlite3_stmt* PrepareBelow(const char* columns, const std::string& folder, std::string& end);
 
   std::string file_;
   sqlite3* db_;

@@ -81,6 +81,20 @@ void MakeFolders(const std::string& folder) {
   }
 }
 
+// The folder (ending with "/") that all of the sorted paths lie in; "" when none.
+std::string CommonFolderOfSorted(const std::string& first, const std::string& last) {
+  const std::size_t common = static_cast<std::size_t>(
+      std::mismatch(first.begin(), first.end(), last.begin(), last.end()).first - first.begin());
+  const std::size_t slash = first.rfind('/', common == 0 ? 0 : common - 1);
+  return slash == std::string::npos ? std::string() : first.substr(0, slash + 1);
+}
+
+std::string CommonFolder(const std::vector<std::string>& paths) {
+  if (paths.empty()) return {};
+  const auto [first, last] = std::minmax_element(paths.begin(), paths.end());
+  return CommonFolderOfSorted(*first, *last);
+}
+
 }  // namespace
 
 bool TPrefilterCache::StillOpens(const std::string& path, const TFileState& state) {
@@ -147,6 +161,47 @@ std::shared_ptr<const TPrefilterQuery> TPrefilterCache::QueryFor(TMatchMode mode
   return query_;
 }
 
+bool TPrefilterCache::RulesOut(const TPartPlan& plan, TMatchMode mode, const std::string& phrase,
+                               const std::string& path, const TCacheStore::TStored& row,
+                               std::optional<TPartSummaryArray>* keep) {
+  std::optional<TPartSummaryArray> stored = DecodeSummaryRecord(row.record, path, row.state, plan.readableText);
+  // Ruled out only when every chosen part's summary rules the terms out.
+  bool rulesOut = stored.has_value();
+  if (stored) {
+    const auto query = QueryFor(mode, phrase);
+    for (std::size_t part = 0; part < stored->size(); ++part)
+      if (plan.chosen[part] && (!(*stored)[part] || query->Admits(*(*stored)[part]))) rulesOut = false;
+  }
+  if (keep != nullptr) *keep = std::move(stored);
+  return rulesOut;
+}
+
+void TPrefilterCache::Expect(const TSearchOptions& options, const std::string& phrase,
+                             const std::vector<std::string>& paths) {
+  try {
+    known_.clear();
+    expectedFolder_.clear();
+    const std::string folder = CommonFolder(paths);
+    if (folder.size() <= 1) return;  // "/" alone is too wide to read through
+    const TPartPlan plan(options);
+    std::lock_guard<std::mutex> guard(storeLock_);
+    TCacheStore* store = ReadingStore();
+    if (store == nullptr) return;
+    store->VisitBelow(folder, plan.readableText, [&](std::string_view path, const TCacheStore::TStored& row) {
+      const std::string key(path);
+      known_[key] = {row.state, RulesOut(plan, options.mode, phrase, key, row, nullptr)};
+    });
+    expectedFolder_ = folder;
+    expectedMode_ = options.mode;
+    expectedPhrase_ = phrase;
+    expectedParts_ = plan.chosen;
+    expectedText_ = plan.readableText;
+  } catch (...) {  // out of memory, say: each document is looked up alone
+    known_.clear();
+    expectedFolder_.clear();
+  }
+}
+
 bool TPrefilterCache::Admits(const TSearchOptions& options, const std::string& path, const std::string& phrase,
                              TCacheTicket& ticket) {
   try {
@@ -156,27 +211,31 @@ bool TPrefilterCache::Admits(const TSearchOptions& options, const std::string& p
       asked_.push_back(path);
     }
     const TPartPlan plan(options);
+    // What Expect settled, when it was told of this search and read this path's folder.
+    const bool expected = !expectedFolder_.empty() && path.starts_with(expectedFolder_) &&
+                          options.mode == expectedMode_ && phrase == expectedPhrase_ &&
+                          plan.chosen == expectedParts_ && plan.readableText == expectedText_;
+    const auto known = expected ? known_.find(path) : known_.end();
     std::optional<TCacheStore::TStored> row;
-    {
-      std::lock_guard<std::mutex> guard(storeLock_);
-      TCacheStore* store = ReadingStore();
-      if (store == nullptr) return true;
-      row = store->Lookup(path, plan.readableText);
-    }
     std::optional<TPartSummaryArray> stored;
-    if (row) stored = DecodeSummaryRecord(row->record, path, row->state, plan.readableText);
-    // Left out only when every chosen part's summary rules the terms out, and
-    // the file is still the one summarized.
-    bool admitted = !stored;
-    if (stored) {
-      const auto query = QueryFor(options.mode, phrase);
-      for (std::size_t part = 0; part < stored->size(); ++part)
-        if (plan.chosen[part] && (!(*stored)[part] || query->Admits(*(*stored)[part]))) admitted = true;
-      if (!admitted && !StillOpens(path, row->state)) admitted = true;
+    bool admitted = true;
+    if (known != known_.end() && known->second.rulesOut) {
+      // Left out when the file is still the one summarized; otherwise it has
+      // changed or fails the open test, and nothing stored is of use.
+      if (StillOpens(path, known->second.state)) return false;
+    } else if (!expected || known != known_.end()) {
+      {
+        std::lock_guard<std::mutex> guard(storeLock_);
+        TCacheStore* store = ReadingStore();
+        if (store == nullptr) return true;
+        row = store->Lookup(path, plan.readableText);
+      }
+      if (row) admitted = !RulesOut(plan, options.mode, phrase, path, *row, &stored);
+      if (!admitted && StillOpens(path, row->state)) return false;
     }
     // To be recorded: the state before the search reads the file.
     TFileState state;
-    if (!admitted || !StateOf(path, state) || !Settled(state)) return admitted;
+    if (!StateOf(path, state) || !Settled(state)) return true;
     if (stored && row->state == state) ticket.stored_ = std::move(*stored);
     ticket.path_ = path;
     ticket.state_ = state;
@@ -241,11 +300,7 @@ void TPrefilterCache::Prune(TCacheStore& store) {
   if (asked_.empty()) return;
   std::sort(asked_.begin(), asked_.end());
   // The folder all documents asked about lie in; "/" alone is too wide to look through.
-  const std::string& first = asked_.front();
-  const std::string& last = asked_.back();
-  const std::size_t common = static_cast<std::size_t>(
-      std::mismatch(first.begin(), first.end(), last.begin(), last.end()).first - first.begin());
-  const std::string folder = first.substr(0, first.rfind('/', common == 0 ? 0 : common - 1) + 1);
+  const std::string folder = CommonFolderOfSorted(asked_.front(), asked_.back());
   if (folder.size() <= 1) return;
   std::vector<std::string> gone;
   std::size_t looked = 0;

@@ -25,6 +25,7 @@
 #include "search/summary_record.h"
 #include "search/term_match.h"
 
+#include <array>
 #include <condition_variable>
 #include <cstdint>
 #include <map>
@@ -33,6 +34,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 namespace tarvik {
@@ -69,6 +71,11 @@ class TPrefilterCache {
   TPrefilterCache(const TPrefilterCache&) = delete;
   TPrefilterCache& operator=(const TPrefilterCache&) = delete;
 
+  // Before a search of paths for phrase with options: reads the rows of the
+  // folder they lie in at once and settles which documents their summaries
+  // rule out, so that asking about each takes no lookup of its own. Called
+  // before the search's threads start asking.
+  void Expect(const TSearchOptions& options, const std::string& phrase, const std::vector<std::string>& paths);
   // Whether the document at path must be searched for phrase (Windows-1252)
   // with options. Safe to call from several threads.
   bool Admits(const TSearchOptions& options, const std::string& path, const std::string& phrase, TCacheTicket& ticket);
@@ -80,6 +87,21 @@ class TPrefilterCache {
   TCacheStore* ReadingStore();
   // Whether the file at path is still in state and passes the open test.
   bool StillOpens(const std::string& path, const TFileState& state);
+  // Whether the summaries of the stored row rule the search out.
+  bool RulesOut(const TPartPlan& plan, TMatchMode mode, const std::string& phrase, const std::string& path,
+                const TCacheStore::TStored& row, std::optional<TPartSummaryArray>* keep);
+
+  // What Expect settled, for the search it was told of; read-only while the search runs.
+  struct TKnownRow {
+    TFileState state;
+    bool rulesOut = false;
+  };
+  std::string expectedFolder_;  // ends with "/"; empty when nothing was settled
+  TMatchMode expectedMode_ = TMatchMode::None;
+  std::string expectedPhrase_;
+  std::array<bool, kPartCount> expectedParts_{};
+  bool expectedText_ = false;
+  std::unordered_map<std::string, TKnownRow> known_;
   std::shared_ptr<const TPrefilterQuery> QueryFor(TMatchMode mode, const std::string& phrase);
   void Queue(TCacheStore::TWrite write);
   void WriteQueued();
