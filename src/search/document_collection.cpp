@@ -72,9 +72,9 @@ bool Admitted(const TSearchOptions& options, TKindTable table, const std::string
 // passes of a collection, one per file mask, filter names in memory instead of
 // listing every folder again.
 struct TListedFolder {
-  std::string shown;                  // the path candidates begin with
-  std::vector<std::string> files;     // names of everything but folders, in listing order
-  std::vector<TListedFolder> folders; // the sub-folders to enter, in listing order
+  std::string shown;                   // the path candidates begin with
+  std::vector<std::string> files;      // names of everything but folders, in listing order
+  std::vector<TListedFolder> folders;  // the sub-folders to enter, in listing order
 };
 
 // Reads realFolder (and, with recurse, the folders below it); shown names it

@@ -213,8 +213,8 @@ bool TPrefilterCache::Admits(const TSearchOptions& options, const std::string& p
     const TPartPlan plan(options);
     // What Expect settled, when it was told of this search and read this path's folder.
     const bool expected = !expectedFolder_.empty() && path.starts_with(expectedFolder_) &&
-                          options.mode == expectedMode_ && phrase == expectedPhrase_ &&
-                          plan.chosen == expectedParts_ && plan.readableText == expectedText_;
+                          options.mode == expectedMode_ && phrase == expectedPhrase_ && plan.chosen == expectedParts_ &&
+                          plan.readableText == expectedText_;
     const auto known = expected ? known_.find(path) : known_.end();
     std::optional<TCacheStore::TStored> row;
     std::optional<TPartSummaryArray> stored;
