@@ -90,6 +90,10 @@ class TPrefilterCache {
   // Whether the summaries of the stored row rule the search out.
   bool RulesOut(const TPartPlan& plan, TMatchMode mode, const std::string& phrase, const std::string& path,
                 const TCacheStore::TStored& row, std::optional<TPartSummaryArray>* keep);
+  std::shared_ptr<const TPrefilterQuery> QueryFor(TMatchMode mode, const std::string& phrase);
+  void Queue(TCacheStore::TWrite write);
+  void WriteQueued();
+  void Prune(TCacheStore& store);
 
   // What Expect settled, for the search it was told of; read-only while the search runs.
   struct TKnownRow {
@@ -102,10 +106,6 @@ class TPrefilterCache {
   std::array<bool, kPartCount> expectedParts_{};
   bool expectedText_ = false;
   std::unordered_map<std::string, TKnownRow> known_;
-  std::shared_ptr<const TPrefilterQuery> QueryFor(TMatchMode mode, const std::string& phrase);
-  void Queue(TCacheStore::TWrite write);
-  void WriteQueued();
-  void Prune(TCacheStore& store);
 
   std::string file_;
   std::mutex storeLock_;  // opening, and the reading store's use
