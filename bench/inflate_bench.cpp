@@ -245,11 +245,14 @@ const TDataSet& ManPages() {
   return set;
 }
 
+// Marks the run skipped when its data set could not be made.
+bool Skipped(benchmark::State& state, const TDataSet& set) {
+  if (!set.skipReason.empty()) state.SkipWithError(set.skipReason.c_str());
+  return !set.skipReason.empty();
+}
+
 void RunOurs(benchmark::State& state, const TDataSet& set) {
-  if (!set.skipReason.empty()) {
-    state.SkipWithError(set.skipReason.c_str());
-    return;
-  }
+  if (Skipped(state, set)) return;
   tarvik::DecodeContext context;
   tarvik::TDecodeComponent component;
   component.DoProcessMessages = false;
@@ -265,10 +268,7 @@ void RunOurs(benchmark::State& state, const TDataSet& set) {
 
 #ifdef TARVIK_BENCH_HAVE_ZLIB
 void RunZlib(benchmark::State& state, const TDataSet& set, bool withCrc) {
-  if (!set.skipReason.empty()) {
-    state.SkipWithError(set.skipReason.c_str());
-    return;
-  }
+  if (Skipped(state, set)) return;
   for (auto _ : state) benchmark::DoNotOptimize(InflateZlib(set.compressed, withCrc));
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * set.plain.size()));
 }
@@ -276,10 +276,7 @@ void RunZlib(benchmark::State& state, const TDataSet& set, bool withCrc) {
 
 #ifdef TARVIK_BENCH_HAVE_LIBDEFLATE
 void RunLibdeflate(benchmark::State& state, const TDataSet& set, bool withCrc) {
-  if (!set.skipReason.empty()) {
-    state.SkipWithError(set.skipReason.c_str());
-    return;
-  }
+  if (Skipped(state, set)) return;
   libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
   Bytes out(set.plain.size());
   for (auto _ : state) {
@@ -307,10 +304,7 @@ double CpuSeconds() {
 // alternating order, so both see the same machine; "ratio" is our throughput
 // over theirs (the goal is at least 0.9).
 void RunSideBySide(benchmark::State& state, const TDataSet& set) {
-  if (!set.skipReason.empty()) {
-    state.SkipWithError(set.skipReason.c_str());
-    return;
-  }
+  if (Skipped(state, set)) return;
   tarvik::DecodeContext context;
   tarvik::TDecodeComponent component;
   component.DoProcessMessages = false;
